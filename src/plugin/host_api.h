@@ -1,0 +1,109 @@
+// Records and commands that cross the boundary to the host. All layouts are
+// 32-bit little-endian; the offsets are checked for the i686 build.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qlv {
+
+#if defined(__i386__) || defined(_M_IX86)
+#define QLV_CDECL __attribute__((cdecl))
+#else
+#define QLV_CDECL
+#endif
+
+struct ChannelInfo {
+  uint32_t id0;
+  uint32_t id1;
+  uint32_t reserved;  // the host's; never read
+  char name[1];       // NUL-terminated, stored in the record itself (host-defined length)
+};
+
+typedef ChannelInfo* (QLV_CDECL* GetChannelFn)(int32_t index);
+
+struct HostInitInfo {
+  GetChannelFn getChannel;
+  uint32_t context;
+};
+
+struct StreamFormat {
+  int32_t width;
+  int32_t height;
+  int32_t third;  // stored, not used
+  int32_t pixelFormat;
+  int32_t processorClass;
+  int32_t recording;
+};
+
+struct HostFrame {
+  uint8_t* pixels;
+  uint32_t unused[10];
+  ChannelInfo* channel;
+};
+
+struct SettingsRequest {
+  uint32_t parent;  // HWND of the host window that becomes the dialog's parent
+  int32_t notViewing;
+};
+
+typedef void(QLV_CDECL* PluginInitFn)(HostInitInfo*);
+typedef int(QLV_CDECL* PluginStartFn)(StreamFormat*);
+typedef int(QLV_CDECL* PluginProcessFrameFn)(HostFrame*);
+typedef void(QLV_CDECL* PluginEmptyFn)();
+typedef void(QLV_CDECL* PluginShowSettingsFn)(SettingsRequest*);
+typedef void(QLV_CDECL* PluginCloseFn)();
+
+struct PluginRecord {
+  char* name;
+  char* description;
+  PluginInitFn init;
+  PluginStartFn start;
+  PluginProcessFrameFn processFrame;
+  PluginEmptyFn empty;
+  PluginShowSettingsFn showSettings;
+  PluginCloseFn close;
+};
+
+typedef int(QLV_CDECL* PluginVersionFn)();
+typedef PluginRecord*(QLV_CDECL* PluginRecordFn)();
+
+constexpr int kPluginInterfaceVersion = 3;
+
+// The host-command window message and its codes (wParam; lParam is always 0).
+constexpr uint32_t kWmUser = 0x0400;
+constexpr uint32_t kHostCommand = kWmUser + 200;           // 1224
+constexpr uint32_t kWmRefreshControls = kWmUser + 400;     // 1424
+enum HostCommandCode : uint32_t {
+  kCmdSnapshot = 1287,
+  kCmdRecordStart = 1294,
+  kCmdRecordStop = 1295,
+  kCmdKind3Start = 1298,
+  kCmdKind3Stop = 1299,
+  kCmdSequenceStart = 1300,
+  kCmdSequenceStop = 1301,
+  kCmdPause = 1302,
+  kCmdResume = 1303,
+  kCmdVersion = 1309,
+  kCmdLanguage = 1313,
+};
+
+enum PixelFormat : int32_t { PixelFormatYUV422 = 0, PixelFormatRGB24 = 1 };
+
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(offsetof(ChannelInfo, id0) == 0 && offsetof(ChannelInfo, id1) == 4, "ChannelInfo");
+static_assert(offsetof(ChannelInfo, name) == 12, "ChannelInfo.name");
+static_assert(offsetof(HostInitInfo, getChannel) == 0 && offsetof(HostInitInfo, context) == 4, "HostInitInfo");
+static_assert(sizeof(HostInitInfo) == 8, "HostInitInfo size");
+static_assert(offsetof(StreamFormat, pixelFormat) == 12 && offsetof(StreamFormat, processorClass) == 16 &&
+                  offsetof(StreamFormat, recording) == 20 && sizeof(StreamFormat) == 24, "StreamFormat");
+static_assert(offsetof(HostFrame, pixels) == 0 && offsetof(HostFrame, channel) == 44, "HostFrame");
+static_assert(offsetof(SettingsRequest, parent) == 0 && offsetof(SettingsRequest, notViewing) == 4, "SettingsRequest");
+static_assert(offsetof(PluginRecord, name) == 0 && offsetof(PluginRecord, description) == 4 &&
+                  offsetof(PluginRecord, init) == 8 && offsetof(PluginRecord, start) == 12 &&
+                  offsetof(PluginRecord, processFrame) == 16 && offsetof(PluginRecord, empty) == 20 &&
+                  offsetof(PluginRecord, showSettings) == 24 && offsetof(PluginRecord, close) == 28 &&
+                  sizeof(PluginRecord) == 32, "PluginRecord");
+#endif
+
+}  // namespace qlv

@@ -1,0 +1,113 @@
+// The 52 persisted settings: one flat record described by a static table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qlv {
+
+// Type codes of a table entry: width and signedness of the field and its text form.
+enum TypeCode : uint32_t {
+  kU8 = 0, kS16 = 1, kU16 = 2, kU16b = 3, kBool32 = 4, kU32 = 5, kS32 = 6, kU32b = 7,
+  kS32b = 8, kU32c = 9, kS64 = 10, kU64 = 11, kText = 12,
+};
+
+// The platform's process-information record, in its own order. Handles are
+// 32-bit values of the process that created them.
+struct ProcessInfo {
+  uint32_t hProcess = 0;
+  uint32_t hThread = 0;
+  uint32_t processId = 0;
+  uint32_t threadId = 0;
+};
+
+// Bits of SettingsRecord::Action.
+enum ActionBits : uint32_t {
+  kActSequence = 0x02, kActVideo = 0x04, kActKind3 = 0x08, kActPaused = 0x10, kActSound = 0x20,
+};
+
+// Fields follow the table order with the widths of their type codes.
+struct SettingsRecord {
+  int64_t ChannelIdx;
+  std::string MaskFileName;
+  int32_t Sensitive;
+  int32_t FrameCounter;
+  int32_t Duration;
+  uint32_t ControlY;
+  uint32_t ControlR;
+  uint32_t ControlG;
+  uint32_t ControlB;
+  uint32_t RecordEnable;
+  int32_t RecordType;
+  int32_t RecordPause;
+  uint32_t SoundEnable;
+  uint32_t SoundRepeatEnable;
+  std::string SoundFileName;
+  uint32_t ProcessEnable;
+  uint32_t ProcessRepeatEnable;
+  std::string ProcessFileName;
+  std::string FontName;
+  int32_t FontSize;
+  int32_t FontWeight;
+  uint8_t FontItalic;
+  uint8_t FontUnderline;
+  uint8_t FontStrikeOut;
+  uint8_t FontCharSet;
+  uint8_t FontQuality;
+  std::string TimeFormat;
+  int32_t TextPos;
+  uint32_t TextColor;
+  int32_t TextOpacity;
+  uint32_t GridColor;
+  int32_t GridOpacity;
+  uint32_t InactiveColor;
+  int32_t InactiveOpacity;
+  uint32_t ActiveColor;
+  int32_t ActiveOpacity;
+  uint32_t DangerColor;
+  int32_t DangerOpacity;
+  uint32_t AlarmColor;
+  int32_t AlarmOpacity;
+  uint32_t ShowGrid;
+  uint32_t ShowMask;
+  uint32_t ShowTime;
+  uint32_t RecShowGrid;
+  uint32_t RecShowMask;
+  uint32_t RecShowTime;
+  int32_t ActionTab;
+  int32_t VisualTab;
+  uint32_t Action;
+  uint32_t ActionStopTime;
+  ProcessInfo ExtTask;  // ExtProcessHandle, ExtThreadHandle, and the two ids (not persisted)
+
+  // Every field at its table default (text fields included).
+  SettingsRecord();
+
+  uint32_t ChannelId0() const { return static_cast<uint32_t>(static_cast<uint64_t>(ChannelIdx)); }
+  uint32_t ChannelId1() const { return static_cast<uint32_t>(static_cast<uint64_t>(ChannelIdx) >> 32); }
+};
+
+// One table entry. `field` returns the address of the entry's field in a record.
+struct SettingsEntry {
+  uint32_t code;
+  const char* key;
+  void* (*field)(SettingsRecord&);
+  uint32_t defaultLow;
+  uint32_t defaultHigh;
+  const char* defaultText;  // code 12 only
+};
+
+constexpr size_t kSettingsCount = 52;
+extern const SettingsEntry kSettingsTable[kSettingsCount];
+
+// Stores the entry's default into its field of `r`.
+void ApplyDefault(const SettingsEntry& e, SettingsRecord& r);
+
+// Stores a 64-bit value into the entry's field, kept to the field's width.
+void StoreNumber(const SettingsEntry& e, SettingsRecord& r, uint64_t value);
+
+// Reads the entry's field widened to 64 bits (sign-extended for signed codes).
+uint64_t LoadNumber(const SettingsEntry& e, const SettingsRecord& r);
+
+}  // namespace qlv
