@@ -1,0 +1,67 @@
+// What an alarm does: host recording commands, the sound and the external task,
+// with their stop time. The state lives in the working settings record.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "plugin/platform.h"
+#include "settings/settings.h"
+
+namespace qlv {
+
+constexpr int32_t kLockOutFrames = 25;  // frames after an action start or stop in which no alarm triggers
+constexpr int32_t kGuardFrames = 25;    // frames after a recording start or stop in which close keeps the state
+
+// The command line handed to process creation: an unquoted line with blanks
+// that names an existing file as a whole is quoted, so that a path with blanks
+// cannot start a program named by its first word. Anything else is unchanged.
+std::string QuoteCommandLine(Platform& platform, const std::string& commandLine);
+
+class AlarmActions {
+ public:
+  AlarmActions(Platform& platform, SettingsRecord& working);
+
+  // The host's main window, which receives HostCommand posts.
+  void SetHostWindow(WindowHandle w) { hostWindow_ = w; }
+  // While it answers true, alarms start nothing. Unset: never open.
+  void SetDialogOpenQuery(std::function<bool()> isOpen) { dialogOpen_ = std::move(isOpen); }
+
+  void TriggerActions();
+  void StopActions(bool final);
+  void SetStopTime();
+  void PlayAlarmSound();
+  void StopAlarmSound();
+  void RunExternalTask();
+  void CloseTaskHandles();
+
+  // Frame counters, counted down by the frame driver.
+  int32_t lockOut() const { return lockOut_; }
+  int32_t guard() const { return guard_; }
+  void ResetCounters() { lockOut_ = 0; guard_ = 0; }
+  // One processed frame: each non-zero counter drops by one.
+  void CountDownFrame();
+
+  // True when `h` is a task handle this object created and has not closed.
+  bool OwnsHandle(uint32_t h) const { return h != 0 && ownHandles_.count(h) != 0; }
+
+ private:
+  void Post(uint32_t code);
+  bool StartTask(ProcessInfo* pi);
+  void StopRecording(uint32_t runningBit, uint32_t stopCode, bool final);
+  void TriggerRecording(uint32_t runningBit, uint32_t startCode);
+
+  Platform& platform_;
+  SettingsRecord& s_;
+  WindowHandle hostWindow_ = 0;
+  std::function<bool()> dialogOpen_;
+  int32_t lockOut_ = 0;
+  int32_t guard_ = 0;
+  // Handles read back from the settings file belong to an earlier process; only
+  // these, created here, are ever queried or closed.
+  std::set<uint32_t> ownHandles_;
+};
+
+}  // namespace qlv
