@@ -18,8 +18,8 @@ bool LoadPlugin(const std::string& dllName, LoadedPlugin* out, std::string* erro
     return false;
   }
   out->module = m;
-  out->version = reinterpret_cast<qlv::PluginVersionFn>(GetProcAddress(m, "Quelvar_Plugin_Version"));
-  out->record = reinterpret_cast<qlv::PluginRecordFn>(GetProcAddress(m, "Quelvar_Plugin_PR"));
+  out->version = reinterpret_cast<qlv::PluginVersionFn>(reinterpret_cast<void*>(GetProcAddress(m, "Quelvar_Plugin_Version")));
+  out->record = reinterpret_cast<qlv::PluginRecordFn>(reinterpret_cast<void*>(GetProcAddress(m, "Quelvar_Plugin_PR")));
   if (!out->version || !out->record) {
     *error = "missing exports in " + path;
     FreeLibrary(m);

@@ -1,15 +1,68 @@
-// The library's two exports. Thin: check arguments, enter the module state, forward.
+// The library's exports and the six entry points of the plug-in record. Thin:
+// check arguments, enter the module state, forward to the one PluginApp.
 #include <windows.h>
 
+#include "lang/language_selector_win32.h"
 #include "plugin/host_api.h"
+#include "plugin/module_state_win32.h"
+#include "plugin/plugin_app_win32.h"
+#include "res/resource.h"
 
 using namespace qlv;
+
+namespace {
+
+PluginApp& App() {
+  static PluginApp app;
+  return app;
+}
+
+// Null records are not something the host sends; they are refused quietly.
+void QLV_CDECL EntryInit(HostInitInfo* info) {
+  ModuleStateGuard guard;
+  if (info) App().Init(*info);
+}
+
+int QLV_CDECL EntryStart(StreamFormat* format) {
+  ModuleStateGuard guard;
+  return format ? App().Start(*format) : 0;
+}
+
+int QLV_CDECL EntryProcessFrame(HostFrame* frame) {
+  ModuleStateGuard guard;
+  return frame ? App().ProcessFrame(*frame) : 0;
+}
+
+void QLV_CDECL EntryEmpty() { ModuleStateGuard guard; }
+
+void QLV_CDECL EntryShowSettings(SettingsRequest* request) {
+  ModuleStateGuard guard;
+  if (request) App().ShowSettings(*request);
+}
+
+void QLV_CDECL EntryClose() {
+  ModuleStateGuard guard;
+  App().Close();
+}
+
+char g_name[128];
+char g_description[256];
+PluginRecord g_record = {g_name,     g_description,     EntryInit,  EntryStart,
+                         EntryProcessFrame, EntryEmpty, EntryShowSettings, EntryClose};
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) SetPluginModule(instance);
+  return TRUE;
+}
 
 extern "C" __declspec(dllexport) int QLV_CDECL Quelvar_Plugin_Version() { return kPluginInterfaceVersion; }
 
 extern "C" __declspec(dllexport) PluginRecord* QLV_CDECL Quelvar_Plugin_PR() {
-  static char name[128];
-  static char description[256];
-  static PluginRecord record = {name, description, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-  return &record;
+  ModuleStateGuard guard;
+  LanguageSelector language;  // asks the host afresh on every call
+  language.LoadStringInto(IDS_PLUGIN_NAME, g_name, sizeof g_name);
+  language.LoadStringInto(IDS_PLUGIN_DESCRIPTION, g_description, sizeof g_description);
+  return &g_record;
 }

@@ -1,0 +1,102 @@
+#include "lang/language_selector_win32.h"
+
+#include <cstring>
+
+#include "lang/string_block.h"
+#include "plugin/host_api.h"
+#include "plugin/module_state_win32.h"
+
+namespace qlv {
+
+HMODULE PluginResourceModule() {
+  if (HMODULE m = PluginModule()) return m;
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&PluginResourceModule), &self);
+  return self;
+}
+
+LanguageSelector::LanguageSelector() : module_(PluginResourceModule()), primary_(GetSystemDefaultLangID()) {
+  AskHostLanguage();
+}
+
+LanguageSelector::LanguageSelector(HMODULE module, LANGID primary) : module_(module), primary_(primary) {}
+
+void LanguageSelector::AskHostLanguage() {
+  // Always the plain title, also when the host runs as a numbered instance.
+  HWND host = FindWindowA("TMain", "Quelvar");
+  if (!host) return;
+  const LRESULT answer = SendMessageA(host, kHostCommand, kCmdLanguage, 0);
+  const LANGID lang = LOWORD(static_cast<DWORD>(answer));
+  if (lang != 0) primary_ = lang;
+}
+
+void LanguageSelector::Refresh() {
+  module_ = PluginResourceModule();
+  AskHostLanguage();
+}
+
+const void* LanguageSelector::LoadResourceData(LPCSTR type, UINT id, DWORD* size) const {
+  if (size) *size = 0;
+  if (!module_) return nullptr;
+  // Exact language first, then English; no neutral or sub-language matching.
+  HRSRC found = FindResourceExA(module_, type, MAKEINTRESOURCEA(id), primary_);
+  if (!found) found = FindResourceExA(module_, type, MAKEINTRESOURCEA(id), kFallbackLanguage);
+  if (!found) return nullptr;
+  HGLOBAL loaded = LoadResource(module_, found);
+  if (!loaded) return nullptr;
+  if (size) *size = SizeofResource(module_, found);
+  return LockResource(loaded);
+}
+
+const void* LanguageSelector::LoadDialogTemplate(UINT id) const {
+  return LoadResourceData(reinterpret_cast<LPCSTR>(RT_DIALOG), id, nullptr);
+}
+
+const void* LanguageSelector::LoadMenuTemplate(UINT id) const {
+  return LoadResourceData(reinterpret_cast<LPCSTR>(RT_MENU), id, nullptr);
+}
+
+std::wstring LanguageSelector::LoadWideString(UINT id, bool* blockFound) const {
+  DWORD size = 0;
+  const void* block = LoadResourceData(reinterpret_cast<LPCSTR>(RT_STRING), StringBlockNumber(id), &size);
+  if (blockFound) *blockFound = block != nullptr;
+  std::u16string text;
+  if (!block) return std::wstring();
+  FindStringEntry(block, size, StringBlockEntry(id), &text);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string WideToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int units = static_cast<int>(text.size());
+  // Ask for the size first: a double-byte code page needs more bytes than units.
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  std::string out(static_cast<size_t>(bytes), '\0');
+  const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), units, &out[0], bytes, nullptr, nullptr);
+  out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return out;
+}
+
+std::string LanguageSelector::LoadString(UINT id) const { return WideToAnsi(LoadWideString(id)); }
+
+bool LanguageSelector::LoadStringInto(UINT id, char* buffer, size_t size) const {
+  if (!buffer || size == 0) return false;
+  buffer[0] = '\0';
+  bool blockFound = false;
+  const std::string text = WideToAnsi(LoadWideString(id, &blockFound));
+  if (!blockFound) return false;
+  // Keep whole characters: never end on the lead byte of a double-byte pair.
+  size_t n = 0;
+  while (n < text.size()) {
+    const size_t step = (IsDBCSLeadByte(static_cast<BYTE>(text[n])) && n + 1 < text.size()) ? 2 : 1;
+    if (n + step > size - 1) break;
+    n += step;
+  }
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+  return true;
+}
+
+}  // namespace qlv

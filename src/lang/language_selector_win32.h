@@ -1,0 +1,63 @@
+// Chooses the user-interface language (the host's, else the system's, else
+// English) and loads language-dependent resources from the plug-in's module.
+#pragma once
+
+#include <windows.h>
+// Our method of that name, not the platform's ANSI/wide macro.
+#undef LoadString
+
+#include <cstddef>
+#include <string>
+
+namespace qlv {
+
+constexpr LANGID kFallbackLanguage = 1033;  // English (United States)
+constexpr LANGID kRussianLanguage = 1049;
+
+class LanguageSelector {
+ public:
+  // primary = the system default language, module = the plug-in's; then asks the host.
+  LanguageSelector();
+  // For tests and tools: a given module and primary language; the host is not asked.
+  LanguageSelector(HMODULE module, LANGID primary);
+
+  // Sends HostCommand 1313 to the top-level "TMain" window titled "Quelvar"; a
+  // non-zero low word of the answer becomes the primary language.
+  void AskHostLanguage();
+  // Takes the module handle again, then asks the host.
+  void Refresh();
+
+  HMODULE module() const { return module_; }
+  LANGID primary() const { return primary_; }
+  LANGID fallback() const { return kFallbackLanguage; }
+  void SetPrimary(LANGID lang) { primary_ = lang; }
+
+  // The resource data (primary language, else 1033), or null when neither exists.
+  const void* LoadDialogTemplate(UINT id) const;
+  const void* LoadMenuTemplate(UINT id) const;
+  // Any resource type, with its size.
+  const void* LoadResourceData(LPCSTR type, UINT id, DWORD* size) const;
+
+  // String table entry in UTF-16; empty when absent. `blockFound` (optional)
+  // tells whether the block holding the entry exists in either language.
+  std::wstring LoadWideString(UINT id, bool* blockFound = nullptr) const;
+  // The entry converted to the ANSI code page; empty when absent.
+  std::string LoadString(UINT id) const;
+  // The same into a byte buffer of `size` bytes, always NUL-terminated, cut at a
+  // character boundary when too long. The buffer is emptied first; false only
+  // when the string block is missing.
+  bool LoadStringInto(UINT id, char* buffer, size_t size) const;
+
+ private:
+  HMODULE module_;
+  LANGID primary_;
+};
+
+// UTF-16 to the ANSI code page, sized from the byte count the conversion reports.
+std::string WideToAnsi(const std::wstring& text);
+
+// The module that holds the plug-in's resources: the one recorded at load time,
+// else the module this code lives in.
+HMODULE PluginResourceModule();
+
+}  // namespace qlv

@@ -1,0 +1,60 @@
+#include "plugin/plugin_app_win32.h"
+
+namespace qlv {
+
+bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
+
+SettingsRefusal CheckSettingsRequest(int32_t processorClass, int32_t notViewing) {
+  if (ProcessorTooOld(processorClass)) return SettingsRefusal::Processor;
+  if (notViewing != 0) return SettingsRefusal::NotViewing;
+  return SettingsRefusal::None;
+}
+
+const wchar_t* RefusalText(SettingsRefusal r) {
+  switch (r) {
+    case SettingsRefusal::Processor:
+      return L"      Настройки плагина недоступны. \nТребуется процессор Pentium III или старше.";
+    case SettingsRefusal::NotViewing:
+      return L"Настройка плагина возможна только в режиме наблюдения.";
+    default:
+      return L"";
+  }
+}
+
+// Asking the host here would send a message from inside the loader lock; the
+// host is asked when PluginInit refreshes the selector.
+PluginApp::PluginApp() : language_(PluginResourceModule(), GetSystemDefaultLangID()) {}
+
+void PluginApp::Init(const HostInitInfo& info) {
+  getChannel_ = info.getChannel;
+  hostContext_ = info.context;
+  language_.Refresh();
+}
+
+int PluginApp::Start(const StreamFormat& format) {
+  format_ = format;
+  return 1;
+}
+
+int PluginApp::ProcessFrame(HostFrame& frame) {
+  if (!frame.pixels) return 0;
+  if (ProcessorTooOld(format_.processorClass)) return 0;
+  // Detection and drawing are not wired in yet: the frame is left untouched.
+  return 0;
+}
+
+void PluginApp::ShowSettings(const SettingsRequest& request) {
+  const SettingsRefusal refusal = CheckSettingsRequest(format_.processorClass, request.notViewing);
+  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.parent));
+  if (refusal != SettingsRefusal::None) {
+    MessageBoxW(IsWindow(parent) ? parent : nullptr, RefusalText(refusal), kMessageCaption,
+                MB_ICONINFORMATION | MB_OK);
+    return;
+  }
+  language_.AskHostLanguage();
+  // The settings dialog itself is not built yet.
+}
+
+void PluginApp::Close() {}
+
+}  // namespace qlv
