@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "hostsim_app.h"
 #include "hostsim_options.h"
 
 namespace {
@@ -45,6 +46,10 @@ int RunInfo(const hostsim::HostSimOptions& o) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Everything but --info is the playing host, with its own options (see --help).
+  bool info = false;
+  for (const std::string& a : args) info = info || a == "--info";
+  if (!info) return hostsim::HostsimMain(argc, argv);
   hostsim::HostSimOptions options;
   std::string error;
   if (!hostsim::ParseHostSimArguments(args, &options, &error)) {

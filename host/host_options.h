@@ -1,0 +1,59 @@
+// Command line of hostsim.exe. Portable, so that the rules are testable anywhere.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "channels.h"
+
+namespace hostsim {
+
+// From frame `frame` on, frames show the channel at GetChannel index `index`
+// (0, 1, ... the channel list; -2, -3, ... the other sources).
+struct ChannelSwitch {
+  int64_t frame = 0;
+  int32_t index = 0;
+};
+
+struct HostOptions {
+  bool help = false;
+  std::string input;           // file name, or "-" for standard input; empty: no playback
+  int32_t format = 0;          // 0 yuy2, 1 rgb24
+  int32_t width = 0;
+  int32_t height = 0;
+  bool rgbBottomUp = false;    // the RGB input is already bottom row first
+  int64_t frames = -1;         // -1: until the input ends
+  double fps = 25.0;           // 0: as fast as possible
+  std::string ini;             // copied to the plug-in's settings path before init
+  bool recording = false;
+  int32_t processorClass = 6;
+  std::string inst;            // host instance identifier; empty: none
+  uint32_t lang = 1033;        // answer to the language query
+  std::string out;             // output folder; empty: no files
+  bool saveFrames = false;
+  int32_t sequenceEvery = 25;  // frames between the snapshots of a sequence
+  std::vector<ChannelSpec> channels;
+  std::vector<ChannelSpec> sources;
+  int32_t startChannel = 0;    // GetChannel index of the first frame's channel
+  std::vector<ChannelSwitch> switches;
+  bool showSettings = false;   // open the settings dialog after init
+  bool progress = false;       // a progress line on standard error
+  std::string dll = "QPM_QLVGuard.dll";
+};
+
+// Parses argv[1..]. On failure returns false with a one-line message in *error.
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* out, std::string* error);
+
+// "1:0:News,2:0:Sport" -> channels; empty text -> empty list.
+bool ParseChannelList(const std::string& text, std::vector<ChannelSpec>* out, std::string* error);
+// "250:1,500:-2" -> switches, sorted by frame.
+bool ParseSwitchList(const std::string& text, std::vector<ChannelSwitch>* out, std::string* error);
+
+// GetChannel index shown by frame `frame` under the start channel and the switches.
+int32_t ChannelIndexAt(const HostOptions& o, int64_t frame);
+
+// The text of --help.
+const char* HostUsage();
+
+}  // namespace hostsim

@@ -1,0 +1,257 @@
+#include "hostsim_app.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "frame_source.h"
+#include "host_options.h"
+#include "host_session.h"
+#include "player.h"
+#include "recorder.h"
+
+namespace hostsim {
+
+namespace {
+
+std::string WithSlash(std::string dir) {
+  if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
+  return dir;
+}
+
+// Creates every missing folder of `dir`.
+bool MakeFolders(const std::string& dir) {
+  std::string d = WithSlash(dir);
+  for (size_t i = 0; i < d.size(); ++i) {
+    if (d[i] != '\\' && d[i] != '/') continue;
+    if (i == 0 || d[i - 1] == ':') continue;
+    std::string part = d.substr(0, i);
+    if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return true;
+}
+
+// The plug-in reads the instance from the host's command line as "-inst:ID". When it
+// was given as two words ("--inst ID"), the blank between them becomes the colon, in
+// the process's own command-line buffer, so the plug-in sees what a real host gets.
+bool ExposeInstanceOption(const std::string& id) {
+  char* line = GetCommandLineA();
+  if (!line) return false;
+  std::string lower(line);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("-inst:") != std::string::npos || lower.find("/inst:") != std::string::npos) return true;
+  for (size_t p = lower.find("--inst "); p != std::string::npos; p = lower.find("--inst ", p + 1)) {
+    size_t v = p + 7;
+    if (v < lower.size() && lower[v] == '"') ++v;
+    if (v < lower.size() && lower[v] == id[0] && v == p + 7) {
+      line[p + 6] = ':';
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string SettingsFolder(const std::string& inst) {
+  std::string folder = ExecutableFolder();
+  if (!inst.empty()) folder += "Instances\\" + inst + "\\";
+  return folder + "Plugins\\";
+}
+
+std::string BaseName(const std::string& dll) {
+  std::string b = dll.substr(dll.find_last_of("\\/") == std::string::npos ? 0 : dll.find_last_of("\\/") + 1);
+  size_t dot = b.find_last_of('.');
+  return dot == std::string::npos ? b : b.substr(0, dot);
+}
+
+const char* CommandName(uint32_t code) {
+  switch (code) {
+    case qlv::kCmdSnapshot: return "snapshot";
+    case qlv::kCmdRecordStart: return "start video recording";
+    case qlv::kCmdRecordStop: return "stop video recording";
+    case qlv::kCmdKind3Start: return "start kind-3 recording";
+    case qlv::kCmdKind3Stop: return "stop kind-3 recording";
+    case qlv::kCmdSequenceStart: return "start snapshot sequence";
+    case qlv::kCmdSequenceStop: return "stop snapshot sequence";
+    case qlv::kCmdPause: return "pause recording";
+    case qlv::kCmdResume: return "resume recording";
+    default: return "other";
+  }
+}
+
+std::FILE* OpenOutput(const std::string& path, const char* header) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f && header) std::fputs(header, f);
+  if (!f) std::fprintf(stderr, "hostsim: cannot write %s\n", path.c_str());
+  return f;
+}
+
+void CloseFile(std::FILE*& f) {
+  if (f) std::fclose(f);
+  f = nullptr;
+}
+
+}  // namespace
+
+int HostsimMain(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  HostOptions o;
+  std::string error;
+  if (!ParseHostOptions(args, &o, &error)) {
+    std::fprintf(stderr, "hostsim: %s\n", error.c_str());
+    return 2;
+  }
+  if (o.help || args.empty()) {
+    std::fputs(HostUsage(), stdout);
+    return 0;
+  }
+  if (!o.inst.empty() && !ExposeInstanceOption(o.inst))
+    std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
+                 o.inst.c_str());
+
+  if (!o.ini.empty()) {
+    const std::string folder = SettingsFolder(o.inst);
+    const std::string target = folder + BaseName(o.dll) + ".ini";
+    if (!MakeFolders(folder) || !CopyFileA(o.ini.c_str(), target.c_str(), FALSE)) {
+      std::fprintf(stderr, "hostsim: cannot copy %s to %s\n", o.ini.c_str(), target.c_str());
+      return 1;
+    }
+  }
+
+  FrameLayout layout;
+  layout.width = o.width;
+  layout.height = o.height;
+  layout.format = o.format;
+
+  HostSessionOptions so;
+  so.windows.instanceId = o.inst;
+  so.windows.languageAnswer = o.lang;
+  so.windows.visible = true;
+  if (layout.Valid()) {
+    // The window keeps the picture's proportions at a size that fits a screen.
+    const int maxW = 960;
+    so.windows.videoWidth = layout.width > maxW ? maxW : layout.width;
+    so.windows.videoHeight = static_cast<int>(static_cast<int64_t>(layout.height) * so.windows.videoWidth / layout.width);
+    if (so.windows.videoHeight < 1) so.windows.videoHeight = 1;
+  }
+  so.dllName = o.dll;
+  HostSession session;
+  if (!session.Open(so, &error)) {
+    std::fprintf(stderr, "hostsim: %s\n", error.c_str());
+    return 1;
+  }
+  if (!o.channels.empty()) session.channels().SetChannels(o.channels);
+  if (!o.sources.empty()) session.channels().SetSources(o.sources);
+
+  qlv::PluginRecord* record = session.Record();
+  std::printf("plug-in: interface version %d\n", session.Version());
+  if (record) {
+    std::printf("name: %s\n", record->name ? record->name : "");
+    std::printf("description: %s\n", record->description ? record->description : "");
+  }
+  std::fflush(stdout);
+  if (!record) {
+    session.Shutdown();
+    return 1;
+  }
+
+  session.Init();
+  HostWindows::PumpMessages();
+  if (o.showSettings) session.ShowSettings(session.windows().mainWindow(), 0);
+
+  std::FILE* input = nullptr;
+  if (o.input == "-") {
+    _setmode(_fileno(stdin), _O_BINARY);
+    input = stdin;
+  } else if (!o.input.empty()) {
+    input = std::fopen(o.input.c_str(), "rb");
+    if (!input) {
+      std::fprintf(stderr, "hostsim: cannot read %s\n", o.input.c_str());
+      session.Shutdown();
+      return 1;
+    }
+  }
+
+  const std::string outDir = WithSlash(o.out);
+  if (!o.out.empty() && !MakeFolders(outDir)) {
+    std::fprintf(stderr, "hostsim: cannot create %s\n", o.out.c_str());
+    if (input && input != stdin) std::fclose(input);
+    session.Shutdown();
+    return 1;
+  }
+
+  RecorderConfig rc;
+  rc.outDir = outDir;
+  rc.layout = layout;
+  if (o.fps > 0.0) {
+    rc.fpsNum = static_cast<uint32_t>(std::lround(o.fps * 1000.0));
+    rc.fpsDen = 1000;
+  }
+  rc.sequenceEvery = o.sequenceEvery;
+  Recorder recorder(rc);
+
+  PlayerOutputs outputs;
+  if (!o.out.empty()) {
+    outputs.eventsCsv = OpenOutput(outDir + "events.csv", "frame,tick,command\n");
+    outputs.framesCsv = OpenOutput(outDir + "frames.csv", "frame,result\n");
+    if (o.saveFrames) outputs.framesRaw = OpenOutput(outDir + "frames.raw", nullptr);
+    outputs.recorder = &recorder;
+  }
+
+  Player player(*record, session.windows(), [&](int64_t frame) {
+    return session.channels().Get(ChannelIndexAt(o, frame));
+  });
+  PlayerResult result;
+  if (input) {
+    FrameSource source(input, layout, o.rgbBottomUp);
+    PlayerConfig pc;
+    pc.layout = layout;
+    pc.fps = o.fps;
+    pc.maxFrames = o.frames;
+    pc.processorClass = o.processorClass;
+    pc.recording = o.recording ? 1 : 0;
+    pc.progress = o.progress;
+    result = player.Play(source, pc, outputs);
+    if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
+    if (input != stdin) std::fclose(input);
+  }
+
+  session.Close();
+  // Posts of the close (stop commands) are delivered and obeyed before the files end.
+  for (int i = 0; i < 3; ++i) {
+    HostWindows::PumpMessages();
+    Sleep(10);
+  }
+  player.DispatchCommands(outputs);
+  recorder.Finish();
+  if (!o.out.empty()) recorder.WriteIndex(outDir + "recordings.csv");
+  CloseFile(outputs.eventsCsv);
+  CloseFile(outputs.framesCsv);
+  CloseFile(outputs.framesRaw);
+
+  std::map<uint32_t, int> counts;
+  for (const LoggedCommand& c : session.windows().log().Entries()) ++counts[c.code];
+  std::printf("frames: %lld played, %lld processed by the plug-in\n", static_cast<long long>(result.frames),
+              static_cast<long long>(result.processed));
+  std::printf("host commands: %u\n", static_cast<unsigned>(session.windows().log().Count()));
+  for (const auto& kv : counts) std::printf("  %u %s: %d\n", static_cast<unsigned>(kv.first), CommandName(kv.first), kv.second);
+  std::map<std::string, int> kinds;
+  for (const RecordedFile& f : recorder.files()) ++kinds[f.kind];
+  std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],
+              kinds["video"], kinds["kind3"]);
+  if (recorder.writeErrors()) std::printf("write errors: %u\n", static_cast<unsigned>(recorder.writeErrors()));
+  if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
+  if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
+  std::fflush(stdout);
+  session.Shutdown();
+  return 0;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,170 @@
+# The main job: plays a video through the plug-in in the stand-in host under Wine
+# and leaves an annotated video, snapshots, recorded segments and the event log in
+# out/demo/. Sourced by ./run (which provides ROOT, WINEPREFIX and log()).
+#
+# Environment: DEMO_FRAMES (default 250), DEMO_FPS (default 25; 0 = as fast as
+# possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2).
+
+# The default scene: a still room, sensor noise, and a figure that walks in from the
+# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-8 s).
+demo_make_scene() {
+  local out="$1" frames="$2" pixfmt="$3"
+  ffmpeg -v error -y \
+    -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=10,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
+    -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=10,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
+    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*320)))':y=300,noise=alls=6:allf=t,format=$pixfmt" \
+    -frames:v "$frames" -f rawvideo "$out"
+}
+
+# Decodes any video ffmpeg reads into raw frames no larger than 720x576 (even sizes).
+# Prints "WIDTHxHEIGHT".
+demo_decode_video() {
+  local in="$1" out="$2" frames="$3" pixfmt="$4"
+  local size
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$in") || return 1
+  local w="${size%x*}" h="${size#*x}"
+  [ -n "$w" ] && [ -n "$h" ] || return 1
+  local nw="$w" nh="$h"
+  if [ "$nw" -gt 720 ] || [ "$nh" -gt 576 ]; then
+    # Fit inside 720x576, keeping the proportions.
+    if [ $(( w * 576 )) -gt $(( h * 720 )) ]; then nw=720; nh=$(( h * 720 / w )); else nh=576; nw=$(( w * 576 / h )); fi
+  fi
+  nw=$(( nw / 2 * 2 )); nh=$(( nh / 2 * 2 ))
+  ffmpeg -v error -y -i "$in" -an -vf "scale=${nw}:${nh},format=$pixfmt" -frames:v "$frames" -f rawvideo "$out" || return 1
+  echo "${nw}x${nh}"
+}
+
+# The mask file with every cell watched: 03 02, 24 and 18 as 32-bit words, 432 x 01.
+demo_make_mask() {
+  { printf '\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00'; head -c 432 /dev/zero | tr '\0' '\1'; } > "$1"
+}
+
+# Unix path -> the same file through Wine's Z: drive.
+demo_wine_path() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }
+
+demo_write_ini() {
+  local ini="$1" mask="$2" wav="$3"
+  printf '%s\r\n' \
+    "[PluginSettings]" \
+    "ChannelIdx=1" \
+    "MaskFileName=$mask" \
+    "Sensitive=10" \
+    "FrameCounter=3" \
+    "Duration=1" \
+    "ControlY=1" \
+    "RecordEnable=1" \
+    "RecordType=2" \
+    "RecordPause=1" \
+    "SoundEnable=1" \
+    "SoundRepeatEnable=0" \
+    "SoundFileName=$wav" \
+    "ShowGrid=1" \
+    "ShowMask=1" \
+    "ShowTime=1" \
+    "RecShowGrid=1" \
+    "RecShowMask=1" \
+    "RecShowTime=1" > "$ini"
+}
+
+# Encodes raw frames of the host's output into an mp4.
+demo_encode() {
+  local in="$1" out="$2" size="$3" pixfmt="$4" rate="$5"
+  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
+    -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -movflags +faststart "$out" 2>/dev/null ||
+  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
+    -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out"
+}
+
+demo_main() {
+  local video="${1:-}"
+  local frames="${DEMO_FRAMES:-250}" fps="${DEMO_FPS:-25}" format="${DEMO_FORMAT:-yuy2}"
+  local pixfmt=yuyv422
+  [ "$format" = rgb24 ] && pixfmt=bgr24
+  local out="$ROOT/out/demo" work="$ROOT/out/demo/work"
+  if [ -n "$video" ] && [ ! -f "$video" ]; then
+    log "no such video: $video"
+    return 1
+  fi
+  rm -rf "$out"
+  mkdir -p "$work" "$out/host"
+
+  local size
+  if [ -n "$video" ]; then
+    log "decoding $video"
+    size=$(demo_decode_video "$video" "$work/input.raw" "$frames" "$pixfmt") || { log "ffmpeg cannot read $video"; return 1; }
+  else
+    log "generating the default scene (720x576, $frames frames)"
+    demo_make_scene "$work/input.raw" "$frames" "$pixfmt" || return 1
+    size=720x576
+  fi
+  local frameBytes
+  local w="${size%x*}" h="${size#*x}"
+  if [ "$format" = rgb24 ]; then frameBytes=$(( w * h * 3 )); else frameBytes=$(( w * h * 2 )); fi
+  local inputFrames=$(( $(stat -c %s "$work/input.raw") / frameBytes ))
+  [ "$inputFrames" -gt 0 ] || { log "the video has no frames"; return 1; }
+
+  demo_make_mask "$work/all_cells.msk"
+  ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" || return 1
+  demo_write_ini "$work/demo.ini" "$(demo_wine_path "$work/all_cells.msk")" "$(demo_wine_path "$work/alarm.wav")"
+
+  local args=(--input "$(demo_wine_path "$work/input.raw")" --format "$format" --size "$size"
+              --frames "$inputFrames" --fps "$fps" --ini "$(demo_wine_path "$work/demo.ini")"
+              --channels "1:0:Camera 1" --out "$(demo_wine_path "$out/host")" --save-frames --progress)
+  log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
+  printf '   hostsim.exe %s\n' "${args[*]}" >&2
+  ( cd "$ROOT/dist" && LANG=en_US.UTF-8 xvfb-run -a wine hostsim.exe "${args[@]}" ) > "$work/hostsim.log"
+  local rc=$?
+  wineserver -k 2>/dev/null || true
+  cat "$work/hostsim.log"
+  [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
+
+  log "encoding the results"
+  local rate=25
+  [ "$fps" != 0 ] && rate="$fps"
+  if [ -s "$out/host/frames.raw" ]; then
+    demo_encode "$out/host/frames.raw" "$out/annotated.mp4" "$size" "$pixfmt" "$rate" || log "could not encode annotated.mp4"
+  fi
+  mkdir -p "$out/snapshots" "$out/recordings"
+  local f n
+  for f in "$out"/host/*.bmp; do
+    [ -e "$f" ] || continue
+    n=$(basename "$f" .bmp)
+    ffmpeg -v error -y -i "$f" "$out/snapshots/$n.png" && rm -f "$f"
+  done
+  for f in "$out"/host/*.avi; do
+    [ -e "$f" ] || continue
+    n=$(basename "$f" .avi)
+    ffmpeg -v error -y -i "$f" -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p "$out/recordings/$n.mp4" 2>/dev/null ||
+      ffmpeg -v error -y -i "$f" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out/recordings/$n.mp4"
+    [ -s "$out/recordings/$n.mp4" ] && rm -f "$f"
+  done
+  cp "$out/host/events.csv" "$out/events.csv" 2>/dev/null
+  rm -f "$out/host/frames.raw"
+  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
+  demo_summary "$out"
+}
+
+demo_summary() {
+  local out="$1"
+  local played processed starts resumes pauses stops snaps
+  played=$(( $(wc -l < "$out/host/frames.csv") - 1 ))
+  processed=$(awk -F, 'NR > 1 && $2 != 0' "$out/host/frames.csv" | wc -l)
+  count() { awk -F, -v c="$1" 'NR > 1 && $3 == c' "$out/host/events.csv" | wc -l; }
+  starts=$(( $(count 1294) + $(count 1298) + $(count 1300) ))
+  resumes=$(count 1303); pauses=$(count 1302); snaps=$(count 1287)
+  stops=$(( $(count 1295) + $(count 1299) + $(count 1301) ))
+  echo
+  echo "Demo summary"
+  echo "  frames:      $played played, $processed processed by the plug-in"
+  echo "  alarms:      $(( starts + resumes + snaps )) that commanded the host ($starts recording starts, $resumes resumes, $snaps snapshots)"
+  echo "  recordings:  $(ls "$out"/recordings/*.mp4 2>/dev/null | wc -l) segments ($pauses pauses, $stops stops)"
+  awk -F, 'NR > 1 && ($1 == "video" || $1 == "kind3") { printf "               %s: frames %s-%s (%s frames)\n", $2, $3, $4, $5 }' \
+    "$out/host/recordings.csv" 2>/dev/null
+  echo "  snapshots:   $(ls "$out"/snapshots/*.png 2>/dev/null | wc -l)"
+  echo "  files:"
+  [ -f "$out/annotated.mp4" ] && echo "    $out/annotated.mp4   (every frame as the plug-in left it)"
+  echo "    $out/recordings/     (segments the host recorded on command)"
+  echo "    $out/snapshots/      (snapshots the host took on command)"
+  echo "    $out/events.csv      (frame,tick,command of every host command)"
+  echo "    $out/host/           (frames.csv, recordings.csv, hostsim's raw output)"
+}
