@@ -1,0 +1,135 @@
+#include "detect/mask_grid.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace qlv {
+
+bool MaskGrid::AllocateCells() {
+  FreeCells();
+  bool sane = columns_ > 0 && rows_ > 0 && columns_ <= kMaxDimension && rows_ <= kMaxDimension &&
+              cellCount_ == columns_ * rows_;
+  if (sane) {
+    size_t n = static_cast<size_t>(cellCount_);
+    watch_.reset(new (std::nothrow) uint8_t[n]);
+    history_.reset(new (std::nothrow) uint32_t[n]);
+    reference_.reset(new (std::nothrow) uint32_t[n]);
+  }
+  if (!watch_ || !history_ || !reference_) {
+    FreeCells();
+    columns_ = rows_ = cellCount_ = 0;
+    return false;
+  }
+  std::memset(watch_.get(), 0, static_cast<size_t>(cellCount_));
+  RestartCells();
+  return true;
+}
+
+void MaskGrid::FreeCells() {
+  watch_.reset();
+  history_.reset();
+  reference_.reset();
+}
+
+void MaskGrid::RestartCells() {
+  if (!HasCells()) return;
+  for (int32_t i = 0; i < cellCount_; ++i) {
+    history_[i] = 0;
+    reference_[i] = NoReference;
+  }
+}
+
+bool MaskGrid::Resize(int32_t columns, int32_t rows) {
+  columns_ = columns;
+  rows_ = rows;
+  cellCount_ = (columns > 0 && rows > 0 && columns <= kMaxDimension && rows <= kMaxDimension) ? columns * rows : 0;
+  return AllocateCells();
+}
+
+void MaskGrid::SetDefaultGrid() { Resize(kDefaultColumns, kDefaultRows); }
+
+void MaskGrid::WatchAll() {
+  if (!HasCells()) return;
+  std::memset(watch_.get(), 1, static_cast<size_t>(cellCount_));
+  RestartCells();
+}
+
+void MaskGrid::ClearAll() {
+  if (!HasCells()) return;
+  std::memset(watch_.get(), 0, static_cast<size_t>(cellCount_));
+}
+
+// A cell that becomes watched starts from rest, so its first comparison cannot count.
+void MaskGrid::FlipCell(int32_t i) {
+  watch_[i] = watch_[i] == 0 ? 1 : 0;
+  if (watch_[i]) {
+    history_[i] = 0;
+    reference_[i] = NoReference;
+  }
+}
+
+void MaskGrid::InvertMask() {
+  if (!HasCells()) return;
+  for (int32_t i = 0; i < cellCount_; ++i) FlipCell(i);
+}
+
+void MaskGrid::ToggleCell(int32_t column, int32_t row) {
+  if (!HasCells() || column < 0 || column >= columns_ || row < 0 || row >= rows_) return;
+  FlipCell(row * columns_ + column);
+}
+
+namespace {
+
+int32_t ReadLe32(const uint8_t* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+void WriteLe32(uint8_t* p, int32_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
+}
+
+}  // namespace
+
+bool MaskGrid::LoadMaskFile(const std::string& path) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+  // Read-only: a write-protected mask file must load too.
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return true;
+  uint8_t header[10];
+  size_t got = std::fread(header, 1, sizeof header, f);
+  int32_t columns = got == sizeof header ? ReadLe32(header + 2) : 0;  // tag ignored
+  int32_t rows = got == sizeof header ? ReadLe32(header + 6) : 0;
+  if (columns < 1 || rows < 1 || columns > kMaxDimension || rows > kMaxDimension) {
+    std::fclose(f);
+    return true;
+  }
+  FreeCells();
+  if (Resize(columns, rows)) {
+    // Flags beyond the end of a short file stay 0.
+    (void)std::fread(watch_.get(), 1, static_cast<size_t>(cellCount_), f);
+  }
+  std::fclose(f);
+  return true;
+}
+
+void MaskGrid::SaveMaskFile(const std::string& path) const {
+  if (path.empty()) return;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  uint8_t header[10];
+  header[0] = static_cast<uint8_t>(kFormatTag & 0xFF);
+  header[1] = static_cast<uint8_t>(kFormatTag >> 8);
+  WriteLe32(header + 2, columns_);
+  WriteLe32(header + 6, rows_);
+  std::fwrite(header, 1, sizeof header, f);
+  if (HasCells()) std::fwrite(watch_.get(), 1, static_cast<size_t>(cellCount_), f);
+  std::fclose(f);
+}
+
+}  // namespace qlv

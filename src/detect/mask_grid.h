@@ -1,0 +1,66 @@
+// The grid of cells over the picture, which cells are watched, and the detector's two
+// words per cell; stored in the mask file (10-byte header, then one flag byte per cell).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qlv {
+
+constexpr uint32_t NoReference = 0xFFFFFFFFu;
+
+class MaskGrid {
+ public:
+  static constexpr int32_t kDefaultColumns = 24;
+  static constexpr int32_t kDefaultRows = 18;
+  // Largest column or row count a mask file may carry: more than a mask editor can
+  // show on any video window. Files outside 1..kMaxDimension are not loaded.
+  static constexpr int32_t kMaxDimension = 256;
+  static constexpr uint16_t kFormatTag = 0x0203;
+
+  int32_t columns() const { return columns_; }
+  int32_t rows() const { return rows_; }
+  int32_t cellCount() const { return cellCount_; }
+  const uint8_t* watch() const { return watch_.get(); }
+  uint8_t* watch() { return watch_.get(); }
+  uint32_t* history() { return history_.get(); }
+  const uint32_t* history() const { return history_.get(); }
+  uint32_t* reference() { return reference_.get(); }
+  const uint32_t* reference() const { return reference_.get(); }
+  // True when the three arrays are present for the current cell count.
+  bool HasCells() const { return watch_ != nullptr && cellCount_ > 0; }
+
+  // Allocates the three arrays for the current dimensions, no cell watched, all at rest.
+  // Returns false, leaving the grid at 0 x 0 without arrays, when that is impossible.
+  bool AllocateCells();
+  void FreeCells();
+  void RestartCells();
+  void SetDefaultGrid();
+  // Sets the dimensions and allocates (AllocateCells); false leaves the grid at 0 x 0.
+  bool Resize(int32_t columns, int32_t rows);
+
+  void WatchAll();
+  void ClearAll();
+  void InvertMask();
+  void ToggleCell(int32_t column, int32_t row);
+
+  // False only when the file does not exist (or the path is empty). A file that cannot
+  // be opened, is shorter than its header, or carries dimensions outside
+  // 1..kMaxDimension leaves the grid unchanged and still returns true.
+  bool LoadMaskFile(const std::string& path);
+  // Failures are silent.
+  void SaveMaskFile(const std::string& path) const;
+
+ private:
+  void FlipCell(int32_t index);
+
+  int32_t columns_ = 0;
+  int32_t rows_ = 0;
+  int32_t cellCount_ = 0;
+  std::unique_ptr<uint8_t[]> watch_;
+  std::unique_ptr<uint32_t[]> history_;
+  std::unique_ptr<uint32_t[]> reference_;
+};
+
+}  // namespace qlv

@@ -1,0 +1,213 @@
+#include "detect/motion_detector.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "overlay/kernels.h"
+#include "overlay/mul_div.h"
+
+namespace qlv {
+
+uint32_t FullMask(int32_t frameCounter) {
+  if (frameCounter < 1) return 1u;
+  if (frameCounter >= 32) return 0xFFFFFFFFu;
+  return (1u << frameCounter) - 1u;
+}
+
+CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask) {
+  if (watch == 0) return CellState::Inactive;
+  if (history == fullMask) return CellState::Alarm;
+  if (history == 0) return CellState::Active;
+  return CellState::Danger;
+}
+
+CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows) {
+  CellRect r;
+  r.left = MulDiv(column, width, columns);
+  r.right = MulDiv(column + 1, width, columns);
+  r.top = MulDiv(row, height, rows);
+  r.bottom = MulDiv(row + 1, height, rows);
+  return r;
+}
+
+namespace {
+
+// Truncated means; 64-bit sums so that no cell size can overflow them.
+uint32_t PackMeans(const uint64_t sums[4], uint64_t area) {
+  uint32_t word = 0;
+  for (int c = 0; c < 4; ++c) word |= static_cast<uint32_t>(sums[c] / area) << (8 * c);
+  return word;
+}
+
+uint32_t AverageWith(const kernels::KernelSet& k, const uint32_t* sample, int32_t width, int32_t height,
+                     const CellRect& r) {
+  uint64_t sums[4] = {0, 0, 0, 0};
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    const uint32_t* row = sample + static_cast<size_t>(width) * static_cast<size_t>(height - 1 - y);
+    uint32_t rowSums[4] = {0, 0, 0, 0};  // one row: at most width * 255
+    k.sumSampleRow(row + r.left, r.right - r.left, rowSums);
+    for (int c = 0; c < 4; ++c) sums[c] += rowSums[c];
+  }
+  uint64_t area = static_cast<uint64_t>(r.right - r.left) * static_cast<uint64_t>(r.bottom - r.top);
+  return PackMeans(sums, area);
+}
+
+inline bool Empty(const CellRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+// Rows summed into the 16-bit column sums before they are emptied: 256 * 255 < 65536.
+constexpr int32_t kRowsPerChunk = 256;
+
+}  // namespace
+
+uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, const CellRect& r) {
+  return AverageWith(*kernels::KernelsFor(kernels::KernelLevel::Reference), sample, width, height, r);
+}
+
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& flag) {
+  int32_t oldByte = (oldWord >> (8 * byteIndex)) & 0xFF;
+  int32_t newByte = (newWord >> (8 * byteIndex)) & 0xFF;
+  int64_t threshold = 16 - static_cast<int64_t>(sensitive);
+  int32_t diff = oldByte > newByte ? oldByte - newByte : newByte - oldByte;
+  if (diff > threshold && oldByte != 255) flag = 1;
+}
+
+MotionDetector::MotionDetector() : kernels_(&kernels::ActiveKernels()) {}
+
+MotionDetector::~MotionDetector() { FreeSamples(); }
+
+void MotionDetector::SetKernelLevel(kernels::KernelLevel level) {
+  const kernels::KernelSet* k = kernels::KernelsFor(level);
+  kernels_ = k ? k : &kernels::ActiveKernels();
+}
+
+void MotionDetector::FreeSamples() {
+  if (samples_) ::operator delete[](samples_, std::align_val_t(16));
+  samples_ = nullptr;
+  sampleWidth_ = sampleHeight_ = 0;
+}
+
+bool MotionDetector::ResizeSamples(int32_t width, int32_t height) {
+  if (samples_ && width == sampleWidth_ && height == sampleHeight_) return true;
+  FreeSamples();
+  if (width <= 0 || height <= 0) return false;
+  uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u;
+  if (bytes > 0xFFFFFFFFull || bytes > SIZE_MAX) return false;
+  try {
+    acc_.assign(4 * (static_cast<size_t>(width) + 2), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  void* p = ::operator new[](static_cast<size_t>(bytes), std::align_val_t(16), std::nothrow);
+  if (!p) return false;
+  // Zeroed, so that a frame in an unknown format averages defined (and unchanging) bytes.
+  std::memset(p, 0, static_cast<size_t>(bytes));
+  samples_ = static_cast<uint32_t*>(p);
+  sampleWidth_ = width;
+  sampleHeight_ = height;
+  return true;
+}
+
+// Means of the watched, non-empty cells of one band of cells into bandMeans_, from one
+// pass over the band's rows that converts and sums at once (no SampleBuffer).
+void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row) {
+  const int32_t W = canvas.width(), H = canvas.height(), columns = grid.columns();
+  const uint8_t* watch = grid.watch() + static_cast<size_t>(row) * columns;
+  const CellRect band = CellRectOf(0, row, W, H, columns, grid.rows());
+  if (band.bottom <= band.top) return;  // a frame with fewer rows than the grid: empty band
+  int32_t x0 = W, x1 = 0;
+  for (int32_t j = 0; j < columns; ++j) {
+    if (!watch[j]) continue;
+    CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
+    if (r.right <= r.left) continue;
+    x0 = std::min(x0, r.left);
+    x1 = std::max(x1, r.right);
+  }
+  if (x0 >= x1) return;
+  const bool yuv = canvas.pixelFormat() == PixelFormatYUV422;
+  if (yuv) {
+    // Whole pairs: an odd edge would convert its pixel without the partner's chroma.
+    x0 &= ~1;
+    x1 = std::min(W, x1 + (x1 & 1));
+  }
+  const int32_t n = x1 - x0;
+  const kernels::KernelSet& k = *kernels_;
+  std::fill(bandSums_.begin(), bandSums_.end(), 0);
+  for (int32_t y0 = band.top; y0 < band.bottom; y0 += kRowsPerChunk) {
+    int32_t y1 = std::min(band.bottom, y0 + kRowsPerChunk);
+    std::fill(acc_.begin(), acc_.begin() + 4 * static_cast<size_t>(n), 0);
+    for (int32_t y = y0; y < y1; ++y) {
+      const uint8_t* src = canvas.PixelAddress(frame, x0, y);
+      if (yuv)
+        k.yuyvAccumulate(src, acc_.data(), n);
+      else
+        k.rgb24Accumulate(src, acc_.data(), n);
+    }
+    for (int32_t j = 0; j < columns; ++j) {
+      if (!watch[j]) continue;
+      CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
+      if (r.right <= r.left) continue;
+      uint64_t* sums = &bandSums_[4 * static_cast<size_t>(j)];
+      const uint16_t* a = acc_.data() + 4 * static_cast<size_t>(r.left - x0);
+      uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;  // at most 255 * 256 per column, 65536 columns
+      for (int32_t x = r.left; x < r.right; ++x, a += 4) {
+        s0 += a[0];
+        s1 += a[1];
+        s2 += a[2];
+        s3 += a[3];
+      }
+      sums[0] += s0;
+      sums[1] += s1;
+      sums[2] += s2;
+      sums[3] += s3;
+    }
+  }
+  for (int32_t j = 0; j < columns; ++j) {
+    if (!watch[j]) continue;
+    CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
+    if (r.right <= r.left) continue;
+    uint64_t area = static_cast<uint64_t>(r.right - r.left) * static_cast<uint64_t>(band.bottom - band.top);
+    bandMeans_[j] = PackMeans(&bandSums_[4 * static_cast<size_t>(j)], area);
+  }
+}
+
+int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid,
+                                 const SettingsRecord& s) {
+  if (!samples_ || !grid.HasCells() || !frame) return 0;
+  if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
+  const uint32_t m = FullMask(s.FrameCounter);
+  const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
+  // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
+  const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
+  if (!fused) canvas.ConvertToSample(frame, samples_);
+  if (fused) {
+    bandSums_.resize(4 * static_cast<size_t>(columns));
+    bandMeans_.resize(static_cast<size_t>(columns));
+  }
+  uint8_t* watch = grid.watch();
+  uint32_t* history = grid.history();
+  uint32_t* reference = grid.reference();
+  int result = 0;
+  for (int32_t i = 0; i < rows; ++i) {
+    if (fused) BandMeans(frame, canvas, grid, i);
+    for (int32_t j = 0; j < columns; ++j) {
+      const size_t cell = static_cast<size_t>(i) * columns + j;
+      if (!watch[cell]) continue;
+      CellRect r = CellRectOf(j, i, W, H, columns, rows);
+      if (Empty(r)) continue;  // a frame with fewer pixels than cells: nothing to average
+      uint32_t oldWord = reference[cell];
+      uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
+      reference[cell] = newWord;
+      int changed = 0;
+      if (s.ControlY) ChannelChanged(oldWord, newWord, 3, s.Sensitive, changed);
+      if (s.ControlR) ChannelChanged(oldWord, newWord, 2, s.Sensitive, changed);
+      if (s.ControlG) ChannelChanged(oldWord, newWord, 1, s.Sensitive, changed);
+      if (s.ControlB) ChannelChanged(oldWord, newWord, 0, s.Sensitive, changed);
+      history[cell] = ((history[cell] << 1) & m) + static_cast<uint32_t>(changed);
+      if (history[cell] == m) result = 1;
+    }
+  }
+  return result;
+}
+
+}  // namespace qlv

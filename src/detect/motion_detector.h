@@ -1,0 +1,73 @@
+// Frame-to-frame motion detection over the watched cells of the mask grid.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "detect/mask_grid.h"
+#include "overlay/frame_canvas.h"
+#include "settings/settings.h"
+
+namespace qlv {
+
+enum class CellState { Inactive, Active, Danger, Alarm };
+
+// The low N bits set for N = frameCounter. Values below 1 count as 1 and values above
+// 32 as 32 (all bits), so no shift by 32 or more is ever made.
+uint32_t FullMask(int32_t frameCounter);
+CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask);
+
+struct CellRect {
+  int32_t left, top, right, bottom;  // picture coordinates, right and bottom exclusive
+};
+CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows);
+
+// Packed truncated means (B in byte 0, G, R, Y in byte 3) of the sample pixels in r;
+// `sample` is width x height, bottom row first. r must be non-empty and inside.
+uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, const CellRect& r);
+// Sets `flag` when byte `byteIndex` moved by more than 16 - sensitive and the old byte is
+// not 255 (so a cell at rest never counts); never clears it.
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& flag);
+
+class MotionDetector {  // owns the SampleBuffer
+ public:
+  MotionDetector();
+  ~MotionDetector();
+  MotionDetector(const MotionDetector&) = delete;
+  MotionDetector& operator=(const MotionDetector&) = delete;
+
+  // At stream start; false: detection disabled for this stream (size absurd or the buffer
+  // could not be allocated).
+  bool ResizeSamples(int32_t width, int32_t height);
+  // 1 when some watched cell is in Alarm after this frame. Reads the settings afresh.
+  // Does nothing and returns 0 while detection is disabled or the canvas size differs
+  // from the sample buffer's.
+  int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid, const SettingsRecord& s);
+
+  bool enabled() const { return samples_ != nullptr; }
+  const uint32_t* samples() const { return samples_; }
+  int32_t sampleWidth() const { return sampleWidth_; }
+  int32_t sampleHeight() const { return sampleHeight_; }
+
+  // The reference level converts the whole frame into the SampleBuffer and averages each
+  // cell from it, exactly as stated. The SIMD levels fuse conversion and cell sums per band
+  // of cells and skip unwatched bands (same means, same words; the SampleBuffer is then
+  // not written). Default: the CPU's best unless QLV_FORCE_REFERENCE is set.
+  void SetKernelLevel(kernels::KernelLevel level);
+
+ private:
+  void FreeSamples();
+  void BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row);
+
+  uint32_t* samples_ = nullptr;
+  int32_t sampleWidth_ = 0;
+  int32_t sampleHeight_ = 0;
+  std::vector<uint16_t> acc_;          // 16-bit column sums of one band, 4 per pixel
+  std::vector<uint64_t> bandSums_;     // 4 sums per cell of the current band
+  std::vector<uint32_t> bandMeans_;    // packed means per cell of the current band
+  const kernels::KernelSet* kernels_;
+};
+
+}  // namespace qlv

@@ -1,0 +1,50 @@
+// Chooses the kernel set once, by CPUID, unless the environment forces the reference.
+#include "overlay/cpu_features.h"
+#include "overlay/kernels.h"
+
+namespace qlv {
+namespace kernels {
+namespace {
+
+const KernelSet kReference = {KernelLevel::Reference, "reference", YuyvToSampleRow_C, Rgb24ToSampleRow_C,
+                              YuyvAccumulateRow_C,   Rgb24AccumulateRow_C, SumSampleRow_C,
+                              BlendColorRun_C,       FillColorRun_C};
+const KernelSet kSse2 = {KernelLevel::Sse2,     "sse2",        YuyvToSampleRow_SSE2, Rgb24ToSampleRow_SSE2,
+                         YuyvAccumulateRow_SSE2, Rgb24AccumulateRow_SSE2, SumSampleRow_SSE2,
+                         BlendColorRun_SSE2,     FillColorRun_SSE2};
+#if defined(QLV_HAVE_AVX2_VARIANTS)
+const KernelSet kAvx2 = {KernelLevel::Avx2,     "avx2",        YuyvToSampleRow_AVX2, Rgb24ToSampleRow_AVX2,
+                         YuyvAccumulateRow_AVX2, Rgb24AccumulateRow_AVX2, SumSampleRow_AVX2,
+                         BlendColorRun_AVX2,     FillColorRun_AVX2};
+#endif
+
+}  // namespace
+
+const KernelSet* KernelsFor(KernelLevel level) {
+  switch (level) {
+    case KernelLevel::Reference:
+      return &kReference;
+    case KernelLevel::Sse2:
+      return DetectedCpu().sse2 ? &kSse2 : nullptr;
+    case KernelLevel::Avx2:
+#if defined(QLV_HAVE_AVX2_VARIANTS)
+      return DetectedCpu().avx2 ? &kAvx2 : nullptr;
+#else
+      return nullptr;
+#endif
+  }
+  return nullptr;
+}
+
+const KernelSet& ActiveKernels() {
+  static const KernelSet* chosen = [] {
+    if (ForceReference()) return &kReference;
+    if (const KernelSet* k = KernelsFor(KernelLevel::Avx2)) return k;
+    if (const KernelSet* k = KernelsFor(KernelLevel::Sse2)) return k;
+    return &kReference;
+  }();
+  return *chosen;
+}
+
+}  // namespace kernels
+}  // namespace qlv

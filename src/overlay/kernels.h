@@ -1,0 +1,79 @@
+// Row kernels of the pixel engine. Every kernel has a scalar reference (_C) that
+// states the integers; the SIMD variants must give the same bytes for every input.
+// The variants process whole vectors and finish the remainder with the reference,
+// so callers never align anything.
+#pragma once
+
+#include <cstdint>
+
+namespace qlv {
+namespace kernels {
+
+// Length of a colour pattern: a multiple of the YUV pair (4), the RGB pixel (3) and
+// every vector width (16, 32), so a pattern vector can be loaded at any multiple of 16.
+constexpr int32_t kPatternBytes = 96;
+
+// ---- reference kernels ------------------------------------------------------------
+
+// `width` pixels of a packed Y0 U Y1 V row to B, G, R, Y sample pixels. A lone last
+// pixel (odd width) has no V byte within the row: it becomes grey, B = G = R = Y.
+void YuyvToSampleRow_C(const uint8_t* src, uint32_t* dst, int32_t width);
+// `width` pixels of a B, G, R row to B, G, R, Y sample pixels.
+void Rgb24ToSampleRow_C(const uint8_t* src, uint32_t* dst, int32_t width);
+// The conversions above, but the four bytes of pixel x are added to the 16-bit column
+// sums acc[4x .. 4x+3] instead of being stored. The caller keeps the sums from overflowing.
+void YuyvAccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width);
+// Adds byte c of `width` sample pixels to sums[c].
+void SumSampleRow_C(const uint32_t* src, int32_t width, uint32_t sums[4]);
+// Blends `bytes` bytes of a run with the colour: d = c + floor((d - c) * w / 256), where c
+// is pattern[i % kPatternBytes] for byte i of the run. w is 0..256. `pattern` must hold
+// 2 * kPatternBytes bytes (MakePattern), so that the SIMD variants can hand the tail of a
+// run to the reference with the pattern pointer advanced.
+void BlendColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
+// Stores pattern[i % kPatternBytes] into byte i of the run (the blend with w = 0).
+void FillColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
+
+// ---- SSE2 (any x86 with SSE2; dispatched) ----------------------------------------------
+void YuyvToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
+void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
+void YuyvAccumulateRow_SSE2(const uint8_t* src, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRow_SSE2(const uint8_t* src, uint16_t* acc, int32_t width);
+void SumSampleRow_SSE2(const uint32_t* src, int32_t width, uint32_t sums[4]);
+void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
+void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
+
+// ---- AVX2 (native build only; dispatched) --------------------------------------------
+void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
+void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
+void YuyvAccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width);
+void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]);
+void BlendColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
+void FillColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
+
+// ---- dispatch ---------------------------------------------------------------------------
+enum class KernelLevel : int32_t { Reference = 0, Sse2 = 1, Avx2 = 2 };
+
+struct KernelSet {
+  KernelLevel level;
+  const char* name;
+  void (*yuyvToSample)(const uint8_t*, uint32_t*, int32_t);
+  void (*rgb24ToSample)(const uint8_t*, uint32_t*, int32_t);
+  void (*yuyvAccumulate)(const uint8_t*, uint16_t*, int32_t);
+  void (*rgb24Accumulate)(const uint8_t*, uint16_t*, int32_t);
+  void (*sumSampleRow)(const uint32_t*, int32_t, uint32_t*);
+  void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
+  void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);
+};
+
+// The set of `level`, or nullptr when it is not built in or this CPU cannot run it.
+const KernelSet* KernelsFor(KernelLevel level);
+// The best set this CPU runs, chosen once; the reference when QLV_FORCE_REFERENCE is set.
+const KernelSet& ActiveKernels();
+
+// Fills `pattern` (2 * kPatternBytes) with the colour bytes repeated with period `period`.
+void MakePattern(uint32_t colourBytes, int32_t period, uint8_t* pattern);
+
+}  // namespace kernels
+}  // namespace qlv

@@ -1,0 +1,270 @@
+// Every SIMD variant against the reference: zero differing bytes on random input of
+// awkward sizes, and the drawing primitives against a per-pixel model of the pair rules.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "detect/motion_detector.h"
+#include "overlay/state_overlay.h"
+#include "pixel_test_util.h"
+
+namespace qlv {
+namespace {
+
+using kernels::KernelLevel;
+using kernels::KernelSet;
+using testutil::RandomBytes;
+
+const int32_t kRowWidths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 31, 32, 33, 34, 47, 48, 49, 718, 719, 721, 722};
+
+TEST(KernelProperty, SampleRows) {
+  std::mt19937 rng(1);
+  for (const KernelSet* k : testutil::SimdLevels())
+    for (int32_t w : kRowWidths)
+      for (int rep = 0; rep < 4; ++rep) {
+        std::vector<uint8_t> yuv = RandomBytes(rng, 2 * w), rgb = RandomBytes(rng, 3 * w);
+        std::vector<uint32_t> a(w), b(w);
+        testutil::Reference().yuyvToSample(yuv.data(), a.data(), w);
+        k->yuyvToSample(yuv.data(), b.data(), w);
+        EXPECT_EQ(a, b) << k->name << " yuv width " << w;
+        testutil::Reference().rgb24ToSample(rgb.data(), a.data(), w);
+        k->rgb24ToSample(rgb.data(), b.data(), w);
+        EXPECT_EQ(a, b) << k->name << " rgb width " << w;
+
+        std::vector<uint16_t> accA(4 * w), accB;
+        for (auto& v : accA) v = static_cast<uint16_t>(rng() % 60000);
+        accB = accA;
+        testutil::Reference().yuyvAccumulate(yuv.data(), accA.data(), w);
+        k->yuyvAccumulate(yuv.data(), accB.data(), w);
+        EXPECT_EQ(accA, accB) << k->name << " yuv sums width " << w;
+        testutil::Reference().rgb24Accumulate(rgb.data(), accA.data(), w);
+        k->rgb24Accumulate(rgb.data(), accB.data(), w);
+        EXPECT_EQ(accA, accB) << k->name << " rgb sums width " << w;
+
+        uint32_t sumsA[4] = {1, 2, 3, 4}, sumsB[4] = {1, 2, 3, 4};
+        testutil::Reference().sumSampleRow(a.data(), w, sumsA);
+        k->sumSampleRow(a.data(), w, sumsB);
+        EXPECT_TRUE(std::equal(sumsA, sumsA + 4, sumsB)) << k->name << " row sums width " << w;
+      }
+}
+
+TEST(KernelProperty, LongSampleRowSums) {
+  std::mt19937 rng(2);
+  const int32_t w = 5000;  // beyond the 16-bit partial sums
+  std::vector<uint32_t> row(w);
+  for (auto& v : row) v = 0xFFFFFFFFu - (rng() & 0x03030303u);
+  for (const KernelSet* k : testutil::SimdLevels()) {
+    uint32_t a[4] = {}, b[4] = {};
+    testutil::Reference().sumSampleRow(row.data(), w, a);
+    k->sumSampleRow(row.data(), w, b);
+    EXPECT_TRUE(std::equal(a, a + 4, b)) << k->name;
+  }
+}
+
+TEST(KernelProperty, ColourRuns) {
+  std::mt19937 rng(3);
+  const int32_t weights[] = {0, 1, 3, 128, 179, 253, 255, 256};
+  for (const KernelSet* k : testutil::SimdLevels())
+    for (int rep = 0; rep < 400; ++rep) {
+      std::vector<uint8_t> pattern = RandomBytes(rng, kernels::kPatternBytes);
+      pattern.insert(pattern.end(), pattern.begin(), pattern.end());
+      int32_t bytes = static_cast<int32_t>(rng() % 400);
+      int32_t w = rep % 2 ? weights[rng() % 8] : static_cast<int32_t>(rng() % 257);
+      std::vector<uint8_t> a = RandomBytes(rng, bytes), b = a, fa = a, fb = a;
+      testutil::Reference().blendColorRun(a.data(), bytes, pattern.data(), w);
+      k->blendColorRun(b.data(), bytes, pattern.data(), w);
+      EXPECT_EQ(a, b) << k->name << " bytes " << bytes << " w " << w;
+      testutil::Reference().fillColorRun(fa.data(), bytes, pattern.data());
+      k->fillColorRun(fb.data(), bytes, pattern.data());
+      EXPECT_EQ(fa, fb) << k->name << " bytes " << bytes;
+    }
+}
+
+// Model of one run: a pixel's bytes by the pair rules, chroma going with the even pixel.
+void ModelRun(const FrameCanvas& c, uint8_t* frame, int64_t x0, int64_t x1, int64_t y, uint32_t color, int32_t opacity) {
+  uint32_t p = c.ColorToPixel(color);
+  int32_t w = FrameCanvas::BlendWeight(opacity);
+  auto blend = [w](uint8_t* b, uint32_t cb) {
+    int32_t cc = cb & 0xFF;
+    int32_t d = *b - cc;
+    int32_t q = d * w >= 0 ? d * w / 256 : -((-d * w + 255) / 256);  // floor division
+    *b = static_cast<uint8_t>(cc + q);
+  };
+  for (int64_t x = x0; x <= x1; ++x) {
+    uint8_t* px = c.PixelAddress(frame, static_cast<int32_t>(x), static_cast<int32_t>(y));
+    if (c.pixelFormat() == PixelFormatRGB24) {
+      for (int i = 0; i < 3; ++i) blend(px + i, p >> (8 * i));
+    } else if (x % 2) {
+      blend(px, p >> 16);
+    } else {
+      blend(px, p);
+      if (x + 1 < c.width()) {
+        blend(px + 1, p >> 8);
+        blend(px + 3, p >> 24);
+      }
+    }
+  }
+}
+
+struct Size { int32_t w, h; };
+
+TEST(CanvasProperty, FillsMatchTheModelAndEveryLevelMatchesTheReference) {
+  std::mt19937 rng(4);
+  const Size sizes[] = {{1, 1}, {2, 1}, {3, 3}, {4, 3}, {6, 1}, {7, 3}, {33, 3}, {34, 3}, {718, 3}, {722, 3}, {2, 577}, {7, 577}};
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes) {
+      FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
+      std::vector<uint8_t> base = testutil::RandomFrame(rng, ref);
+      std::vector<uint8_t> model = base, refFrame = base;
+      std::vector<std::vector<uint8_t>> simd(testutil::SimdLevels().size(), base);
+      for (int op = 0; op < 40; ++op) {
+        int32_t l = static_cast<int32_t>(rng() % (sz.w + 12)) - 6, r = static_cast<int32_t>(rng() % (sz.w + 12)) - 6;
+        int32_t t = static_cast<int32_t>(rng() % (sz.h + 12)) - 6, b = static_cast<int32_t>(rng() % (sz.h + 12)) - 6;
+        uint32_t color = rng() & 0xFFFFFF;
+        int32_t opacity = static_cast<int32_t>(rng() % 121) - 10;
+        int kind = op % 4;
+        int32_t lineWidth = static_cast<int32_t>(rng() % 7) - 3;
+        auto draw = [&](const FrameCanvas& c, uint8_t* f) {
+          switch (kind) {
+            case 0: c.BlendFillRect(f, l, t, r, b, color, opacity); break;
+            case 1: c.BlendFrameRect(f, l, t, r, b, lineWidth, color, opacity); break;
+            case 2: c.BlendHSpan(f, l, r, t, op % 3 == 0, color, opacity); break;
+            default: c.BlendVSpan(f, l, t, b, op % 3 == 0, color, opacity); break;
+          }
+        };
+        draw(ref, refFrame.data());
+        for (size_t i = 0; i < simd.size(); ++i)
+          draw(testutil::Canvas(sz.w, sz.h, format, testutil::SimdLevels()[i]->level), simd[i].data());
+        if (kind == 0) {
+          int64_t cl = std::max(l, 0), cr = std::min(r, sz.w), ct = std::max(t, 0), cb = std::min(b, sz.h);
+          for (int64_t y = ct; y < cb && cl < cr; ++y) ModelRun(ref, model.data(), cl, cr - 1, y, color, opacity);
+        } else if (kind == 2 && t >= 0 && t < sz.h) {
+          int64_t a = r >= l ? l : (op % 3 == 0 ? r : r + 1), e = r >= l ? (op % 3 == 0 ? r : r - 1) : l;
+          a = std::max<int64_t>(a, 0);
+          e = std::min<int64_t>(e, sz.w - 1);
+          if (a <= e) ModelRun(ref, model.data(), a, e, t, color, opacity);
+        } else {
+          model = refFrame;  // the model covers runs and fills; resynchronise after outlines and columns
+        }
+        ASSERT_EQ(model, refFrame) << "format " << format << " " << sz.w << "x" << sz.h << " op " << op;
+        for (size_t i = 0; i < simd.size(); ++i)
+          ASSERT_EQ(simd[i], refFrame) << testutil::SimdLevels()[i]->name << " format " << format << " " << sz.w << "x"
+                                       << sz.h << " op " << op;
+      }
+    }
+}
+
+TEST(CanvasProperty, ConvertWholeFrames) {
+  std::mt19937 rng(5);
+  const Size sizes[] = {{2, 1}, {4, 3}, {6, 3}, {7, 3}, {34, 3}, {718, 3}, {722, 577}};
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes) {
+      FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
+      std::vector<uint8_t> frame = testutil::RandomFrame(rng, ref);
+      std::vector<uint32_t> a(static_cast<size_t>(sz.w) * sz.h), b(a.size());
+      ref.ConvertToSample(frame.data(), a.data());
+      for (const KernelSet* k : testutil::SimdLevels()) {
+        std::fill(b.begin(), b.end(), 0);
+        testutil::Canvas(sz.w, sz.h, format, k->level).ConvertToSample(frame.data(), b.data());
+        EXPECT_EQ(a, b) << k->name << " format " << format << " " << sz.w << "x" << sz.h;
+      }
+    }
+}
+
+// The fused detector of every SIMD level against the reference detector, over sequences
+// of frames in which random rectangles are repainted, with random grids and settings.
+TEST(DetectorProperty, FusedPathGivesTheReferenceWords) {
+  std::mt19937 rng(6);
+  const Size sizes[] = {{2, 1}, {4, 3}, {6, 3}, {7, 5}, {34, 3}, {33, 40}, {48, 36}, {718, 577}, {722, 41}, {722, 577}};
+  const int32_t gridRows[] = {1, 2, 3, 18, 25};
+  int alarms = 0, changedWords = 0;  // the sequences must exercise changes, not only rest
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes) {
+      const int frames = sz.w * sz.h > 100000 ? 3 : 6;
+      MaskGrid gridRef;
+      gridRef.Resize(static_cast<int32_t>(1 + rng() % 30), gridRows[rng() % 5]);
+      int32_t percent = static_cast<int32_t>(rng() % 101);
+      for (int32_t i = 0; i < gridRef.cellCount(); ++i) gridRef.watch()[i] = (rng() % 100) < uint32_t(percent) ? 1 : 0;
+      SettingsRecord s;
+      s.Sensitive = static_cast<int32_t>(rng() % 21) - 2;
+      s.FrameCounter = static_cast<int32_t>(rng() % 6) - 1;
+      s.ControlY = rng() % 4 != 0;
+      s.ControlR = rng() % 2;
+      s.ControlG = rng() % 2;
+      s.ControlB = rng() % 2;
+      FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
+      MotionDetector detRef;
+      detRef.SetKernelLevel(KernelLevel::Reference);
+      ASSERT_TRUE(detRef.ResizeSamples(sz.w, sz.h));
+      struct Variant {
+        const KernelSet* k;
+        MaskGrid grid;
+        MotionDetector det;
+      };
+      std::vector<std::unique_ptr<Variant>> variants;
+      for (const KernelSet* k : testutil::SimdLevels()) {
+        variants.push_back(std::make_unique<Variant>());
+        Variant& v = *variants.back();
+        v.k = k;
+        v.grid.Resize(gridRef.columns(), gridRef.rows());
+        std::copy(gridRef.watch(), gridRef.watch() + gridRef.cellCount(), v.grid.watch());
+        v.det.SetKernelLevel(k->level);
+        ASSERT_TRUE(v.det.ResizeSamples(sz.w, sz.h));
+      }
+      std::vector<uint8_t> frame = testutil::RandomFrame(rng, ref);
+      for (int f = 0; f < frames; ++f) {
+        for (int n = 0; n < 3; ++n) {  // repaint random rectangles with one random byte
+          int32_t l = static_cast<int32_t>(rng() % sz.w), t = static_cast<int32_t>(rng() % sz.h);
+          int32_t r = l + 1 + static_cast<int32_t>(rng() % sz.w), b = t + 1 + static_cast<int32_t>(rng() % sz.h);
+          ref.BlendFillRect(frame.data(), l, t, r, b, rng() & 0xFFFFFF, 100);
+        }
+        int expect = detRef.DetectMotion(frame.data(), ref, gridRef, s);
+        alarms += expect;
+        for (int32_t i = 0; i < gridRef.cellCount(); ++i) changedWords += gridRef.history()[i] != 0;
+        for (auto& vp : variants) {
+          Variant& v = *vp;
+          FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, v.k->level);
+          EXPECT_EQ(v.det.DetectMotion(frame.data(), c, v.grid, s), expect) << v.k->name;
+          ASSERT_TRUE(std::equal(gridRef.reference(), gridRef.reference() + gridRef.cellCount(), v.grid.reference()))
+              << v.k->name << " format " << format << " " << sz.w << "x" << sz.h << " frame " << f;
+          ASSERT_TRUE(std::equal(gridRef.history(), gridRef.history() + gridRef.cellCount(), v.grid.history()))
+              << v.k->name << " format " << format << " " << sz.w << "x" << sz.h << " frame " << f;
+        }
+      }
+    }
+  EXPECT_GT(alarms, 5);
+  EXPECT_GT(changedWords, 100);
+}
+
+// The state overlay drawn through every level gives the reference bytes.
+TEST(DetectorProperty, OverlayMatchesAcrossLevels) {
+  std::mt19937 rng(7);
+  const Size sizes[] = {{6, 3}, {35, 20}, {720, 576}};
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes) {
+      MaskGrid grid;
+      grid.SetDefaultGrid();
+      for (int32_t i = 0; i < grid.cellCount(); ++i) {
+        grid.watch()[i] = rng() % 2;
+        grid.history()[i] = rng() % 4;
+      }
+      SettingsRecord s;
+      s.FrameCounter = 2;
+      s.InactiveOpacity = 100;
+      s.DangerOpacity = 55;
+      FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
+      std::vector<uint8_t> base = testutil::RandomFrame(rng, ref), a = base;
+      DrawStateAreas(a.data(), ref, grid, s);
+      DrawGrid(a.data(), ref, grid, s);
+      for (const KernelSet* k : testutil::SimdLevels()) {
+        std::vector<uint8_t> b = base;
+        FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, k->level);
+        DrawStateAreas(b.data(), c, grid, s);
+        DrawGrid(b.data(), c, grid, s);
+        EXPECT_EQ(a, b) << k->name << " format " << format << " " << sz.w << "x" << sz.h;
+      }
+    }
+}
+
+}  // namespace
+}  // namespace qlv
