@@ -67,17 +67,18 @@ std::wstring LanguageSelector::LoadWideString(UINT id, bool* blockFound) const {
   return std::wstring(text.begin(), text.end());
 }
 
-std::string WideToAnsi(const std::wstring& text) {
+std::string WideToCodePage(UINT codePage, const std::wstring& text) {
   if (text.empty()) return std::string();
   const int units = static_cast<int>(text.size());
-  // Ask for the size first: a double-byte code page needs more bytes than units.
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  const int bytes = WideCharToMultiByte(codePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return std::string();
   std::string out(static_cast<size_t>(bytes), '\0');
-  const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), units, &out[0], bytes, nullptr, nullptr);
+  const int written = WideCharToMultiByte(codePage, 0, text.data(), units, &out[0], bytes, nullptr, nullptr);
   out.resize(written > 0 ? static_cast<size_t>(written) : 0);
   return out;
 }
+
+std::string WideToAnsi(const std::wstring& text) { return WideToCodePage(CP_ACP, text); }
 
 std::string LanguageSelector::LoadString(UINT id) const { return WideToAnsi(LoadWideString(id)); }
 

@@ -53,8 +53,10 @@ class LanguageSelector {
   LANGID primary_;
 };
 
-// UTF-16 to the ANSI code page, sized from the byte count the conversion reports.
-std::string WideToAnsi(const std::wstring& text);
+// UTF-16 to a code page (no flags), sized from the byte count the conversion
+// reports: a double-byte code page needs more bytes than the text has units.
+std::string WideToCodePage(UINT codePage, const std::wstring& text);
+std::string WideToAnsi(const std::wstring& text);  // CP_ACP
 
 // The module that holds the plug-in's resources: the one recorded at load time,
 // else the module this code lives in.

@@ -1,0 +1,160 @@
+// The language selector on the real resources of the built DLL, loaded from
+// Plugins\ beside the test program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "lang/language_selector_win32.h"
+#include "res/resource.h"
+
+namespace qlv {
+namespace {
+
+struct Texts {
+  UINT id;
+  const wchar_t* english;
+  const wchar_t* russian;
+};
+
+// The string table, 1-34, in both languages.
+const Texts kTexts[] = {
+    {1, L"Motion detection", L"Детектор движения"},
+    {2, L"Motion detector with DVR functions.", L"Детектор движения с функцией видеорекордера."},
+    {3, L"Record", L"Запись"},
+    {4, L"Sound", L"Звук"},
+    {5, L"Task", L"Процесс"},
+    {6, L"Data/Time", L"Дата/Время"},
+    {7, L"Grid", L"Разметка"},
+    {8, L"Active areas", L"Активные зоны"},
+    {9, L"Preview/Snapshot", L"Просмотр/Снимок"},
+    {10, L"Record", L"Запись"},
+    {11, L"Channel not selected", L"Канал не выбран"},
+    {12, L"Current channel", L"Текущий канал"},
+    {13, L"Controlled channel", L"Контролируемый канал"},
+    {14, L"Mask file", L"Файл маски"},
+    {15, L"Select the entire mask", L"Выделить всю маску"},
+    {16, L"Clean mask", L"Очистить маску"},
+    {17, L"Invert mask", L"Инвертировать маску"},
+    {18, L"Load mask", L"Загрузить маску"},
+    {19, L"Save mask", L"Сохранить маску"},
+    {20, L"Save mask as ...", L"Сохранить маску как ..."},
+    {21, L"Allow external task execution", L"Разрешить запуск внешнего процесса"},
+    {22, L"Select execution file", L"Выбрать исполняемый файл"},
+    {23, L"Execute an external task", L"Запустить внешний процесс"},
+    {24, L"Allow \u00E0 task restarting", L"Разрешить перезапуск процесса"},
+    {25, L"Enable recording", L"Разрешить запись"},
+    {26, L"Allow sound notifications", L"Разрешить звуковое оповещение"},
+    {27, L"Select audio file", L"Выбрать аудио файл"},
+    {28, L"Stop sound", L"Остановить воспроизведение"},
+    {29, L"Play the audio file", L"Воспроизвести файл"},
+    {30, L"Continuous playback", L"Воспроизведение в цикле"},
+    {31, L"Sensitivity value should be a number from %d to %d", L"Значение чувствительности должно быть числом от %d до %d"},
+    {32, L"Value of the frame counter should be a number from %d to %d", L"Значение счётчика кадров  должно быть числом от %d до %d"},
+    {33, L"Duration time value should be a number from %d to %d", L"Значение времени записи должно быть числом от %d до %d"},
+    {34, L"Opacity value should be a number from 0 to 100", L"Значение прозрачности должно быть числом от 0 до 100"},
+};
+
+class LanguageSelectorTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    folder.erase(folder.find_last_of('\\') + 1);
+    module_ = LoadLibraryA((folder + "Plugins\\QPM_QLVGuard.dll").c_str());
+  }
+  static void TearDownTestSuite() {
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+  }
+  void SetUp() override { ASSERT_NE(module_, nullptr) << "Plugins\\QPM_QLVGuard.dll beside the test is needed"; }
+
+  static HMODULE module_;
+};
+HMODULE LanguageSelectorTest::module_ = nullptr;
+
+TEST_F(LanguageSelectorTest, EveryStringInBothLanguagesAsUtf16) {
+  const LanguageSelector english(module_, 1033);
+  const LanguageSelector russian(module_, 1049);
+  for (const Texts& t : kTexts) {
+    SCOPED_TRACE(t.id);
+    EXPECT_EQ(english.LoadWideString(t.id), std::wstring(t.english));
+    EXPECT_EQ(russian.LoadWideString(t.id), std::wstring(t.russian));
+  }
+  EXPECT_EQ(english.LoadWideString(24)[6], L'\u00E0');
+  EXPECT_NE(russian.LoadWideString(32).find(L"\u043A\u0430\u0434\u0440\u043E\u0432  \u0434"), std::wstring::npos);
+}
+
+TEST_F(LanguageSelectorTest, OtherLanguagesFallBackToEnglish) {
+  for (LANGID lang : {LANGID(1031), LANGID(2057), LANGID(0x0019), LANGID(0)}) {
+    const LanguageSelector s(module_, lang);
+    SCOPED_TRACE(lang);
+    EXPECT_EQ(s.LoadWideString(IDS_PLUGIN_NAME), L"Motion detection");
+    EXPECT_EQ(s.LoadWideString(IDS_MSG_OPACITY_RANGE), L"Opacity value should be a number from 0 to 100");
+    EXPECT_EQ(s.fallback(), 1033);
+  }
+}
+
+TEST_F(LanguageSelectorTest, MissingEntriesAndBlocks) {
+  const LanguageSelector s(module_, 1049);
+  bool block = false;
+  // Entry 0 of the first block and entry 35 of the third exist as empty slots.
+  EXPECT_EQ(s.LoadWideString(0, &block), L"");
+  EXPECT_TRUE(block);
+  EXPECT_EQ(s.LoadWideString(35, &block), L"");
+  EXPECT_TRUE(block);
+  // Block 7 (ids 96-111) does not exist in any language.
+  EXPECT_EQ(s.LoadWideString(100, &block), L"");
+  EXPECT_FALSE(block);
+  char buffer[16];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_FALSE(s.LoadStringInto(100, buffer, sizeof buffer));
+  EXPECT_EQ(buffer[0], '\0');
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_TRUE(s.LoadStringInto(35, buffer, sizeof buffer));
+  EXPECT_EQ(buffer[0], '\0');
+  EXPECT_EQ(s.LoadString(100), "");
+}
+
+TEST_F(LanguageSelectorTest, LoadStringIntoCutsToTheBufferAndTerminates) {
+  const LanguageSelector s(module_, 1033);
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_TRUE(s.LoadStringInto(IDS_PLUGIN_NAME, buffer, sizeof buffer));
+  EXPECT_STREQ(buffer, "Motion ");
+  char whole[128];
+  EXPECT_TRUE(s.LoadStringInto(IDS_PLUGIN_DESCRIPTION, whole, sizeof whole));
+  EXPECT_STREQ(whole, "Motion detector with DVR functions.");
+  EXPECT_FALSE(s.LoadStringInto(IDS_PLUGIN_NAME, nullptr, 10));
+  EXPECT_FALSE(s.LoadStringInto(IDS_PLUGIN_NAME, whole, 0));
+}
+
+TEST_F(LanguageSelectorTest, AnsiTextFollowsTheCodePage) {
+  const LanguageSelector english(module_, 1033);
+  const UINT acp = GetACP();
+  if (acp == 1252) {
+    EXPECT_EQ(english.LoadString(IDS_TIP_TASK_RESTART), "Allow \xE0 task restarting");
+  } else if (acp == 1251) {
+    const LanguageSelector russian(module_, 1049);
+    EXPECT_EQ(russian.LoadString(IDS_PLUGIN_NAME), "\xC4\xE5\xF2\xE5\xEA\xF2\xEE\xF0 \xE4\xE2\xE8\xE6\xE5\xED\xE8\xFF");
+  } else {
+    GTEST_SKIP() << "code page " << acp;
+  }
+}
+
+// The conversion is sized by what it reports, so a double-byte code page keeps
+// the whole text where a buffer of one byte per unit would cut it in half.
+TEST(WideToCodePage, DoubleByteCodePageKeepsTheWholeText) {
+  const std::wstring japanese = L"\u65E5\u672C";  // two ideographs, two bytes each in 932
+  EXPECT_EQ(WideToCodePage(932, japanese), "\x93\xFA\x96\x7B");
+  // Single-byte code pages: one byte per unit, as before.
+  EXPECT_EQ(WideToCodePage(1251, L"\u0414\u0430"), "\xC4\xE0");
+  EXPECT_EQ(WideToCodePage(1252, L"\u00E0"), "\xE0");
+  EXPECT_EQ(WideToCodePage(1252, L""), "");
+}
+
+}  // namespace
+}  // namespace qlv
