@@ -94,6 +94,15 @@ bool IniStore::Open(bool forWriting) {
   return true;
 }
 
+void IniStore::OpenText(std::string bytes) {
+  if (open_) Close();
+  sectionPos_ = 0;
+  cursor_ = 0;
+  writing_ = false;
+  content_ = std::move(bytes);
+  open_ = true;
+}
+
 bool IniStore::Close() {
   if (!open_) return false;
   open_ = false;

@@ -56,6 +56,8 @@ class IniStore {
   // could not be committed (the old file is then untouched).
   bool Close();
   bool IsOpen() const { return open_; }
+  // Reading from bytes already in memory, as if a file held them (fuzzing, tests).
+  void OpenText(std::string bytes);
 
   void ReadTable(const char* section, const SettingsEntry* table, size_t count, SettingsRecord& target);
   void ReadInt(const char* section, const char* key, int32_t* target, int32_t defaultValue);
