@@ -226,6 +226,27 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* o, std:
   return true;
 }
 
+bool ExposeInstanceOption(char* line, const std::string& id) {
+  if (!line || id.empty()) return false;
+  std::string lower(line);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("-inst:") != std::string::npos || lower.find("/inst:") != std::string::npos) return true;
+  for (size_t p = lower.find("--inst "); p != std::string::npos; p = lower.find("--inst ", p + 1)) {
+    const bool wordStart = p == 0 || lower[p - 1] == ' ' || lower[p - 1] == '\t' || lower[p - 1] == '"';
+    if (wordStart && p + 7 < lower.size() && lower[p + 7] == id[0]) {
+      line[p + 6] = ':';
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string PluginSettingsFolder(const std::string& exeFolder, const std::string& inst) {
+  std::string folder = exeFolder;
+  if (!inst.empty()) folder += "Instances\\" + inst + "\\";
+  return folder + "Plugins\\";
+}
+
 const char* HostUsage() {
   return "hostsim.exe - a stand-in for the Quelvar host: loads Plugins\\QPM_QLVGuard.dll beside\n"
          "itself and plays raw video through it.\n"

@@ -53,6 +53,16 @@ bool ParseSwitchList(const std::string& text, std::vector<ChannelSwitch>* out, s
 // GetChannel index shown by frame `frame` under the start channel and the switches.
 int32_t ChannelIndexAt(const HostOptions& o, int64_t frame);
 
+// The plug-in finds the host instance as "-inst:" in the host's command line. When
+// hostsim was given "--inst ID" as two words, the blank becomes a colon in `line`
+// (the process's own command-line buffer), so the plug-in sees "--inst:ID".
+// True when the line already holds the host form or was rewritten.
+bool ExposeInstanceOption(char* line, const std::string& id);
+
+// Where the plug-in keeps its settings for a host in `exeFolder` (ending in a
+// backslash): Plugins\, or Instances\ID\Plugins\ with an instance.
+std::string PluginSettingsFolder(const std::string& exeFolder, const std::string& inst);
+
 // The text of --help.
 const char* HostUsage();
 

@@ -39,32 +39,6 @@ bool MakeFolders(const std::string& dir) {
   return true;
 }
 
-// The plug-in reads the instance from the host's command line as "-inst:ID". When it
-// was given as two words ("--inst ID"), the blank between them becomes the colon, in
-// the process's own command-line buffer, so the plug-in sees what a real host gets.
-bool ExposeInstanceOption(const std::string& id) {
-  char* line = GetCommandLineA();
-  if (!line) return false;
-  std::string lower(line);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower.find("-inst:") != std::string::npos || lower.find("/inst:") != std::string::npos) return true;
-  for (size_t p = lower.find("--inst "); p != std::string::npos; p = lower.find("--inst ", p + 1)) {
-    size_t v = p + 7;
-    if (v < lower.size() && lower[v] == '"') ++v;
-    if (v < lower.size() && lower[v] == id[0] && v == p + 7) {
-      line[p + 6] = ':';
-      return true;
-    }
-  }
-  return false;
-}
-
-std::string SettingsFolder(const std::string& inst) {
-  std::string folder = ExecutableFolder();
-  if (!inst.empty()) folder += "Instances\\" + inst + "\\";
-  return folder + "Plugins\\";
-}
-
 std::string BaseName(const std::string& dll) {
   std::string b = dll.substr(dll.find_last_of("\\/") == std::string::npos ? 0 : dll.find_last_of("\\/") + 1);
   size_t dot = b.find_last_of('.');
@@ -112,12 +86,12 @@ int HostsimMain(int argc, char** argv) {
     std::fputs(HostUsage(), stdout);
     return 0;
   }
-  if (!o.inst.empty() && !ExposeInstanceOption(o.inst))
+  if (!o.inst.empty() && !ExposeInstanceOption(GetCommandLineA(), o.inst))
     std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
                  o.inst.c_str());
 
   if (!o.ini.empty()) {
-    const std::string folder = SettingsFolder(o.inst);
+    const std::string folder = PluginSettingsFolder(ExecutableFolder(), o.inst);
     const std::string target = folder + BaseName(o.dll) + ".ini";
     if (!MakeFolders(folder) || !CopyFileA(o.ini.c_str(), target.c_str(), FALSE)) {
       std::fprintf(stderr, "hostsim: cannot copy %s to %s\n", o.ini.c_str(), target.c_str());

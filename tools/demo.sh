@@ -3,7 +3,8 @@
 # out/demo/. Sourced by ./run (which provides ROOT, WINEPREFIX and log()).
 #
 # Environment: DEMO_FRAMES (default 250), DEMO_FPS (default 25; 0 = as fast as
-# possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2).
+# possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2), DEMO_HOST_DIR (the folder with
+# hostsim.exe and Plugins/, default dist/).
 
 # The default scene: a still room, sensor noise, and a figure that walks in from the
 # left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-8 s).
@@ -111,11 +112,11 @@ demo_main() {
               --frames "$inputFrames" --fps "$fps" --ini "$(demo_wine_path "$work/demo.ini")"
               --channels "1:0:Camera 1" --out "$(demo_wine_path "$out/host")" --save-frames --progress)
   log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
-  printf '   hostsim.exe %s\n' "${args[*]}" >&2
-  ( cd "$ROOT/dist" && LANG=en_US.UTF-8 xvfb-run -a wine hostsim.exe "${args[@]}" ) > "$work/hostsim.log"
+  { printf '   wine hostsim.exe'; printf ' %q' "${args[@]}"; printf '\n'; } >&2
+  ( cd "${DEMO_HOST_DIR:-$ROOT/dist}" && LANG=en_US.UTF-8 xvfb-run -a wine hostsim.exe "${args[@]}" ) > "$out/host/hostsim.log"
   local rc=$?
   wineserver -k 2>/dev/null || true
-  cat "$work/hostsim.log"
+  cat "$out/host/hostsim.log"
   [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
 
   log "encoding the results"

@@ -115,3 +115,28 @@ TEST(HostOptions, ChannelScheduleFollowsTheSwitches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HostOptions, InstanceIsExposedInTheHostsOwnForm) {
+  char split[] = "hostsim.exe --fps 0 --inst 3 --out o";
+  EXPECT_TRUE(hostsim::ExposeInstanceOption(split, "3"));
+  EXPECT_STREQ(split, "hostsim.exe --fps 0 --inst:3 --out o");
+  char already[] = "hostsim.exe -INST:4";
+  EXPECT_TRUE(hostsim::ExposeInstanceOption(already, "4"));
+  EXPECT_STREQ(already, "hostsim.exe -INST:4");
+  char upper[] = "hostsim.exe --INST Q";
+  EXPECT_TRUE(hostsim::ExposeInstanceOption(upper, "q"));
+  EXPECT_STREQ(upper, "hostsim.exe --INST:Q");
+  char other[] = "hostsim.exe --ini x--inst 3 --inst \"3\"";  // neither is the option word with its value
+  EXPECT_FALSE(hostsim::ExposeInstanceOption(other, "3"));
+  EXPECT_STREQ(other, "hostsim.exe --ini x--inst 3 --inst \"3\"");
+  EXPECT_FALSE(hostsim::ExposeInstanceOption(nullptr, "3"));
+}
+
+TEST(HostOptions, SettingsFolderFollowsTheInstance) {
+  EXPECT_EQ(hostsim::PluginSettingsFolder("C:\\Q\\", ""), "C:\\Q\\Plugins\\");
+  EXPECT_EQ(hostsim::PluginSettingsFolder("C:\\Q\\", "3"), "C:\\Q\\Instances\\3\\Plugins\\");
+}
+
+}  // namespace
