@@ -119,9 +119,19 @@ demo_main() {
   cat "$out/host/hostsim.log"
   [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
 
-  log "encoding the results"
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"
+  demo_collect "$out" "$size" "$pixfmt" "$rate"
+  rm -f "$out/host/frames.raw"
+  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
+  demo_summary "$out"
+}
+
+# Turns hostsim's output into files anyone can open: the annotated video, PNG
+# snapshots and mp4 segments.
+demo_collect() {
+  local out="$1" size="$2" pixfmt="$3" rate="$4"
+  log "encoding the results"
   if [ -s "$out/host/frames.raw" ]; then
     demo_encode "$out/host/frames.raw" "$out/annotated.mp4" "$size" "$pixfmt" "$rate" || log "could not encode annotated.mp4"
   fi
@@ -140,9 +150,6 @@ demo_main() {
     [ -s "$out/recordings/$n.mp4" ] && rm -f "$f"
   done
   cp "$out/host/events.csv" "$out/events.csv" 2>/dev/null
-  rm -f "$out/host/frames.raw"
-  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
-  demo_summary "$out"
 }
 
 demo_summary() {
@@ -159,7 +166,7 @@ demo_summary() {
   echo "  frames:      $played played, $processed processed by the plug-in"
   echo "  alarms:      $(( starts + resumes + snaps )) that commanded the host ($starts recording starts, $resumes resumes, $snaps snapshots)"
   echo "  recordings:  $(ls "$out"/recordings/*.mp4 2>/dev/null | wc -l) segments ($pauses pauses, $stops stops)"
-  awk -F, 'NR > 1 && ($1 == "video" || $1 == "kind3") { printf "               %s: frames %s-%s (%s frames)\n", $2, $3, $4, $5 }' \
+  awk -F, 'NR > 1 && ($1 == "video" || $1 == "kind3") { sub(/\.avi$/, ".mp4", $2); printf "               recordings/%s: frames %s-%s (%s frames)\n", $2, $3, $4, $5 }' \
     "$out/host/recordings.csv" 2>/dev/null
   echo "  snapshots:   $(ls "$out"/snapshots/*.png 2>/dev/null | wc -l)"
   echo "  files:"
