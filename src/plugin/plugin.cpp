@@ -1,0 +1,179 @@
+#include "plugin/plugin.h"
+
+#include <clocale>
+#include <cstring>
+
+#include "overlay/state_overlay.h"
+#include "settings/settings_path.h"
+
+namespace qlv {
+
+const char kSettingsSection[] = "PluginSettings";
+
+namespace {
+
+// A channel name longer than this is cut: the host's record has no stated length.
+constexpr size_t kMaxChannelName = 255;
+
+std::string CopyName(const char* name) {
+  if (!name) return std::string();
+  size_t n = 0;
+  while (n < kMaxChannelName && name[n] != '\0') ++n;
+  return std::string(name, n);
+}
+
+}  // namespace
+
+Plugin::Plugin(Platform& platform) : platform_(platform), actions_(platform, working_) {
+  actions_.SetDialogOpenQuery([this] { return IsDialogOpen(); });
+}
+
+void Plugin::SetDialogLink(DialogLink* dialog) { dialog_ = dialog; }
+void Plugin::SetCaptionHook(CaptionHook* caption) { caption_ = caption; }
+
+void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocation& location) {
+  getChannel_ = getChannel;
+  context_ = context;
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    grid_.FreeCells();
+  }
+
+  store_.location = location;
+  store_.Open(false);
+  store_.ReadInt(kSettingsSection, "DlgWndPosX", &dlgWndPosX_, kDefaultDialogPos);
+  store_.ReadInt(kSettingsSection, "DlgWndPosY", &dlgWndPosY_, kDefaultDialogPos);
+  store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
+  working_ = stored_;
+  store_.Close();
+
+  // The caption's date conversions follow the user's settings.
+  std::setlocale(LC_TIME, "");
+
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    if (working_.MaskFileName.empty() || !grid_.LoadMaskFile(working_.MaskFileName)) {
+      working_.MaskFileName.clear();
+      grid_.SetDefaultGrid();
+    }
+    initialised_ = true;
+  }
+  if (caption_) caption_->OnInit(working_);
+}
+
+int Plugin::Start(const StreamFormat& format) {
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    format_ = format;
+    canvas_.SetGeometry(format.width, format.height, format.pixelFormat);
+    currentId0_ = 0;
+    currentId1_ = 0;
+    currentName_.clear();
+    warmUp_ = 0;
+    actions_.ResetCounters();
+    streamUsable_ = false;
+  }
+  // Outside the lock: the version query waits for the host's interface thread,
+  // which may itself be waiting for the lock in LoadMask.
+  HostWindows windows;
+  FindHostWindows(platform_, store_.location.instance, &windows);
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    store_.windows = windows;
+    actions_.SetHostWindow(windows.main);
+  }
+  if (caption_) caption_->OnStart(canvas_, working_);
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  // A frame whose size the canvas cannot address is never touched.
+  streamUsable_ = canvas_.IsKnownFormat();
+  detectorReady_ = streamUsable_ && detector_.ResizeSamples(format.width, format.height);
+  return 1;
+}
+
+int Plugin::ProcessFrame(const HostFrame* frame) {
+  if (!frame) return 0;
+  if (!frame->channel) return ProcessFrame(frame->pixels, nullptr);
+  const ChannelRef ref{frame->channel->id0, frame->channel->id1, frame->channel->name};
+  return ProcessFrame(frame->pixels, &ref);
+}
+
+int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
+  if (!pixels) return 0;
+  if (format_.processorClass == 1 || format_.processorClass == 2) return 0;
+  if (!channel) return 0;
+
+  bool drawCaption = false;
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    if (!initialised_ || !streamUsable_) return 0;
+    if (channel->id0 != currentId0_ || channel->id1 != currentId1_) {
+      currentId0_ = channel->id0;
+      currentId1_ = channel->id1;
+      currentName_ = CopyName(channel->name);
+      if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
+      if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
+        grid_.RestartCells();
+        warmUp_ = kWarmUpFrames;
+      } else {
+        actions_.StopActions(true);
+      }
+    }
+    if (currentId0_ != working_.ChannelId0() || currentId1_ != working_.ChannelId1()) return 0;
+    if (warmUp_ != 0) {
+      --warmUp_;
+      return 0;
+    }
+    actions_.CountDownFrame();
+
+    if (detectorReady_ && grid_.HasCells() && detector_.DetectMotion(pixels, canvas_, grid_, working_) == 1)
+      actions_.TriggerActions();
+
+    if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(false);
+
+    const bool recording = format_.recording != 0;
+    if ((recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells())
+      DrawStateAreas(pixels, canvas_, grid_, working_);
+    if (recording ? working_.RecShowGrid : working_.ShowGrid) DrawGrid(pixels, canvas_, grid_, working_);
+    drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
+  }
+  if (drawCaption && caption_) caption_->Draw(pixels, canvas_, working_);
+  return 1;
+}
+
+void Plugin::Close() {
+  if (IsDialogOpen()) dialog_->DestroyDialog();
+  {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    if (actions_.guard() == 0) {
+      // Forget the recording state without posting stops; a playing sound is stopped.
+      working_.Action &= kActSound;
+      actions_.StopActions(true);
+    }
+    grid_.FreeCells();
+    initialised_ = false;
+  }
+  if (!store_.Open(true)) return;
+  store_.WriteSectionHeader(kSettingsSection);
+  store_.WriteInt("DlgWndPosX", dlgWndPosX_);
+  store_.WriteInt("DlgWndPosY", dlgWndPosY_);
+  stored_ = working_;
+  store_.WriteTable(kSettingsTable, kSettingsCount, stored_);
+  store_.Close();
+}
+
+void Plugin::StopAllActions() {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  actions_.StopActions(true);
+}
+
+bool Plugin::LoadMask(const std::string& path) {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return grid_.LoadMaskFile(path);
+}
+
+std::string Plugin::CurrentChannelName() {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return currentName_;
+}
+
+}  // namespace qlv
