@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -360,6 +361,68 @@ TEST_F(PluginTest, StaleTaskHandlesFromTheFileAreNeverClosed) {
     EXPECT_NE(h, 3000000004u);
   }
   EXPECT_EQ(p_.closedHandles.size(), 2u);
+}
+
+TEST_F(PluginTest, SelectingTheShownChannelNeedsNoWarmUp) {
+  WriteIni("ChannelIdx=5\r\n");
+  Begin();
+  auto f = Frame(0x80);
+  EXPECT_EQ(Feed(f, 6), 0);
+  plugin_.working().ChannelIdx = 6;  // the dialog picks the channel on show
+  EXPECT_EQ(Feed(f, 6), 1);
+  EXPECT_EQ(plugin_.warmUp(), 0);
+}
+
+TEST_F(PluginTest, NullPixelsDoNotEvenChangeTheChannel) {
+  WriteIni("ChannelIdx=5\r\n");
+  Begin();
+  const ChannelRef ch{5, 0, "five"};
+  EXPECT_EQ(plugin_.ProcessFrame(nullptr, &ch), 0);
+  EXPECT_EQ(plugin_.currentId0(), 0u);
+  EXPECT_EQ(plugin_.warmUp(), 0);
+  EXPECT_TRUE(plugin_.CurrentChannelName().empty());
+}
+
+TEST_F(PluginTest, HostFrameCarriesTheChannelRecord) {
+  Begin();
+  // The host's record: id0, id1, a word of its own, then the name in place.
+  alignas(4) char record[64] = {0};
+  const uint32_t ids[3] = {7, 9, 0xDEADBEEF};
+  std::memcpy(record, ids, sizeof ids);
+  std::strcpy(record + 12, "Seven");
+  auto f = Frame(0x80);
+  HostFrame hf{};
+  hf.pixels = f.data();
+  hf.channel = reinterpret_cast<ChannelInfo*>(record);
+  EXPECT_EQ(plugin_.ProcessFrame(&hf), 0);
+  EXPECT_EQ(plugin_.currentId0(), 7u);
+  EXPECT_EQ(plugin_.currentId1(), 9u);
+  EXPECT_EQ(plugin_.CurrentChannelName(), "Seven");
+}
+
+TEST_F(PluginTest, OpeningTheDialogEndsAPausedRecording) {
+  WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\nDuration=1\r\n");
+  Begin();
+  Still(30);
+  Motion(2);
+  Still(40);
+  ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
+  plugin_.StopAllActions();
+  EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1295}));
+  EXPECT_EQ(plugin_.working().Action, 0u);
+}
+
+TEST_F(PluginTest, StartFindsTheInstanceWindows) {
+  loc_.instance = "3";
+  p_.topWindows[{"TMain", "Quelvar.Inst3"}] = 77;
+  p_.topWindows[{"TVideoFrame", "Video window.Inst3"}] = 78;
+  WriteIni("RecordEnable=1\r\n");
+  Begin();
+  EXPECT_EQ(plugin_.store().windows.main, 77u);
+  EXPECT_EQ(plugin_.store().windows.video, 78u);
+  Motion(3, 0);
+  ASSERT_EQ(p_.Commands(), Cmds({1287}));
+  EXPECT_EQ(p_.posts[0].window, 77u);
 }
 
 TEST_F(PluginTest, MaskLoadsDoNotOverlapFrames) {
