@@ -56,7 +56,7 @@ uint32_t AverageWith(const kernels::KernelSet& k, const uint32_t* sample, int32_
 inline bool Empty(const CellRect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 // Rows summed into the 16-bit column sums before they are emptied: 256 * 255 < 65536.
-constexpr int32_t kRowsPerChunk = 256;
+constexpr int32_t kRowsPerChunk = kernels::kMaxAccumulateRows;
 
 }  // namespace
 
@@ -136,13 +136,11 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
   for (int32_t y0 = band.top; y0 < band.bottom; y0 += kRowsPerChunk) {
     int32_t y1 = std::min(band.bottom, y0 + kRowsPerChunk);
     std::fill(acc_.begin(), acc_.begin() + 4 * static_cast<size_t>(n), 0);
-    for (int32_t y = y0; y < y1; ++y) {
-      const uint8_t* src = canvas.PixelAddress(frame, x0, y);
-      if (yuv)
-        k.yuyvAccumulate(src, acc_.data(), n);
-      else
-        k.rgb24Accumulate(src, acc_.data(), n);
-    }
+    const uint8_t* src = canvas.PixelAddress(frame, x0, y0);
+    if (yuv)
+      k.yuyvAccumulateRows(src, canvas.rowStride(), y1 - y0, acc_.data(), n);
+    else
+      k.rgb24AccumulateRows(src, canvas.rowStride(), y1 - y0, acc_.data(), n);
     for (int32_t j = 0; j < columns; ++j) {
       if (!watch[j]) continue;
       CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
+#include <vector>
 
 #include "overlay/kernels.h"
 #include "overlay/mul_div.h"
@@ -243,6 +245,36 @@ void FrameCanvas::BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r,
   // One row routine per call: RGB24 opaque or blended; YUV opaque or blended, with a lone
   // odd first pixel when l is odd. BlendRow picks the same for every row of the rectangle.
   for (int32_t y = t; y < b; ++y) BlendRow(frame, l, r - 1, y, ink);
+}
+
+void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, int32_t y1, int32_t y2,
+                               uint32_t color, int32_t opacity) const {
+  if (!known_ || !frame || !xs) return;
+  y1 = std::max(y1, 0);
+  y2 = std::min(y2, height_);
+  if (y1 >= y2) return;
+  const Ink ink = MakeInk(color, opacity);
+  // Byte offsets within a row and their colour bytes, by the rules for a pixel written alone.
+  std::vector<std::pair<int32_t, uint8_t>> bytes;
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t x = xs[i];
+    if (x < 0 || x >= width_) continue;
+    if (format_ == PixelFormatRGB24) {
+      for (int32_t c = 0; c < 3; ++c) bytes.emplace_back(3 * x + c, static_cast<uint8_t>(ink.pixel >> (8 * c)));
+    } else if (x & 1) {
+      bytes.emplace_back(2 * x, static_cast<uint8_t>(ink.pixel >> 16));
+    } else {
+      bytes.emplace_back(2 * x, static_cast<uint8_t>(ink.pixel));
+      if (x + 1 < width_) {
+        bytes.emplace_back(2 * x + 1, static_cast<uint8_t>(ink.pixel >> 8));
+        bytes.emplace_back(2 * x + 3, static_cast<uint8_t>(ink.pixel >> 24));
+      }
+    }
+  }
+  for (int32_t y = y1; y < y2; ++y) {
+    uint8_t* row = RowAddress(frame, y);
+    for (const auto& b : bytes) BlendByte(row + b.first, b.second, ink.w);
+  }
 }
 
 void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {

@@ -4,6 +4,7 @@
 // so callers never align anything.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qlv {
@@ -20,10 +21,12 @@ constexpr int32_t kPatternBytes = 96;
 void YuyvToSampleRow_C(const uint8_t* src, uint32_t* dst, int32_t width);
 // `width` pixels of a B, G, R row to B, G, R, Y sample pixels.
 void Rgb24ToSampleRow_C(const uint8_t* src, uint32_t* dst, int32_t width);
-// The conversions above, but the four bytes of pixel x are added to the 16-bit column
-// sums acc[4x .. 4x+3] instead of being stored. The caller keeps the sums from overflowing.
-void YuyvAccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width);
-void Rgb24AccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width);
+// The conversions above over `rows` rows (row r starts at src + r * stride) and pixels
+// [0, width): the four bytes of pixel x of every row are added to the 16-bit column sums
+// acc[4x .. 4x+3] instead of being stored. rows <= kMaxAccumulateRows keeps them in 16 bits.
+constexpr int32_t kMaxAccumulateRows = 256;
+void YuyvAccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 // Adds byte c of `width` sample pixels to sums[c].
 void SumSampleRow_C(const uint32_t* src, int32_t width, uint32_t sums[4]);
 // Blends `bytes` bytes of a run with the colour: d = c + floor((d - c) * w / 256), where c
@@ -37,8 +40,8 @@ void FillColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 // ---- SSE2 (any x86 with SSE2; dispatched) ----------------------------------------------
 void YuyvToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
 void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
-void YuyvAccumulateRow_SSE2(const uint8_t* src, uint16_t* acc, int32_t width);
-void Rgb24AccumulateRow_SSE2(const uint8_t* src, uint16_t* acc, int32_t width);
+void YuyvAccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void SumSampleRow_SSE2(const uint32_t* src, int32_t width, uint32_t sums[4]);
 void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
@@ -46,8 +49,8 @@ void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 // ---- AVX2 (native build only; dispatched) --------------------------------------------
 void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
 void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
-void YuyvAccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width);
-void Rgb24AccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width);
+void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
+void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]);
 void BlendColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
@@ -60,8 +63,8 @@ struct KernelSet {
   const char* name;
   void (*yuyvToSample)(const uint8_t*, uint32_t*, int32_t);
   void (*rgb24ToSample)(const uint8_t*, uint32_t*, int32_t);
-  void (*yuyvAccumulate)(const uint8_t*, uint16_t*, int32_t);
-  void (*rgb24Accumulate)(const uint8_t*, uint16_t*, int32_t);
+  void (*yuyvAccumulateRows)(const uint8_t*, ptrdiff_t, int32_t, uint16_t*, int32_t);
+  void (*rgb24AccumulateRows)(const uint8_t*, ptrdiff_t, int32_t, uint16_t*, int32_t);
   void (*sumSampleRow)(const uint32_t*, int32_t, uint32_t*);
   void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
   void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);

@@ -28,35 +28,75 @@ inline void YuyvToSample16(__m256i v, __m256i& s0, __m256i& s1) {
   s1 = _mm256_unpackhi_epi8(bAndR, gAndY);
 }
 
-// Two groups of four RGB24 pixels, each in the low 12 bytes of its lane.
-inline __m256i Rgb24ToSample4x2(__m256i g) {
-  const __m256i m0 = _mm256_set_epi32(0, 0, 0, 0x00FFFFFF, 0, 0, 0, 0x00FFFFFF);
-  const __m256i m1 = _mm256_set_epi32(0, 0, 0x00FFFFFF, 0, 0, 0, 0x00FFFFFF, 0);
-  const __m256i m2 = _mm256_set_epi32(0, 0x00FFFFFF, 0, 0, 0, 0x00FFFFFF, 0, 0);
-  const __m256i m3 = _mm256_set_epi32(0x00FFFFFF, 0, 0, 0, 0x00FFFFFF, 0, 0, 0);
-  __m256i t = _mm256_or_si256(
-      _mm256_or_si256(_mm256_and_si256(g, m0), _mm256_and_si256(_mm256_slli_si256(g, 1), m1)),
-      _mm256_or_si256(_mm256_and_si256(_mm256_slli_si256(g, 2), m2), _mm256_and_si256(_mm256_slli_si256(g, 3), m3)));
+
+// B, G, R of sixteen YUY2 pixels (one 32-byte load) in 16-bit lanes, clamped, and their
+// luma; lane k is pixel k. The pair offsets reach both pixels by byte shuffles.
+inline void YuyvToPlanes16(__m256i v, __m256i& b, __m256i& g, __m256i& r, __m256i& y) {
+  const __m256i kBR = _mm256_set1_epi32((5743 << 16) | 7258);
+  const __m256i kG = _mm256_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(-2925) << 16) |
+                                                            (static_cast<uint32_t>(-1410) & 0xFFFF)));
+  const __m256i evenLanes = _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13,
+                                             0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13);
+  const __m256i oddLanes = _mm256_setr_epi8(2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15,
+                                            2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15);
+  const __m256i zero = _mm256_setzero_si256();
+  y = _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
+  __m256i uv = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_srli_epi16(v, 8), _mm256_set1_epi16(128)), 4);
+  __m256i br = _mm256_mulhi_epi16(uv, kBR);
+  __m256i gg = _mm256_madd_epi16(_mm256_mulhi_epi16(uv, kG), _mm256_set1_epi16(1));
+  __m256i bg = _mm256_packus_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, evenLanes)),
+                                   _mm256_add_epi16(y, _mm256_shuffle_epi8(gg, evenLanes)));  // clamps
+  b = _mm256_unpacklo_epi8(bg, zero);
+  g = _mm256_unpackhi_epi8(bg, zero);
+  r = _mm256_unpacklo_epi8(_mm256_packus_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, oddLanes)), zero), zero);
+}
+
+// Adds planar 16-bit sums of sixteen pixels to acc[4x + c] in sample order.
+inline void AddPlanes16(__m256i b, __m256i g, __m256i r, __m256i y, uint16_t* acc) {
+  __m256i bgLo = _mm256_unpacklo_epi16(b, g), ryLo = _mm256_unpacklo_epi16(r, y);
+  __m256i bgHi = _mm256_unpackhi_epi16(b, g), ryHi = _mm256_unpackhi_epi16(r, y);
+  __m256i p01 = _mm256_unpacklo_epi32(bgLo, ryLo);  // pixels 0-1 | 8-9
+  __m256i p23 = _mm256_unpackhi_epi32(bgLo, ryLo);  // 2-3 | 10-11
+  __m256i p45 = _mm256_unpacklo_epi32(bgHi, ryHi);  // 4-5 | 12-13
+  __m256i p67 = _mm256_unpackhi_epi32(bgHi, ryHi);  // 6-7 | 14-15
+  __m256i px[4] = {_mm256_permute2x128_si256(p01, p23, 0x20), _mm256_permute2x128_si256(p45, p67, 0x20),
+                   _mm256_permute2x128_si256(p01, p23, 0x31), _mm256_permute2x128_si256(p45, p67, 0x31)};
+  __m256i* a = reinterpret_cast<__m256i*>(acc);
+  for (int k = 0; k < 4; ++k) _mm256_storeu_si256(a + k, _mm256_add_epi16(_mm256_loadu_si256(a + k), px[k]));
+}
+
+// B, G, R, 0 per 32-bit lane from a 12-byte group of four RGB24 pixels starting at byte
+// `offset` of each 128-bit lane.
+inline __m256i SpreadControl(int lo, int hi) {
+  return _mm256_setr_epi8(lo + 0, lo + 1, lo + 2, -1, lo + 3, lo + 4, lo + 5, -1, lo + 6, lo + 7, lo + 8, -1, lo + 9,
+                          lo + 10, lo + 11, -1, hi + 0, hi + 1, hi + 2, -1, hi + 3, hi + 4, hi + 5, -1, hi + 6,
+                          hi + 7, hi + 8, -1, hi + 9, hi + 10, hi + 11, -1);
+}
+
+inline __m256i Luma8(__m256i t) {
   __m256i bAndR = _mm256_and_si256(t, _mm256_set1_epi32(0x00FF00FF));
-  __m256i gOnly = _mm256_and_si256(_mm256_srli_epi32(t, 8), _mm256_set1_epi32(0xFF));
+  __m256i gOnly = _mm256_srli_epi32(_mm256_and_si256(t, _mm256_set1_epi32(0x0000FF00)), 8);
   __m256i y = _mm256_add_epi32(_mm256_madd_epi16(bAndR, _mm256_set1_epi32((9798 << 16) | 3735)),
                                _mm256_madd_epi16(gOnly, _mm256_set1_epi32(19235)));
-  return _mm256_or_si256(t, _mm256_slli_epi32(_mm256_srli_epi32(y, 15), 24));
+  return _mm256_srli_epi32(y, 15);
 }
 
-inline __m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline __m256i Load2x16(const uint8_t* lo, const uint8_t* hi) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lo))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(hi)), 1);
+}
 
-// Sixteen RGB24 pixels (48 bytes, nothing read beyond them): a = pixels 0-7, b = 8-15.
+// Sixteen RGB24 pixels (48 bytes, nothing read beyond them): a = pixels 0-7, b = 8-15,
+// as B, G, R, 0 per 32-bit lane. The last group is loaded 4 bytes early and shuffled from 4.
+inline void Rgb24Spread16(const uint8_t* src, __m256i& a, __m256i& b) {
+  a = _mm256_shuffle_epi8(Load2x16(src, src + 12), SpreadControl(0, 0));
+  b = _mm256_shuffle_epi8(Load2x16(src + 24, src + 32), SpreadControl(0, 4));
+}
+
 inline void Rgb24ToSample16(const uint8_t* src, __m256i& a, __m256i& b) {
-  a = Rgb24ToSample4x2(_mm256_inserti128_si256(_mm256_castsi128_si256(Load16(src)), Load16(src + 12), 1));
-  b = Rgb24ToSample4x2(
-      _mm256_inserti128_si256(_mm256_castsi128_si256(Load16(src + 24)), _mm_srli_si128(Load16(src + 32), 4), 1));
-}
-
-// Adds four sample pixels (16 bytes) to their 16 column sums.
-inline void Accumulate4(__m128i s, uint16_t* acc) {
-  __m256i* a = reinterpret_cast<__m256i*>(acc);
-  _mm256_storeu_si256(a, _mm256_add_epi16(_mm256_loadu_si256(a), _mm256_cvtepu8_epi16(s)));
+  Rgb24Spread16(src, a, b);
+  a = _mm256_or_si256(a, _mm256_slli_epi32(Luma8(a), 24));
+  b = _mm256_or_si256(b, _mm256_slli_epi32(Luma8(b), 24));
 }
 
 }  // namespace
@@ -72,20 +112,6 @@ void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width) {
   YuyvToSampleRow_SSE2(src + 2 * x, dst + x, width - x);
 }
 
-void YuyvAccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width) {
-  int32_t x = 0;
-  for (; x + 16 <= width; x += 16) {
-    __m256i s0, s1;
-    YuyvToSample16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 2 * x)), s0, s1);
-    uint16_t* a = acc + 4 * x;
-    Accumulate4(_mm256_castsi256_si128(s0), a);
-    Accumulate4(_mm256_castsi256_si128(s1), a + 16);
-    Accumulate4(_mm256_extracti128_si256(s0, 1), a + 32);
-    Accumulate4(_mm256_extracti128_si256(s1, 1), a + 48);
-  }
-  YuyvAccumulateRow_SSE2(src + 2 * x, acc + 4 * x, width - x);
-}
-
 void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width) {
   int32_t x = 0;
   for (; x + 16 <= width; x += 16) {
@@ -97,18 +123,59 @@ void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width) {
   Rgb24ToSampleRow_C(src + 3 * x, dst + x, width - x);
 }
 
-void Rgb24AccumulateRow_AVX2(const uint8_t* src, uint16_t* acc, int32_t width) {
+// Column strips of 32 pixels (one cache line of YUY2): sums stay in registers down all rows.
+void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+  int32_t x = 0;
+  for (; x + 32 <= width; x += 32) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i b0 = zero, g0 = zero, r0 = zero, y0 = zero, b1 = zero, g1 = zero, r1 = zero, y1 = zero;
+    const uint8_t* p = src + 2 * x;
+    for (int32_t n = 0; n < rows; ++n, p += stride) {
+      __m256i b, g, r, y;
+      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), b, g, r, y);
+      b0 = _mm256_add_epi16(b0, b);
+      g0 = _mm256_add_epi16(g0, g);
+      r0 = _mm256_add_epi16(r0, r);
+      y0 = _mm256_add_epi16(y0, y);
+      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), b, g, r, y);
+      b1 = _mm256_add_epi16(b1, b);
+      g1 = _mm256_add_epi16(g1, g);
+      r1 = _mm256_add_epi16(r1, r);
+      y1 = _mm256_add_epi16(y1, y);
+    }
+    AddPlanes16(b0, g0, r0, y0, acc + 4 * x);
+    AddPlanes16(b1, g1, r1, y1, acc + 4 * x + 64);
+  }
+  YuyvAccumulateRows_SSE2(src + 2 * x, stride, rows, acc + 4 * x, width - x);
+}
+
+void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+  const __m256i zero = _mm256_setzero_si256();
   int32_t x = 0;
   for (; x + 16 <= width; x += 16) {
-    __m256i a, b;
-    Rgb24ToSample16(src + 3 * x, a, b);
-    uint16_t* p = acc + 4 * x;
-    Accumulate4(_mm256_castsi256_si128(a), p);
-    Accumulate4(_mm256_extracti128_si256(a, 1), p + 16);
-    Accumulate4(_mm256_castsi256_si128(b), p + 32);
-    Accumulate4(_mm256_extracti128_si256(b, 1), p + 48);
+    __m256i loA = zero, hiA = zero, yA = zero, loB = zero, hiB = zero, yB = zero;
+    const uint8_t* p = src + 3 * x;
+    for (int32_t n = 0; n < rows; ++n, p += stride) {
+      __m256i a, b;
+      Rgb24Spread16(p, a, b);
+      yA = _mm256_add_epi32(yA, Luma8(a));
+      yB = _mm256_add_epi32(yB, Luma8(b));
+      loA = _mm256_add_epi16(loA, _mm256_unpacklo_epi8(a, zero));  // pixels 0-1 | 4-5
+      hiA = _mm256_add_epi16(hiA, _mm256_unpackhi_epi8(a, zero));  // 2-3 | 6-7
+      loB = _mm256_add_epi16(loB, _mm256_unpacklo_epi8(b, zero));
+      hiB = _mm256_add_epi16(hiB, _mm256_unpackhi_epi8(b, zero));
+    }
+    // Luma (below 65536) into the fourth 16-bit lane of each pixel.
+    loA = _mm256_add_epi16(loA, _mm256_slli_epi64(_mm256_unpacklo_epi32(yA, zero), 48));
+    hiA = _mm256_add_epi16(hiA, _mm256_slli_epi64(_mm256_unpackhi_epi32(yA, zero), 48));
+    loB = _mm256_add_epi16(loB, _mm256_slli_epi64(_mm256_unpacklo_epi32(yB, zero), 48));
+    hiB = _mm256_add_epi16(hiB, _mm256_slli_epi64(_mm256_unpackhi_epi32(yB, zero), 48));
+    __m256i px[4] = {_mm256_permute2x128_si256(loA, hiA, 0x20), _mm256_permute2x128_si256(loA, hiA, 0x31),
+                     _mm256_permute2x128_si256(loB, hiB, 0x20), _mm256_permute2x128_si256(loB, hiB, 0x31)};
+    __m256i* out = reinterpret_cast<__m256i*>(acc + 4 * x);
+    for (int k = 0; k < 4; ++k) _mm256_storeu_si256(out + k, _mm256_add_epi16(_mm256_loadu_si256(out + k), px[k]));
   }
-  Rgb24AccumulateRow_C(src + 3 * x, acc + 4 * x, width - x);
+  Rgb24AccumulateRows_SSE2(src + 3 * x, stride, rows, acc + 4 * x, width - x);
 }
 
 void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]) {

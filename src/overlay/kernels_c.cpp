@@ -1,6 +1,8 @@
 // Scalar reference kernels: written for clarity, exact to the integers.
 #include "overlay/kernels.h"
 
+#include <cstring>
+
 namespace qlv {
 namespace kernels {
 
@@ -64,18 +66,25 @@ void Rgb24ToSampleRow_C(const uint8_t* src, uint32_t* dst, int32_t width) {
   for (int32_t x = 0; x < width; ++x, src += 3) dst[x] = RgbSample(src);
 }
 
-void YuyvAccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width) {
-  int32_t x = 0;
-  for (; x + 1 < width; x += 2, src += 4, acc += 8) {
-    ChromaOffsets o = Offsets(src[1], src[3]);
-    AddSample(acc, YuvSample(src[0], o));
-    AddSample(acc + 4, YuvSample(src[2], o));
+void YuyvAccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+  for (int32_t r = 0; r < rows; ++r, src += stride) {
+    const uint8_t* p = src;
+    uint16_t* a = acc;
+    int32_t x = 0;
+    for (; x + 1 < width; x += 2, p += 4, a += 8) {
+      ChromaOffsets o = Offsets(p[1], p[3]);
+      AddSample(a, YuvSample(p[0], o));
+      AddSample(a + 4, YuvSample(p[2], o));
+    }
+    if (x < width) AddSample(a, GreySample(p[0]));
   }
-  if (x < width) AddSample(acc, GreySample(src[0]));
 }
 
-void Rgb24AccumulateRow_C(const uint8_t* src, uint16_t* acc, int32_t width) {
-  for (int32_t x = 0; x < width; ++x, src += 3, acc += 4) AddSample(acc, RgbSample(src));
+void Rgb24AccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+  for (int32_t r = 0; r < rows; ++r, src += stride) {
+    const uint8_t* p = src;
+    for (int32_t x = 0; x < width; ++x, p += 3) AddSample(acc + 4 * x, RgbSample(p));
+  }
 }
 
 void SumSampleRow_C(const uint32_t* src, int32_t width, uint32_t sums[4]) {
@@ -100,7 +109,9 @@ void FillColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern) {
 }
 
 void MakePattern(uint32_t colourBytes, int32_t period, uint8_t* pattern) {
-  for (int32_t i = 0; i < 2 * kPatternBytes; ++i) pattern[i] = static_cast<uint8_t>(colourBytes >> (8 * (i % period)));
+  for (int32_t i = 0; i < period; ++i) pattern[i] = static_cast<uint8_t>(colourBytes >> (8 * i));
+  for (int32_t n = period; n < 2 * kPatternBytes; n *= 2)  // doubling copies: cheap per drawing call
+    std::memcpy(pattern + n, pattern, static_cast<size_t>(n < kPatternBytes ? n : 2 * kPatternBytes - n));
 }
 
 }  // namespace kernels

@@ -31,14 +31,19 @@ TEST(KernelProperty, SampleRows) {
         k->rgb24ToSample(rgb.data(), b.data(), w);
         EXPECT_EQ(a, b) << k->name << " rgb width " << w;
 
+        // Column sums over several rows, both row directions, up to the 256-row limit.
+        const int32_t rows = rep == 3 ? kernels::kMaxAccumulateRows : 1 + rep * 2;
+        std::vector<uint8_t> yuvRows = RandomBytes(rng, 2 * w * rows), rgbRows = RandomBytes(rng, 3 * w * rows);
+        if (rep == 3) std::fill(yuvRows.begin(), yuvRows.end(), 255), std::fill(rgbRows.begin(), rgbRows.end(), 255);
         std::vector<uint16_t> accA(4 * w), accB;
-        for (auto& v : accA) v = static_cast<uint16_t>(rng() % 60000);
+        for (auto& v : accA) v = static_cast<uint16_t>(rep == 3 ? 0 : rng() % 60000);
         accB = accA;
-        testutil::Reference().yuyvAccumulate(yuv.data(), accA.data(), w);
-        k->yuyvAccumulate(yuv.data(), accB.data(), w);
+        testutil::Reference().yuyvAccumulateRows(yuvRows.data(), 2 * w, rows, accA.data(), w);
+        k->yuyvAccumulateRows(yuvRows.data(), 2 * w, rows, accB.data(), w);
         EXPECT_EQ(accA, accB) << k->name << " yuv sums width " << w;
-        testutil::Reference().rgb24Accumulate(rgb.data(), accA.data(), w);
-        k->rgb24Accumulate(rgb.data(), accB.data(), w);
+        const uint8_t* lastRow = rgbRows.data() + 3 * w * (rows - 1);
+        testutil::Reference().rgb24AccumulateRows(lastRow, -3 * w, rows, accA.data(), w);
+        k->rgb24AccumulateRows(lastRow, -3 * w, rows, accB.data(), w);
         EXPECT_EQ(accA, accB) << k->name << " rgb sums width " << w;
 
         uint32_t sumsA[4] = {1, 2, 3, 4}, sumsB[4] = {1, 2, 3, 4};
@@ -264,6 +269,55 @@ TEST(DetectorProperty, OverlayMatchesAcrossLevels) {
         EXPECT_EQ(a, b) << k->name << " format " << format << " " << sz.w << "x" << sz.h;
       }
     }
+}
+
+// The overlay draws merged runs and whole grid rows; the bytes must be those of drawing
+// cell by cell as stated: one fill per cell and one ring per cell.
+TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
+  std::mt19937 rng(8);
+  const Size sizes[] = {{1, 1}, {7, 5}, {20, 9}, {33, 37}, {49, 36}, {352, 288}, {721, 577}};
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes)
+      for (int rep = 0; rep < 3; ++rep) {
+        MaskGrid grid;
+        grid.Resize(static_cast<int32_t>(1 + rng() % 30), static_cast<int32_t>(1 + rng() % 20));
+        for (int32_t i = 0; i < grid.cellCount(); ++i) {
+          grid.watch()[i] = rng() % 3 != 0;
+          grid.history()[i] = rng() % 4;
+        }
+        SettingsRecord s;
+        s.FrameCounter = 2;
+        s.InactiveOpacity = static_cast<int32_t>(rng() % 3) * 40;
+        s.ActiveColor = rep == 2 ? s.DangerColor : s.ActiveColor;  // equal inks merge across states
+        s.DangerOpacity = rep == 2 ? s.ActiveOpacity : 55;
+        s.GridOpacity = static_cast<int32_t>(rng() % 101);
+        FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, kernels::ActiveKernels().level);
+        std::vector<uint8_t> base = testutil::RandomFrame(rng, c), fast = base, literal = base;
+        DrawStateAreas(fast.data(), c, grid, s);
+        DrawGrid(fast.data(), c, grid, s);
+        const uint32_t m = FullMask(s.FrameCounter);
+        for (int32_t i = 0; i < grid.rows(); ++i)
+          for (int32_t j = 0; j < grid.columns(); ++j) {
+            int32_t cell = i * grid.columns() + j;
+            CellRect r = CellRectOf(j, i, sz.w, sz.h, grid.columns(), grid.rows());
+            uint32_t color;
+            int32_t opacity;
+            switch (CellStateOf(grid.watch()[cell], grid.history()[cell], m)) {
+              case CellState::Inactive: color = s.InactiveColor, opacity = s.InactiveOpacity; break;
+              case CellState::Alarm: color = s.AlarmColor, opacity = s.AlarmOpacity; break;
+              case CellState::Active: color = s.ActiveColor, opacity = s.ActiveOpacity; break;
+              default: color = s.DangerColor, opacity = s.DangerOpacity; break;
+            }
+            if (opacity != 0) c.BlendFillRect(literal.data(), r.left, r.top, r.right, r.bottom, color, opacity);
+          }
+        for (int32_t i = 0; i < grid.rows(); ++i)
+          for (int32_t j = 0; j < grid.columns(); ++j) {
+            CellRect r = CellRectOf(j, i, sz.w, sz.h, grid.columns(), grid.rows());
+            c.BlendFrameRect(literal.data(), r.left, r.top, r.right, r.bottom, 1, s.GridColor, s.GridOpacity);
+          }
+        ASSERT_EQ(fast, literal) << "format " << format << " " << sz.w << "x" << sz.h << " grid " << grid.columns()
+                                 << "x" << grid.rows();
+      }
 }
 
 }  // namespace
