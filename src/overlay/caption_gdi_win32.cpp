@@ -1,0 +1,83 @@
+#include "overlay/caption_gdi_win32.h"
+
+#include <cstring>
+
+namespace qlv {
+
+LOGFONTA ToLogFont(const CaptionFontSpec& spec) {
+  LOGFONTA lf;
+  std::memset(&lf, 0, sizeof lf);
+  lf.lfHeight = spec.height;
+  lf.lfWidth = spec.width;
+  lf.lfEscapement = spec.escapement;
+  lf.lfOrientation = spec.orientation;
+  lf.lfWeight = spec.weight;
+  lf.lfItalic = spec.italic;
+  lf.lfUnderline = spec.underline;
+  lf.lfStrikeOut = spec.strikeOut;
+  lf.lfCharSet = spec.charSet;
+  lf.lfOutPrecision = spec.outPrecision;
+  lf.lfClipPrecision = spec.clipPrecision;
+  lf.lfQuality = spec.quality;
+  lf.lfPitchAndFamily = spec.pitchAndFamily;
+  static_assert(sizeof lf.lfFaceName == sizeof spec.faceName, "32-byte face name");
+  std::memcpy(lf.lfFaceName, spec.faceName, sizeof lf.lfFaceName);
+  lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
+  return lf;
+}
+
+GdiTextRasterizer::~GdiTextRasterizer() {
+  EndText();
+  if (font_) DeleteObject(font_);
+}
+
+void GdiTextRasterizer::SetFont(const CaptionFontSpec& spec) {
+  const LOGFONTA lf = ToLogFont(spec);
+  HFONT created = CreateFontIndirectA(&lf);
+  if (font_) DeleteObject(font_);
+  font_ = created;  // null: the context's default font is used
+}
+
+bool GdiTextRasterizer::BeginText() {
+  EndText();
+  dc_ = CreateCompatibleDC(nullptr);
+  if (!dc_) return false;
+  previousFont_ = font_ ? SelectObject(dc_, font_) : nullptr;
+  SetBkMode(dc_, TRANSPARENT);
+  previousBitmap_ = GetCurrentObject(dc_, OBJ_BITMAP);
+  return true;
+}
+
+TextExtent GdiTextRasterizer::MeasureText(const std::string& text) {
+  TextExtent e;
+  SIZE size{0, 0};
+  if (dc_ && GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) {
+    e.cx = size.cx;
+    e.cy = size.cy;
+  }
+  return e;
+}
+
+void GdiTextRasterizer::DrawLayerText(const OverlaySurface& surface, const std::string& text, uint32_t color,
+                                      const TextOrigin* origins, int32_t count) {
+  if (!dc_ || !surface.bitmap()) return;
+  SelectObject(dc_, static_cast<HBITMAP>(surface.bitmap()));
+  const OverlayRect used = surface.used();
+  RECT r{used.left, used.top, used.right, used.bottom};
+  FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SetTextColor(dc_, color);
+  for (int32_t i = 0; i < count; ++i)
+    TextOutA(dc_, origins[i].x, origins[i].y, text.data(), static_cast<int>(text.size()));
+  GdiFlush();  // the pixels are read directly next
+}
+
+void GdiTextRasterizer::EndText() {
+  if (!dc_) return;
+  if (previousFont_) SelectObject(dc_, previousFont_);
+  if (previousBitmap_) SelectObject(dc_, previousBitmap_);
+  DeleteDC(dc_);
+  dc_ = nullptr;
+  previousFont_ = previousBitmap_ = nullptr;
+}
+
+}  // namespace qlv
