@@ -8,7 +8,9 @@
 namespace qlv {
 
 #if defined(__i386__) || defined(_M_IX86)
-#define QLV_CDECL __attribute__((cdecl))
+// Spelled __cdecl__: <windows.h> defines `cdecl` as nothing, which would drop the
+// attribute (and change the mangled names) in files that include it first.
+#define QLV_CDECL __attribute__((__cdecl__))
 #else
 #define QLV_CDECL
 #endif
