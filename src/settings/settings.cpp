@@ -71,7 +71,7 @@ SettingsRecord::SettingsRecord() {
 
 void ApplyDefault(const SettingsEntry& e, SettingsRecord& r) {
   if (e.code == kText) {
-    *static_cast<std::string*>(e.field(r)) = e.defaultText;
+    *static_cast<std::string*>(e.field(r)) = e.defaultText ? e.defaultText : "";
   } else if (e.code < kText) {
     StoreNumber(e, r, (static_cast<uint64_t>(e.defaultHigh) << 32) | e.defaultLow);
   }

@@ -101,5 +101,29 @@ TEST(SettingsRecord, StoreKeepsTheFieldWidth) {
   EXPECT_EQ(r.Sensitive, -1);
 }
 
+TEST(SettingsRecord, CodesAboveTwelveAreSkippedAndTextWithoutDefaultIsEmpty) {
+  SettingsRecord r;
+  r.Sensitive = 7;
+  const SettingsEntry unknown = {13, "Sensitive", kSettingsTable[2].field, 99, 0, nullptr};
+  ApplyDefault(unknown, r);
+  StoreNumber(unknown, r, 42);
+  EXPECT_EQ(r.Sensitive, 7);
+  EXPECT_EQ(LoadNumber(unknown, r), 0u);
+  const SettingsEntry text = {kText, "FontName", kSettingsTable[18].field, 0, 0, nullptr};
+  ApplyDefault(text, r);
+  EXPECT_EQ(r.FontName, "");
+}
+
+TEST(SettingsRecord, UnsignedWordsKeepValuesAboveTheSignedRange) {
+  SettingsRecord r;
+  for (size_t i : {48u, 49u, 50u, 51u}) {  // Action, ActionStopTime, both handles
+    StoreNumber(kSettingsTable[i], r, 0xFFFFFF00u + i);
+    EXPECT_EQ(LoadNumber(kSettingsTable[i], r), 0xFFFFFF00u + i) << kSettingsTable[i].key;
+  }
+  StoreNumber(kSettingsTable[0], r, 0x8000000100000002ull);  // ChannelIdx, signed 64
+  EXPECT_EQ(static_cast<int64_t>(LoadNumber(kSettingsTable[0], r)), static_cast<int64_t>(0x8000000100000002ull));
+  EXPECT_LT(r.ChannelIdx, 0);
+}
+
 }  // namespace
 }  // namespace qlv
