@@ -99,13 +99,12 @@ int Plugin::ProcessFrame(const HostFrame* frame) {
 
 int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
   if (!pixels) return 0;
-  if (format_.processorClass == 1 || format_.processorClass == 2) return 0;
-  if (!channel) return 0;
 
   bool drawCaption = false;
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
-    if (!initialised_ || !streamUsable_) return 0;
+    if (format_.processorClass == 1 || format_.processorClass == 2) return 0;
+    if (!channel || !initialised_ || !streamUsable_) return 0;
     if (channel->id0 != currentId0_ || channel->id1 != currentId1_) {
       currentId0_ = channel->id0;
       currentId1_ = channel->id1;
