@@ -7,13 +7,13 @@
 # hostsim.exe and Plugins/, default dist/).
 
 # The default scene: a still room, sensor noise, and a figure that walks in from the
-# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-8 s).
+# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s).
 demo_make_scene() {
   local out="$1" frames="$2" pixfmt="$3"
   ffmpeg -v error -y \
     -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=10,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
     -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=10,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
-    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*320)))':y=300,noise=alls=6:allf=t,format=$pixfmt" \
+    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*440)))':y=300,noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
 }
 
@@ -51,7 +51,7 @@ demo_write_ini() {
     "MaskFileName=$mask" \
     "Sensitive=10" \
     "FrameCounter=3" \
-    "Duration=1" \
+    "Duration=2" \
     "ControlY=1" \
     "RecordEnable=1" \
     "RecordType=2" \
