@@ -108,20 +108,52 @@ bool MotionDetector::ResizeSamples(int32_t width, int32_t height) {
   return true;
 }
 
+// CellRectOf for every edge once per frame: column j spans edgesX_[j] .. edgesX_[j + 1].
+void MotionDetector::ComputeEdges(int32_t columns, int32_t rows) {
+  edgesX_.resize(static_cast<size_t>(columns) + 1);
+  edgesY_.resize(static_cast<size_t>(rows) + 1);
+  for (int32_t j = 0; j <= columns; ++j) edgesX_[j] = MulDiv(j, sampleWidth_, columns);
+  for (int32_t i = 0; i <= rows; ++i) edgesY_[i] = MulDiv(i, sampleHeight_, rows);
+}
+
+namespace {
+
+// Adds the column sums of pixels [l, r) to sums[4]: each pixel's four 16-bit sums are
+// one 64-bit word, split into two words of 32-bit lanes that cannot carry into each other
+// within 65536 pixels.
+void AddColumnSums(const uint16_t* acc, int32_t l, int32_t r, uint64_t sums[4]) {
+  const uint64_t lanes = 0x0000FFFF0000FFFFull;
+  while (l < r) {
+    int32_t end = r - l > 65536 ? l + 65536 : r;
+    uint64_t even = 0, odd = 0;  // B and R; G and Y
+    for (int32_t x = l; x < end; ++x) {
+      uint64_t v;
+      std::memcpy(&v, acc + 4 * static_cast<size_t>(x), sizeof v);
+      even += v & lanes;
+      odd += (v >> 16) & lanes;
+    }
+    sums[0] += even & 0xFFFFFFFFu;
+    sums[2] += even >> 32;
+    sums[1] += odd & 0xFFFFFFFFu;
+    sums[3] += odd >> 32;
+    l = end;
+  }
+}
+
+}  // namespace
+
 // Means of the watched, non-empty cells of one band of cells into bandMeans_, from one
 // pass over the band's rows that converts and sums at once (no SampleBuffer).
 void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row) {
-  const int32_t W = canvas.width(), H = canvas.height(), columns = grid.columns();
+  const int32_t W = canvas.width(), columns = grid.columns();
   const uint8_t* watch = grid.watch() + static_cast<size_t>(row) * columns;
-  const CellRect band = CellRectOf(0, row, W, H, columns, grid.rows());
-  if (band.bottom <= band.top) return;  // a frame with fewer rows than the grid: empty band
+  const int32_t top = edgesY_[row], bottom = edgesY_[row + 1];
+  if (bottom <= top) return;  // a frame with fewer rows than the grid: empty band
   int32_t x0 = W, x1 = 0;
   for (int32_t j = 0; j < columns; ++j) {
-    if (!watch[j]) continue;
-    CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
-    if (r.right <= r.left) continue;
-    x0 = std::min(x0, r.left);
-    x1 = std::max(x1, r.right);
+    if (!watch[j] || edgesX_[j + 1] <= edgesX_[j]) continue;
+    x0 = std::min(x0, edgesX_[j]);
+    x1 = std::max(x1, edgesX_[j + 1]);
   }
   if (x0 >= x1) return;
   const bool yuv = canvas.pixelFormat() == PixelFormatYUV422;
@@ -133,8 +165,8 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
   const int32_t n = x1 - x0;
   const kernels::KernelSet& k = *kernels_;
   std::fill(bandSums_.begin(), bandSums_.end(), 0);
-  for (int32_t y0 = band.top; y0 < band.bottom; y0 += kRowsPerChunk) {
-    int32_t y1 = std::min(band.bottom, y0 + kRowsPerChunk);
+  for (int32_t y0 = top; y0 < bottom; y0 += kRowsPerChunk) {
+    int32_t y1 = std::min(bottom, y0 + kRowsPerChunk);
     std::fill(acc_.begin(), acc_.begin() + 4 * static_cast<size_t>(n), 0);
     const uint8_t* src = canvas.PixelAddress(frame, x0, y0);
     if (yuv)
@@ -142,29 +174,13 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
     else
       k.rgb24AccumulateRows(src, canvas.rowStride(), y1 - y0, acc_.data(), n);
     for (int32_t j = 0; j < columns; ++j) {
-      if (!watch[j]) continue;
-      CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
-      if (r.right <= r.left) continue;
-      uint64_t* sums = &bandSums_[4 * static_cast<size_t>(j)];
-      const uint16_t* a = acc_.data() + 4 * static_cast<size_t>(r.left - x0);
-      uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;  // at most 255 * 256 per column, 65536 columns
-      for (int32_t x = r.left; x < r.right; ++x, a += 4) {
-        s0 += a[0];
-        s1 += a[1];
-        s2 += a[2];
-        s3 += a[3];
-      }
-      sums[0] += s0;
-      sums[1] += s1;
-      sums[2] += s2;
-      sums[3] += s3;
+      if (!watch[j] || edgesX_[j + 1] <= edgesX_[j]) continue;
+      AddColumnSums(acc_.data(), edgesX_[j] - x0, edgesX_[j + 1] - x0, &bandSums_[4 * static_cast<size_t>(j)]);
     }
   }
   for (int32_t j = 0; j < columns; ++j) {
-    if (!watch[j]) continue;
-    CellRect r = CellRectOf(j, row, W, H, columns, grid.rows());
-    if (r.right <= r.left) continue;
-    uint64_t area = static_cast<uint64_t>(r.right - r.left) * static_cast<uint64_t>(band.bottom - band.top);
+    if (!watch[j] || edgesX_[j + 1] <= edgesX_[j]) continue;
+    uint64_t area = static_cast<uint64_t>(edgesX_[j + 1] - edgesX_[j]) * static_cast<uint64_t>(bottom - top);
     bandMeans_[j] = PackMeans(&bandSums_[4 * static_cast<size_t>(j)], area);
   }
 }
@@ -178,6 +194,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
   const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
   if (!fused) canvas.ConvertToSample(frame, samples_);
+  ComputeEdges(columns, rows);
   if (fused) {
     bandSums_.resize(4 * static_cast<size_t>(columns));
     bandMeans_.resize(static_cast<size_t>(columns));
@@ -191,7 +208,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
     for (int32_t j = 0; j < columns; ++j) {
       const size_t cell = static_cast<size_t>(i) * columns + j;
       if (!watch[cell]) continue;
-      CellRect r = CellRectOf(j, i, W, H, columns, rows);
+      const CellRect r = {edgesX_[j], edgesY_[i], edgesX_[j + 1], edgesY_[i + 1]};
       if (Empty(r)) continue;  // a frame with fewer pixels than cells: nothing to average
       uint32_t oldWord = reference[cell];
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);

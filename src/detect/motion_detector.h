@@ -60,10 +60,13 @@ class MotionDetector {  // owns the SampleBuffer
  private:
   void FreeSamples();
   void BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row);
+  void ComputeEdges(int32_t columns, int32_t rows);
 
   uint32_t* samples_ = nullptr;
   int32_t sampleWidth_ = 0;
   int32_t sampleHeight_ = 0;
+  std::vector<int32_t> edgesX_;        // cell edges of this frame: column j spans edgesX_[j] .. edgesX_[j + 1]
+  std::vector<int32_t> edgesY_;
   std::vector<uint16_t> acc_;          // 16-bit column sums of one band, 4 per pixel
   std::vector<uint64_t> bandSums_;     // 4 sums per cell of the current band
   std::vector<uint32_t> bandMeans_;    // packed means per cell of the current band

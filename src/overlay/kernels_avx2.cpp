@@ -44,11 +44,11 @@ inline void YuyvToPlanes16(__m256i v, __m256i& b, __m256i& g, __m256i& r, __m256
   __m256i uv = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_srli_epi16(v, 8), _mm256_set1_epi16(128)), 4);
   __m256i br = _mm256_mulhi_epi16(uv, kBR);
   __m256i gg = _mm256_madd_epi16(_mm256_mulhi_epi16(uv, kG), _mm256_set1_epi16(1));
-  __m256i bg = _mm256_packus_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, evenLanes)),
-                                   _mm256_add_epi16(y, _mm256_shuffle_epi8(gg, evenLanes)));  // clamps
-  b = _mm256_unpacklo_epi8(bg, zero);
-  g = _mm256_unpackhi_epi8(bg, zero);
-  r = _mm256_unpacklo_epi8(_mm256_packus_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, oddLanes)), zero), zero);
+  // Clamping with min/max keeps the shuffle port for the three offset shuffles.
+  const __m256i max255 = _mm256_set1_epi16(255);
+  b = _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, evenLanes)), zero), max255);
+  g = _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(gg, evenLanes)), zero), max255);
+  r = _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(y, _mm256_shuffle_epi8(br, oddLanes)), zero), max255);
 }
 
 // Adds planar 16-bit sums of sixteen pixels to acc[4x + c] in sample order.
