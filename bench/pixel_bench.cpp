@@ -136,21 +136,22 @@ int main(int argc, char** argv) {
     };
     double copy = t(Key("FrameCopy", c, ""));
     if (copy <= 0) continue;
+    auto ratio = [](double a, double b) { return a > 0 && b > 0 ? a / b : 0.0; };
     double det = t(Key("DetectMotion", c, "all/" + best)), detRef = t(Key("DetectMotion", c, "all/reference"));
     double detSse = t(Key("DetectMotion", c, "all/sse2"));
     double det10 = t(Key("DetectMotion", c, "10pct/" + best));
     double ov = t(Key("AreasAndGrid", c, best)), ovRef = t(Key("AreasAndGrid", c, "reference"));
     double ovSse = t(Key("AreasAndGrid", c, "sse2"));
     char d[64], dr[64], d10[64], o[64], orr[64];
-    std::snprintf(d, sizeof d, "%s %.0f us = %.1fx copy", best.c_str(), det, det / copy);
-    std::snprintf(dr, sizeof dr, "%.1fx (sse2 %.1fx)", detRef / det, detSse > 0 ? detRef / detSse : 0.0);
+    std::snprintf(d, sizeof d, "%s %.0f us = %.1fx copy", best.c_str(), det, ratio(det, copy));
+    std::snprintf(dr, sizeof dr, "%.1fx (sse2 %.1fx)", ratio(detRef, det), ratio(detRef, detSse));
     std::snprintf(d10, sizeof d10, "%.0f us", det10);
-    std::snprintf(o, sizeof o, "%s %.0f us = %.1fx copy", best.c_str(), ov, ov / copy);
-    std::snprintf(orr, sizeof orr, "%.1fx (sse2 %.1fx)", ovRef / ov, ovSse > 0 ? ovRef / ovSse : 0.0);
+    std::snprintf(o, sizeof o, "%s %.0f us = %.1fx copy", best.c_str(), ov, ratio(ov, copy));
+    std::snprintf(orr, sizeof orr, "%.1fx (sse2 %.1fx)", ratio(ovRef, ov), ratio(ovRef, ovSse));
     std::printf("%-16s %9.1f | %-28s %-22s %-14s | %-28s %-22s\n", c.Name().c_str(), copy, d, dr, d10, o, orr);
     if (detSse > 0)
       std::printf("%-16s %9s | sse2 %.0f us = %.1fx copy%*s| sse2 %.0f us = %.1fx copy\n", "", "", detSse,
-                  detSse / copy, 38, "", ovSse, ovSse / copy);
+                  ratio(detSse, copy), 38, "", ovSse, ratio(ovSse, copy));
   }
   benchmark::Shutdown();
   return 0;

@@ -207,14 +207,23 @@ void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int
   const __m128i zero = _mm_setzero_si128();
   const __m128i w16 = _mm_set1_epi16(static_cast<int16_t>(w << 4));
   int32_t i = 0;
-  for (; i + 16 <= bytes; i += 16) {
-    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern + i % kPatternBytes));
-    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-    __m128i cLo = _mm_unpacklo_epi8(c, zero), cHi = _mm_unpackhi_epi8(c, zero);
-    // (old - c) * 16 times w * 16, high half: floor((old - c) * w / 256).
-    __m128i lo = _mm_add_epi16(cLo, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(d, zero), cLo), 4), w16));
-    __m128i hi = _mm_add_epi16(cHi, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(_mm_unpackhi_epi8(d, zero), cHi), 4), w16));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+  if (bytes >= 16) {
+    // c + floor((d - c) * w / 256) = (d * w + c * (256 - w)) >> 8, no term above 65280: the
+    // colour's share is fixed per call, so each vector needs one multiply per half.
+    alignas(16) __m128i share[2 * kPatternBytes / 16];
+    const __m128i rest = _mm_set1_epi16(static_cast<int16_t>(256 - w));
+    for (int32_t k = 0; k < kPatternBytes / 16; ++k) {
+      __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern + 16 * k));
+      share[2 * k] = _mm_mullo_epi16(_mm_unpacklo_epi8(c, zero), rest);
+      share[2 * k + 1] = _mm_mullo_epi16(_mm_unpackhi_epi8(c, zero), rest);
+    }
+    const __m128i wPlain = _mm_set1_epi16(static_cast<int16_t>(w));
+    for (int32_t k = 0; i + 16 <= bytes; i += 16, k = k + 1 == kPatternBytes / 16 ? 0 : k + 1) {
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+      __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), wPlain), share[2 * k]), 8);
+      __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), wPlain), share[2 * k + 1]), 8);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+    }
   }
   // Short tails (a YUV run ends in whole pairs): 8 and 4 bytes in the low lanes.
   for (int32_t step : {8, 4}) {
