@@ -70,6 +70,29 @@ TEST(HostWindows, VideoSurfaceIsTransparentToTheMouse) {
   EXPECT_EQ(SendMessageA(w.movieWindow(), WM_NCHITTEST, 0, MAKELPARAM(10, 10)), HTTRANSPARENT);
 }
 
+TEST(HostWindows, MouseOverTheVideoSurfaceReachesTheVideoWindow) {
+  HostWindows w;
+  hostsim::HostWindowOptions o;
+  o.visible = true;
+  o.videoWidth = 320;
+  o.videoHeight = 240;
+  ASSERT_TRUE(w.Create(o));
+  SetForegroundWindow(w.videoWindow());
+  RECT r;
+  GetWindowRect(w.movieWindow(), &r);
+  const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  // Hit-testing passes through the surface to its parent.
+  EXPECT_EQ(WindowFromPoint(centre), w.videoWindow());
+  const DWORD start = GetTickCount();
+  int step = 0;
+  while (w.videoMouseMessages() == 0 && GetTickCount() - start < 10000) {
+    SetCursorPos(centre.x + (step++ % 5), centre.y);
+    HostWindows::PumpMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  EXPECT_GT(w.videoMouseMessages(), 0u);
+}
+
 TEST(HostChannels, ListsServedByIndexWithNamesInline) {
   hostsim::ChannelList list;
   list.SetChannels({{1, 0, "News"}, {2, 0x80000001u, "Sport"}});

@@ -89,13 +89,29 @@ TEST_F(LanguageSelectorTest, EveryStringInBothLanguagesAsUtf16) {
 }
 
 TEST_F(LanguageSelectorTest, OtherLanguagesFallBackToEnglish) {
-  for (LANGID lang : {LANGID(1031), LANGID(2057), LANGID(0x0019), LANGID(0)}) {
+  // No neutral or sub-language matching: 0x0019 (Russian, neutral) and 0x0819
+  // (Russian, Moldova) are not 1049.
+  for (LANGID lang : {LANGID(1031), LANGID(2057), LANGID(0x0019), LANGID(0x0819), LANGID(0)}) {
     const LanguageSelector s(module_, lang);
     SCOPED_TRACE(lang);
     EXPECT_EQ(s.LoadWideString(IDS_PLUGIN_NAME), L"Motion detection");
     EXPECT_EQ(s.LoadWideString(IDS_MSG_OPACITY_RANGE), L"Opacity value should be a number from 0 to 100");
     EXPECT_EQ(s.fallback(), 1033);
   }
+}
+
+TEST_F(LanguageSelectorTest, ResourcesOnlyInEnglishComeFromTheFallback) {
+  // The version resource exists once, in 1033.
+  const LanguageSelector russian(module_, 1049);
+  DWORD size = 0;
+  const void* version = russian.LoadResourceData(reinterpret_cast<LPCSTR>(RT_VERSION), 1, &size);
+  ASSERT_NE(version, nullptr);
+  EXPECT_GT(size, 64u);
+  EXPECT_EQ(russian.LoadResourceData(reinterpret_cast<LPCSTR>(RT_VERSION), 2, &size), nullptr);
+  EXPECT_EQ(size, 0u);
+  const LanguageSelector nothing(nullptr, 1033);
+  EXPECT_EQ(nothing.LoadResourceData(reinterpret_cast<LPCSTR>(RT_STRING), 1, &size), nullptr);
+  EXPECT_EQ(nothing.LoadWideString(1), L"");
 }
 
 TEST_F(LanguageSelectorTest, MissingEntriesAndBlocks) {
