@@ -149,6 +149,15 @@ demo_collect() {
       ffmpeg -v error -y -i "$f" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out/recordings/$n.mp4"
     [ -s "$out/recordings/$n.mp4" ] && rm -f "$f"
   done
+  # A still of the annotated video at every frame whose alarm commanded the host.
+  if [ -f "$out/annotated.mp4" ] && [ -f "$out/host/events.csv" ]; then
+    local frame
+    for frame in $(awk -F, 'NR > 1 && ($3 == 1287 || $3 == 1294 || $3 == 1298 || $3 == 1300 || $3 == 1303) { print $1 }' \
+                   "$out/host/events.csv" | sort -un); do
+      ffmpeg -v error -y -i "$out/annotated.mp4" -vf "select=eq(n\\,$frame)" -frames:v 1 \
+        "$out/snapshots/alarm_frame_$(printf %04d "$frame").png"
+    done
+  fi
   cp "$out/host/events.csv" "$out/events.csv" 2>/dev/null
 }
 
@@ -168,11 +177,11 @@ demo_summary() {
   echo "  recordings:  $(ls "$out"/recordings/*.mp4 2>/dev/null | wc -l) segments ($pauses pauses, $stops stops)"
   awk -F, 'NR > 1 && ($1 == "video" || $1 == "kind3") { sub(/\.avi$/, ".mp4", $2); printf "               recordings/%s: frames %s-%s (%s frames)\n", $2, $3, $4, $5 }' \
     "$out/host/recordings.csv" 2>/dev/null
-  echo "  snapshots:   $(ls "$out"/snapshots/*.png 2>/dev/null | wc -l)"
+  echo "  snapshots:   $(ls "$out"/snapshots/snapshot_*.png "$out"/snapshots/sequence_*.png 2>/dev/null | wc -l) taken by the host, $(ls "$out"/snapshots/alarm_frame_*.png 2>/dev/null | wc -l) stills of alarm frames"
   echo "  files:"
   [ -f "$out/annotated.mp4" ] && echo "    $out/annotated.mp4   (every frame as the plug-in left it)"
   echo "    $out/recordings/     (segments the host recorded on command)"
-  echo "    $out/snapshots/      (snapshots the host took on command)"
+  echo "    $out/snapshots/      (snapshots the host took on command; alarm_frame_N.png: annotated frame N)"
   echo "    $out/events.csv      (frame,tick,command of every host command)"
   echo "    $out/host/           (frames.csv, recordings.csv, hostsim's raw output)"
 }
