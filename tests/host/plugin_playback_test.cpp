@@ -29,9 +29,19 @@ void DrawScene(int32_t x, std::vector<uint8_t>* frame) {
     }
 }
 
+std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
+
+// Removes the settings and mask files the test wrote, whatever way it ends.
+struct SettingsCleanup {
+  ~SettingsCleanup() {
+    DeleteFileA((PluginsFolder() + "QPM_QLVGuard.ini").c_str());
+    DeleteFileA((PluginsFolder() + "playback_all_cells.msk").c_str());
+  }
+};
+
 // Writes the plug-in's settings file beside the DLL, with a mask that watches every cell.
 void WriteSettings(const std::string& body) {
-  const std::string plugins = hostsim::ExecutableFolder() + "Plugins\\";
+  const std::string plugins = PluginsFolder();
   const std::string mask = plugins + "playback_all_cells.msk";
   std::FILE* m = std::fopen(mask.c_str(), "wb");
   ASSERT_NE(m, nullptr);
@@ -48,6 +58,7 @@ void WriteSettings(const std::string& body) {
 // Enable once the frame driver is behind PluginProcessFrame: until then every frame
 // returns 0 and no command is posted.
 TEST(PluginPlayback, DISABLED_RecordingPausesResumesAndStopsOnAChannelChange) {
+  SettingsCleanup cleanup;
   WriteSettings("ChannelIdx=101\r\nDuration=1\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\n");
   hostsim::HostSession session;
   hostsim::HostSessionOptions so;
