@@ -88,16 +88,21 @@ bool LanguageSelector::LoadStringInto(UINT id, char* buffer, size_t size) const 
   bool blockFound = false;
   const std::string text = WideToAnsi(LoadWideString(id, &blockFound));
   if (!blockFound) return false;
-  // Keep whole characters: never end on the lead byte of a double-byte pair.
+  CopyWholeCharacters(text, CP_ACP, buffer, size);
+  return true;
+}
+
+size_t CopyWholeCharacters(const std::string& text, UINT codePage, char* buffer, size_t size) {
   size_t n = 0;
   while (n < text.size()) {
-    const size_t step = (IsDBCSLeadByte(static_cast<BYTE>(text[n])) && n + 1 < text.size()) ? 2 : 1;
+    const bool pair = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[n])) && n + 1 < text.size();
+    const size_t step = pair ? 2 : 1;
     if (n + step > size - 1) break;
     n += step;
   }
   std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
-  return true;
+  return n;
 }
 
 }  // namespace qlv

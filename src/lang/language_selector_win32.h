@@ -58,6 +58,11 @@ class LanguageSelector {
 std::string WideToCodePage(UINT codePage, const std::wstring& text);
 std::string WideToAnsi(const std::wstring& text);  // CP_ACP
 
+// Copies `text` of `codePage` into `buffer` of `size` bytes (size > 0), NUL-terminated;
+// a text too long is cut before a character, never between the two bytes of one.
+// Returns the bytes copied.
+size_t CopyWholeCharacters(const std::string& text, UINT codePage, char* buffer, size_t size);
+
 // The module that holds the plug-in's resources: the one recorded at load time,
 // else the module this code lives in.
 HMODULE PluginResourceModule();

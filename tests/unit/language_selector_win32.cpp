@@ -172,5 +172,21 @@ TEST(WideToCodePage, DoubleByteCodePageKeepsTheWholeText) {
   EXPECT_EQ(WideToCodePage(1252, L""), "");
 }
 
+TEST(WideToCodePage, CutsBeforeADoubleByteCharacterNeverInside) {
+  const std::string sjis = "a\x93\xFA\x96\x7B";  // 'a' and two ideographs in code page 932
+  char buffer[8];
+  EXPECT_EQ(CopyWholeCharacters(sjis, 932, buffer, 3), 1u);  // room for 2 bytes: 'a', not half a pair
+  EXPECT_STREQ(buffer, "a");
+  EXPECT_EQ(CopyWholeCharacters(sjis, 932, buffer, 4), 3u);
+  EXPECT_STREQ(buffer, "a\x93\xFA");
+  EXPECT_EQ(CopyWholeCharacters(sjis, 932, buffer, 8), 5u);
+  EXPECT_STREQ(buffer, sjis.c_str());
+  // A single-byte code page cuts anywhere.
+  EXPECT_EQ(CopyWholeCharacters("\xC4\xE0\xE1", 1251, buffer, 3), 2u);
+  EXPECT_STREQ(buffer, "\xC4\xE0");
+  EXPECT_EQ(CopyWholeCharacters("", 1251, buffer, 1), 0u);
+  EXPECT_STREQ(buffer, "");
+}
+
 }  // namespace
 }  // namespace qlv
