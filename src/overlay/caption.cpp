@@ -107,10 +107,6 @@ CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, cons
   return p;
 }
 
-OverlayGeometry GeometryOf(const FrameCanvas& canvas) {
-  return OverlayGeometry{canvas.width(), canvas.height(), canvas.IsKnownFormat() ? canvas.pixelFormat() : -1};
-}
-
 Caption::Caption(LayerAllocator& allocator, TextRasterizer& rasterizer)
     : rasterizer_(rasterizer), surface_(allocator) {}
 

@@ -75,9 +75,6 @@ struct CaptionPlacement {
 };
 CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, const OverlayGeometry& frame);
 
-// The compositing geometry of the current stream (format -1 when the canvas is unknown).
-OverlayGeometry GeometryOf(const FrameCanvas& canvas);
-
 class Caption {
  public:
   Caption(LayerAllocator& allocator, TextRasterizer& rasterizer);

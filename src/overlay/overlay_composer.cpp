@@ -51,6 +51,10 @@ void BlendLoneYuv(uint8_t* group, const uint8_t* p, bool odd, int32_t op) {
 
 }  // namespace
 
+OverlayGeometry GeometryOf(const FrameCanvas& canvas) {
+  return OverlayGeometry{canvas.width(), canvas.height(), canvas.IsKnownFormat() ? canvas.pixelFormat() : -1};
+}
+
 bool NeedsReallocation(int32_t need, int32_t capacity, int32_t grow, int32_t shrink) {
   return need > capacity || need < MulDiv(capacity, 100 - shrink, 100 + grow);
 }
@@ -263,6 +267,7 @@ void OverlayComposer::BlendOverlay(uint8_t* frame, int32_t px, int32_t py, int32
 
   const int32_t clamped = opacity < 0 ? 0 : opacity > 100 ? 100 : opacity;
   const int32_t op = MulDiv(clamped, 256, 100);
+  if (op == 0) return;  // every change is scaled to nothing
   const int32_t count = static_cast<int32_t>(r - l);
   const uint8_t* overlay = overlay_.data();
   for (int64_t row = 0; row < b - t; ++row) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "overlay/frame_canvas.h"
+
 namespace qlv {
 
 struct OverlayKernels;
@@ -34,6 +36,9 @@ struct OverlayGeometry {
   }
   bool operator!=(const OverlayGeometry& o) const { return !(*this == o); }
 };
+
+// The compositing geometry of the canvas's stream (format -1 when the canvas is unknown).
+OverlayGeometry GeometryOf(const FrameCanvas& canvas);
 
 // The shared reallocation rule: reallocate when need > capacity or
 // need < MulDiv(capacity, 100 - shrink, 100 + grow).
@@ -120,6 +125,15 @@ class OverlayComposer {
   // Blends the prepared overlay with its top-left at (px, py) thousandths of the
   // frame size and `opacity` percent (clamped to 0..100).
   void BlendOverlay(uint8_t* frame, int32_t px, int32_t py, int32_t opacity, const OverlayGeometry& geometry) const;
+
+  // The same against the stream's canvas.
+  void PrepareOverlay(const uint8_t* layerPixels, int32_t capW, int32_t capH, OverlayRect used, int32_t sx,
+                      int32_t sy, const FrameCanvas& canvas) {
+    PrepareOverlay(layerPixels, capW, capH, used, sx, sy, GeometryOf(canvas));
+  }
+  void BlendOverlay(uint8_t* frame, int32_t px, int32_t py, int32_t opacity, const FrameCanvas& canvas) const {
+    BlendOverlay(frame, px, py, opacity, GeometryOf(canvas));
+  }
 
   // The part of the prepared overlay holding content ({0,0,0,0} when none).
   const OverlayRect& prepared() const { return prepared_; }

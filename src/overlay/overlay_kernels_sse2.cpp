@@ -94,6 +94,8 @@ void BlendOverlayRowRgb_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t cou
     __m128i d = _mm_setr_epi32(static_cast<int32_t>(d0), static_cast<int32_t>(d1), static_cast<int32_t>(d2),
                                static_cast<int32_t>(d3));
     __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(overlay + 4 * i));
+    // Transparent black (coverage 0, colour 0) leaves the frame exactly as it is.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) == 0xFFFF) continue;
     __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
     __m128i aLo = CoverageLanes(_mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF));
     __m128i aHi = CoverageLanes(_mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF));
@@ -118,10 +120,15 @@ void BlendOverlayRowYuv_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t pai
   const __m128i op16 = _mm_set1_epi16(static_cast<int16_t>(op << 4));
   const __m128i neutral = _mm_setr_epi16(0, 128, 0, 128, 0, 128, 0, 128);
   const __m128i byte0 = _mm_set1_epi32(0xFF), byte1 = _mm_set1_epi32(0xFF00), byte2 = _mm_set1_epi32(0xFF0000);
+  const __m128i clear = _mm_set1_epi32(0x00808000);  // Y 0, Cb 128, Cr 128, coverage 0
   int32_t i = 0;
   for (; i + 4 <= pairs; i += 4) {
-    __m128i r0 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(overlay + 8 * i)), 0xD8);
-    __m128i r1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(overlay + 8 * i + 16)), 0xD8);
+    __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(overlay + 8 * i));
+    __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(overlay + 8 * i + 16));
+    // Transparent black leaves the frame exactly as it is.
+    if (_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi32(p0, clear), _mm_cmpeq_epi32(p1, clear))) == 0xFFFF) continue;
+    __m128i r0 = _mm_shuffle_epi32(p0, 0xD8);
+    __m128i r1 = _mm_shuffle_epi32(p1, 0xD8);
     __m128i even = _mm_unpacklo_epi64(r0, r1);  // P0 of each pair: Y, Cb, Cr, A
     __m128i odd = _mm_unpackhi_epi64(r0, r1);   // P1 of each pair
     __m128i avg = _mm_avg_epu8(even, odd);      // (x + y + 1) >> 1 per byte

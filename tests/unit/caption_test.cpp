@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "fake_platform.h"
 #include "fake_text_rasterizer.h"
+#include "overlay/caption_plugin_hook.h"
 #include "overlay/caption.h"
 #include "overlay/mul_div.h"
 
@@ -302,6 +304,26 @@ TEST(Caption, TakesItsGeometryFromTheCanvas) {
   EXPECT_EQ(viaCanvas, rig.frame);
   canvas.SetGeometry(720, 576, 7);
   EXPECT_FALSE(GeometryOf(canvas).known());
+}
+
+TEST(Caption, PluginHookAddsLayersMakesTheFontAndDrawsWithThePlatformClock) {
+  HeapLayerAllocator heap;
+  FakeTextRasterizer text;
+  Caption caption(heap, text);
+  testing_support::FakePlatform platform;
+  platform.now = 1700000123;
+  CaptionPluginHook hook(caption, platform);
+  SettingsRecord s;
+  FrameCanvas canvas;
+  canvas.SetGeometry(720, 576, 1);
+  hook.OnInit(s);
+  EXPECT_EQ(caption.surface().layerCount(), 2);
+  hook.OnStart(canvas, s);
+  EXPECT_EQ(text.fontsSet, 1);
+  std::vector<uint8_t> frame(720 * 576 * 3, 0);
+  hook.Draw(frame.data(), canvas, s);
+  EXPECT_EQ(caption.lastRenderedTime(), 1700000123);
+  EXPECT_NE(frame, std::vector<uint8_t>(frame.size(), 0));
 }
 
 TEST(Caption, FontRenderAndBlendRunUnderCaptionLock) {
