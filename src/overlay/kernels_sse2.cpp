@@ -48,10 +48,11 @@ inline void YuyvToPlanes8(__m128i v, __m128i& b, __m128i& g, __m128i& r, __m128i
   __m128i dB = _mm_shufflehi_epi16(_mm_shufflelo_epi16(br, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0));
   __m128i dR = _mm_shufflehi_epi16(_mm_shufflelo_epi16(br, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1));
   __m128i dG = _mm_shufflehi_epi16(_mm_shufflelo_epi16(gg, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 2, 0, 0));
-  __m128i bg = _mm_packus_epi16(_mm_add_epi16(y, dB), _mm_add_epi16(y, dG));  // clamps
-  b = _mm_unpacklo_epi8(bg, zero);
-  g = _mm_unpackhi_epi8(bg, zero);
-  r = _mm_unpacklo_epi8(_mm_packus_epi16(_mm_add_epi16(y, dR), zero), zero);
+  // min/max clamps on the arithmetic ports, leaving the shuffle port to the offsets.
+  const __m128i max255 = _mm_set1_epi16(255);
+  b = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(y, dB), zero), max255);
+  g = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(y, dG), zero), max255);
+  r = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(y, dR), zero), max255);
 }
 
 // Adds planar 16-bit sums of eight pixels to acc[4x + c] in sample order.

@@ -106,7 +106,6 @@ TEST(ChangeTest, FullMaskMapping) {
 class Detector : public ::testing::TestWithParam<std::tuple<KernelLevel, int32_t>> {
  protected:
   void SetUp() override {
-    if (!kernels::KernelsFor(level())) GTEST_SKIP() << "kernel level not available";
     canvas_ = testutil::Canvas(48, 36, format(), level());
     detector_.SetKernelLevel(level());
     ASSERT_TRUE(detector_.ResizeSamples(48, 36));
@@ -243,11 +242,10 @@ TEST_P(Detector, DisabledWithoutSampleBuffer) {
 
 INSTANTIATE_TEST_SUITE_P(
     LevelsAndFormats, Detector,
-    ::testing::Combine(::testing::Values(KernelLevel::Reference, KernelLevel::Sse2, KernelLevel::Avx2),
+    ::testing::Combine(::testing::ValuesIn(testutil::AvailableLevels()),
                        ::testing::Values(int32_t(PixelFormatYUV422), int32_t(PixelFormatRGB24))),
     [](const ::testing::TestParamInfo<std::tuple<KernelLevel, int32_t>>& i) {
-      KernelLevel l = std::get<0>(i.param);
-      return std::string(l == KernelLevel::Reference ? "Reference" : l == KernelLevel::Sse2 ? "Sse2" : "Avx2") +
+      return std::string(testutil::LevelName(std::get<0>(i.param))) +
              (std::get<1>(i.param) == PixelFormatYUV422 ? "Yuv" : "Rgb");
     });
 

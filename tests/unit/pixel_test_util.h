@@ -19,6 +19,17 @@ inline std::vector<const kernels::KernelSet*> SimdLevels() {
   return v;
 }
 
+// The reference and every SIMD level this build and CPU can run, for parameterised tests.
+inline std::vector<kernels::KernelLevel> AvailableLevels() {
+  std::vector<kernels::KernelLevel> v = {kernels::KernelLevel::Reference};
+  for (const kernels::KernelSet* k : SimdLevels()) v.push_back(k->level);
+  return v;
+}
+
+inline const char* LevelName(kernels::KernelLevel level) {
+  return level == kernels::KernelLevel::Reference ? "Reference" : level == kernels::KernelLevel::Sse2 ? "Sse2" : "Avx2";
+}
+
 inline const kernels::KernelSet& Reference() { return *kernels::KernelsFor(kernels::KernelLevel::Reference); }
 
 inline std::vector<uint8_t> RandomBytes(std::mt19937& rng, size_t n) {
