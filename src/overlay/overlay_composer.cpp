@@ -92,18 +92,23 @@ double LanczosWeight(double x) {
   return Sinc(kPi * ax) * Sinc(kPiThird * ax);
 }
 
-int32_t FilterTaps(int32_t a, int32_t b) {
-  if (a <= 0 || b <= 0) return 0;
-  ExactDoubleScope exact;
+// The double arithmetic lives in functions of its own, called inside the scope,
+// so none of it can be scheduled before the control word is set.
+__attribute__((noinline)) static int32_t TapsExact(int32_t a, int32_t b) {
   double f = static_cast<double>(b) / a;
   if (!(f < 1.0)) f = 1.0;
   double radius = 3.0 / f;
   return static_cast<int32_t>(std::ceil(2.0 * radius));
 }
 
-int32_t BuildFilterTable(int32_t a, int32_t b, int32_t start, int32_t count, int32_t step, uint8_t* table) {
+int32_t FilterTaps(int32_t a, int32_t b) {
   if (a <= 0 || b <= 0) return 0;
   ExactDoubleScope exact;
+  return TapsExact(a, b);
+}
+
+__attribute__((noinline)) static int32_t BuildExact(int32_t a, int32_t b, int32_t start, int32_t count,
+                                                    int32_t step, uint8_t* table) {
   double f = static_cast<double>(b) / a;
   if (!(f < 1.0)) f = 1.0;  // downscaling widens the kernel, upscaling keeps it
   const double radius = 3.0 / f;
@@ -136,6 +141,12 @@ int32_t BuildFilterTable(int32_t a, int32_t b, int32_t start, int32_t count, int
     entry += 8 + 8 * n;
   }
   return taps;
+}
+
+int32_t BuildFilterTable(int32_t a, int32_t b, int32_t start, int32_t count, int32_t step, uint8_t* table) {
+  if (a <= 0 || b <= 0) return 0;
+  ExactDoubleScope exact;
+  return BuildExact(a, b, start, count, step, table);
 }
 
 bool FilterTable::Ensure(const FilterKey& key) {
