@@ -1,5 +1,8 @@
 #include "plugin/plugin_app_win32.h"
 
+#include "plugin/module_state_win32.h"
+#include "settings/settings_location_win32.h"
+
 namespace qlv {
 
 bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
@@ -23,28 +26,20 @@ const wchar_t* RefusalText(SettingsRefusal r) {
 
 // Asking the host here would send a message from inside the loader lock; the
 // host is asked when PluginInit refreshes the selector.
-PluginApp::PluginApp() : language_(PluginResourceModule(), GetSystemDefaultLangID()) {}
+PluginApp::PluginApp()
+    : language_(PluginResourceModule(), GetSystemDefaultLangID()), plugin_(platform_) {}
 
 void PluginApp::Init(const HostInitInfo& info) {
-  getChannel_ = info.getChannel;
-  hostContext_ = info.context;
   language_.Refresh();
+  plugin_.Init(info.getChannel, info.context, LocateSettings(PluginResourceModule()));
 }
 
-int PluginApp::Start(const StreamFormat& format) {
-  format_ = format;
-  return 1;
-}
+int PluginApp::Start(const StreamFormat& format) { return plugin_.Start(format); }
 
-int PluginApp::ProcessFrame(HostFrame& frame) {
-  if (!frame.pixels) return 0;
-  if (ProcessorTooOld(format_.processorClass)) return 0;
-  // Detection and drawing are not wired in yet: the frame is left untouched.
-  return 0;
-}
+int PluginApp::ProcessFrame(HostFrame& frame) { return plugin_.ProcessFrame(&frame); }
 
 void PluginApp::ShowSettings(const SettingsRequest& request) {
-  const SettingsRefusal refusal = CheckSettingsRequest(format_.processorClass, request.notViewing);
+  const SettingsRefusal refusal = CheckSettingsRequest(plugin_.format().processorClass, request.notViewing);
   HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.parent));
   if (refusal != SettingsRefusal::None) {
     MessageBoxW(IsWindow(parent) ? parent : nullptr, RefusalText(refusal), kMessageCaption,
@@ -52,9 +47,10 @@ void PluginApp::ShowSettings(const SettingsRequest& request) {
     return;
   }
   language_.AskHostLanguage();
+  plugin_.StopAllActions();
   // The settings dialog itself is not built yet.
 }
 
-void PluginApp::Close() {}
+void PluginApp::Close() { plugin_.Close(); }
 
 }  // namespace qlv

@@ -9,6 +9,8 @@
 
 #include "lang/language_selector_win32.h"
 #include "plugin/host_api.h"
+#include "plugin/platform_win32.h"
+#include "plugin/plugin.h"
 
 namespace qlv {
 
@@ -35,16 +37,16 @@ class PluginApp {
   void ShowSettings(const SettingsRequest& request);
   void Close();
 
-  const StreamFormat& format() const { return format_; }
+  const StreamFormat& format() const { return plugin_.format(); }
   LanguageSelector& language() { return language_; }
-  GetChannelFn getChannel() const { return getChannel_; }
-  uint32_t hostContext() const { return hostContext_; }
+  GetChannelFn getChannel() const { return plugin_.getChannel(); }
+  uint32_t hostContext() const { return plugin_.context(); }
+  Plugin& plugin() { return plugin_; }
 
  private:
   LanguageSelector language_;
-  StreamFormat format_ = {};
-  GetChannelFn getChannel_ = nullptr;
-  uint32_t hostContext_ = 0;
+  Win32Platform platform_;
+  Plugin plugin_;
 };
 
 }  // namespace qlv
