@@ -271,10 +271,29 @@ void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count,
       }
     }
   }
-  for (int32_t y = y1; y < y2; ++y) {
-    uint8_t* row = RowAddress(frame, y);
-    for (const auto& b : bytes) BlendByte(row + b.first, b.second, ink.w);
+  const int32_t rowBytes = bytesPerPixel_ * width_;
+  if (rowBytes < 8) {  // too narrow for a window
+    for (int32_t y = y1; y < y2; ++y) {
+      uint8_t* row = RowAddress(frame, y);
+      for (const auto& b : bytes) BlendByte(row + b.first, b.second, ink.w);
+    }
+    return;
   }
+  // Gather the bytes into 8-byte windows inside the row, each byte in exactly one window.
+  std::sort(bytes.begin(), bytes.end());
+  std::vector<kernels::ByteWindow> windows;
+  for (const auto& b : bytes) {
+    if (windows.empty() || b.first >= windows.back().offset + 8) {
+      kernels::ByteWindow win = {};
+      win.offset = std::min(b.first, rowBytes - 8);
+      windows.push_back(win);
+    }
+    kernels::ByteWindow& win = windows.back();
+    win.mask[b.first - win.offset] = 0xFF;
+    win.colour[b.first - win.offset] = b.second;
+  }
+  kernels_->blendWindowsRows(RowAddress(frame, y1), rowStride_, y2 - y1, windows.data(),
+                             static_cast<int32_t>(windows.size()), ink.w);
 }
 
 void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {

@@ -37,6 +37,18 @@ void BlendColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_
 // Stores pattern[i % kPatternBytes] into byte i of the run (the blend with w = 0).
 void FillColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 
+// Eight bytes of a row, of which those with mask 0xFF are blended with their colour byte
+// (the others are rewritten unchanged). Used for the grid's columns, a few bytes per row.
+struct ByteWindow {
+  int32_t offset;
+  uint8_t mask[8];
+  uint8_t colour[8];
+};
+// Blends every window of `count` into `rows` rows (row r at first + r * stride); each
+// window must lie inside the row, and no two windows may claim the same byte.
+void BlendWindowsRows_C(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
+                        int32_t w);
+
 // ---- SSE2 (any x86 with SSE2; dispatched) ----------------------------------------------
 void YuyvToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
 void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
@@ -45,6 +57,8 @@ void Rgb24AccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows
 void SumSampleRow_SSE2(const uint32_t* src, int32_t width, uint32_t sums[4]);
 void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
+void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
+                           int32_t w);
 
 // ---- AVX2 (native build only; dispatched) --------------------------------------------
 void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
@@ -68,6 +82,7 @@ struct KernelSet {
   void (*sumSampleRow)(const uint32_t*, int32_t, uint32_t*);
   void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
   void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);
+  void (*blendWindowsRows)(uint8_t*, ptrdiff_t, int32_t, const ByteWindow*, int32_t, int32_t);
 };
 
 // The set of `level`, or nullptr when it is not built in or this CPU cannot run it.

@@ -108,6 +108,20 @@ void FillColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern) {
   for (int32_t i = 0; i < bytes; ++i) dst[i] = pattern[i % kPatternBytes];
 }
 
+void BlendWindowsRows_C(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
+                        int32_t w) {
+  for (int32_t r = 0; r < rows; ++r, first += stride)
+    for (int32_t k = 0; k < count; ++k) {
+      const ByteWindow& win = windows[k];
+      uint8_t* p = first + win.offset;
+      for (int i = 0; i < 8; ++i) {
+        if (!win.mask[i]) continue;
+        int32_t c = win.colour[i];
+        p[i] = static_cast<uint8_t>(c + (((p[i] - c) * w) >> 8));
+      }
+    }
+}
+
 void MakePattern(uint32_t colourBytes, int32_t period, uint8_t* pattern) {
   for (int32_t i = 0; i < period; ++i) pattern[i] = static_cast<uint8_t>(colourBytes >> (8 * i));
   for (int32_t n = period; n < 2 * kPatternBytes; n *= 2)  // doubling copies: cheap per drawing call

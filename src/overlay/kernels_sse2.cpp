@@ -263,5 +263,26 @@ void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern) {
   FillColorRun_C(dst + i, bytes - i, pattern + i % kPatternBytes);
 }
 
+// Window by window, down all rows: the colour's share and the mask are set up once per window.
+void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
+                           int32_t w) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i wPlain = _mm_set1_epi16(static_cast<int16_t>(w));
+  const __m128i rest = _mm_set1_epi16(static_cast<int16_t>(256 - w));
+  for (int32_t k = 0; k < count; ++k) {
+    const ByteWindow& win = windows[k];
+    const __m128i mask = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(win.mask));
+    const __m128i share =
+        _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(win.colour)), zero), rest);
+    uint8_t* p = first + win.offset;
+    for (int32_t r = 0; r < rows; ++r, p += stride) {
+      __m128i d = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+      __m128i b = _mm_packus_epi16(
+          _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), wPlain), share), 8), zero);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_or_si128(_mm_and_si128(mask, b), _mm_andnot_si128(mask, d)));
+    }
+  }
+}
+
 }  // namespace kernels
 }  // namespace qlv

@@ -85,6 +85,33 @@ TEST(KernelProperty, ColourRuns) {
     }
 }
 
+TEST(KernelProperty, ByteWindowsDownRows) {
+  std::mt19937 rng(9);
+  for (const KernelSet* k : testutil::SimdLevels())
+    for (int rep = 0; rep < 100; ++rep) {
+      const int32_t rowBytes = 8 + static_cast<int32_t>(rng() % 200), rows = 1 + static_cast<int32_t>(rng() % 9);
+      std::vector<kernels::ByteWindow> windows;
+      for (int32_t off = static_cast<int32_t>(rng() % 8); off + 8 <= rowBytes; off += 8 + static_cast<int32_t>(rng() % 20)) {
+        kernels::ByteWindow win = {};
+        win.offset = off;
+        for (int i = 0; i < 8; ++i) {
+          win.mask[i] = rng() % 2 ? 0xFF : 0;
+          win.colour[i] = static_cast<uint8_t>(rng());
+        }
+        windows.push_back(win);
+      }
+      const int32_t w = static_cast<int32_t>(rng() % 257);
+      std::vector<uint8_t> a = RandomBytes(rng, static_cast<size_t>(rowBytes) * rows), b = a;
+      const bool up = rep % 2;  // bottom-up rows, as RGB24 frames are stored
+      uint8_t* firstA = up ? a.data() + rowBytes * (rows - 1) : a.data();
+      uint8_t* firstB = up ? b.data() + rowBytes * (rows - 1) : b.data();
+      testutil::Reference().blendWindowsRows(firstA, up ? -rowBytes : rowBytes, rows, windows.data(),
+                                             static_cast<int32_t>(windows.size()), w);
+      k->blendWindowsRows(firstB, up ? -rowBytes : rowBytes, rows, windows.data(), static_cast<int32_t>(windows.size()), w);
+      EXPECT_EQ(a, b) << k->name << " rep " << rep;
+    }
+}
+
 // Model of one run: a pixel's bytes by the pair rules, chroma going with the even pixel.
 void ModelRun(const FrameCanvas& c, uint8_t* frame, int64_t x0, int64_t x1, int64_t y, uint32_t color, int32_t opacity) {
   uint32_t p = c.ColorToPixel(color);
