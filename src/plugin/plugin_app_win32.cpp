@@ -27,7 +27,15 @@ const wchar_t* RefusalText(SettingsRefusal r) {
 // Asking the host here would send a message from inside the loader lock; the
 // host is asked when PluginInit refreshes the selector.
 PluginApp::PluginApp()
-    : language_(PluginResourceModule(), GetSystemDefaultLangID()), plugin_(platform_) {}
+    : language_(PluginResourceModule(), GetSystemDefaultLangID()),
+      caption_(layerAllocator_, rasterizer_),
+      captionHook_(caption_, platform_),
+      plugin_(platform_) {
+  plugin_.SetCaptionHook(&captionHook_);
+}
+
+// At unload: the caption's DIB sections and font go with the library.
+PluginApp::~PluginApp() { caption_.Clear(); }
 
 void PluginApp::Init(const HostInitInfo& info) {
   language_.Refresh();

@@ -11,6 +11,10 @@
 #include "plugin/host_api.h"
 #include "plugin/platform_win32.h"
 #include "plugin/plugin.h"
+#include "overlay/caption.h"
+#include "overlay/caption_gdi_win32.h"
+#include "overlay/caption_plugin_hook.h"
+#include "overlay/overlay_surface_win32.h"
 
 namespace qlv {
 
@@ -30,6 +34,7 @@ constexpr const wchar_t* kMessageCaption = L"QPM_QLVGuard";
 class PluginApp {
  public:
   PluginApp();
+  ~PluginApp();
 
   void Init(const HostInitInfo& info);
   int Start(const StreamFormat& format);
@@ -46,6 +51,11 @@ class PluginApp {
  private:
   LanguageSelector language_;
   Win32Platform platform_;
+  // The date/time caption: GDI layers, text rasteriser, its lock and compositing.
+  GdiLayerAllocator layerAllocator_;
+  GdiTextRasterizer rasterizer_;
+  Caption caption_;
+  CaptionPluginHook captionHook_;
   Plugin plugin_;
 };
 
