@@ -118,25 +118,14 @@ void MotionDetector::ComputeEdges(int32_t columns, int32_t rows) {
 
 namespace {
 
-// Adds the column sums of pixels [l, r) to sums[4]: each pixel's four 16-bit sums are
-// one 64-bit word, split into two words of 32-bit lanes that cannot carry into each other
-// within 65536 pixels.
-void AddColumnSums(const uint16_t* acc, int32_t l, int32_t r, uint64_t sums[4]) {
-  const uint64_t lanes = 0x0000FFFF0000FFFFull;
+// Adds the column sums of pixels [l, r) to sums[4], in pieces whose 32-bit sums cannot overflow.
+void AddColumnSums(const kernels::KernelSet& k, const uint16_t* acc, int32_t l, int32_t r, uint64_t sums[4]) {
   while (l < r) {
-    int32_t end = r - l > 65536 ? l + 65536 : r;
-    uint64_t even = 0, odd = 0;  // B and R; G and Y
-    for (int32_t x = l; x < end; ++x) {
-      uint64_t v;
-      std::memcpy(&v, acc + 4 * static_cast<size_t>(x), sizeof v);
-      even += v & lanes;
-      odd += (v >> 16) & lanes;
-    }
-    sums[0] += even & 0xFFFFFFFFu;
-    sums[2] += even >> 32;
-    sums[1] += odd & 0xFFFFFFFFu;
-    sums[3] += odd >> 32;
-    l = end;
+    int32_t n = r - l > 65536 ? 65536 : r - l;
+    uint32_t part[4] = {0, 0, 0, 0};
+    k.sumColumns(acc + 4 * static_cast<size_t>(l), n, part);
+    for (int c = 0; c < 4; ++c) sums[c] += part[c];
+    l += n;
   }
 }
 
@@ -175,7 +164,7 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
       k.rgb24AccumulateRows(src, canvas.rowStride(), y1 - y0, acc_.data(), n);
     for (int32_t j = 0; j < columns; ++j) {
       if (!watch[j] || edgesX_[j + 1] <= edgesX_[j]) continue;
-      AddColumnSums(acc_.data(), edgesX_[j] - x0, edgesX_[j + 1] - x0, &bandSums_[4 * static_cast<size_t>(j)]);
+      AddColumnSums(k, acc_.data(), edgesX_[j] - x0, edgesX_[j + 1] - x0, &bandSums_[4 * static_cast<size_t>(j)]);
     }
   }
   for (int32_t j = 0; j < columns; ++j) {

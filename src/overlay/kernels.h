@@ -29,6 +29,8 @@ void YuyvAccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, ui
 void Rgb24AccumulateRows_C(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 // Adds byte c of `width` sample pixels to sums[c].
 void SumSampleRow_C(const uint32_t* src, int32_t width, uint32_t sums[4]);
+// Adds the 16-bit column sums acc[4x + c] of `count` pixels (at most 65536) to sums[c].
+void SumColumns_C(const uint16_t* acc, int32_t count, uint32_t sums[4]);
 // Blends `bytes` bytes of a run with the colour: d = c + floor((d - c) * w / 256), where c
 // is pattern[i % kPatternBytes] for byte i of the run. w is 0..256. `pattern` must hold
 // 2 * kPatternBytes bytes (MakePattern), so that the SIMD variants can hand the tail of a
@@ -55,6 +57,7 @@ void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
 void YuyvAccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void Rgb24AccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void SumSampleRow_SSE2(const uint32_t* src, int32_t width, uint32_t sums[4]);
+void SumColumns_SSE2(const uint16_t* acc, int32_t count, uint32_t sums[4]);
 void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
@@ -66,6 +69,7 @@ void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
 void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
 void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]);
+void SumColumns_AVX2(const uint16_t* acc, int32_t count, uint32_t sums[4]);
 void BlendColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 
@@ -80,6 +84,7 @@ struct KernelSet {
   void (*yuyvAccumulateRows)(const uint8_t*, ptrdiff_t, int32_t, uint16_t*, int32_t);
   void (*rgb24AccumulateRows)(const uint8_t*, ptrdiff_t, int32_t, uint16_t*, int32_t);
   void (*sumSampleRow)(const uint32_t*, int32_t, uint32_t*);
+  void (*sumColumns)(const uint16_t*, int32_t, uint32_t*);
   void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
   void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);
   void (*blendWindowsRows)(uint8_t*, ptrdiff_t, int32_t, const ByteWindow*, int32_t, int32_t);

@@ -197,6 +197,23 @@ void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]) {
   SumSampleRow_C(src + x, width - x, sums);
 }
 
+void SumColumns_AVX2(const uint16_t* acc, int32_t count, uint32_t sums[4]) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i a = zero, b = zero;
+  int32_t x = 0;
+  for (; x + 4 <= count; x += 4) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc + 4 * x));
+    a = _mm256_add_epi32(a, _mm256_unpacklo_epi16(v, zero));
+    b = _mm256_add_epi32(b, _mm256_unpackhi_epi16(v, zero));
+  }
+  __m256i t = _mm256_add_epi32(a, b);
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes),
+                  _mm_add_epi32(_mm256_castsi256_si128(t), _mm256_extracti128_si256(t, 1)));
+  for (int c = 0; c < 4; ++c) sums[c] += lanes[c];
+  SumColumns_SSE2(acc + 4 * x, count - x, sums);
+}
+
 void BlendColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w) {
   const __m256i zero = _mm256_setzero_si256();
   int32_t i = 0;

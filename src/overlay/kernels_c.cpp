@@ -97,6 +97,11 @@ void SumSampleRow_C(const uint32_t* src, int32_t width, uint32_t sums[4]) {
   }
 }
 
+void SumColumns_C(const uint16_t* acc, int32_t count, uint32_t sums[4]) {
+  for (int32_t x = 0; x < count; ++x, acc += 4)
+    for (int c = 0; c < 4; ++c) sums[c] += acc[c];
+}
+
 void BlendColorRun_C(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w) {
   for (int32_t i = 0; i < bytes; ++i) {
     int32_t c = pattern[i % kPatternBytes];

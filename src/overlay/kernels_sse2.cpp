@@ -204,6 +204,21 @@ void SumSampleRow_SSE2(const uint32_t* src, int32_t width, uint32_t sums[4]) {
   SumSampleRow_C(src + x, width - x, sums);
 }
 
+void SumColumns_SSE2(const uint16_t* acc, int32_t count, uint32_t sums[4]) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i even = zero, odd = zero;  // 32-bit B, G, R, Y of even and odd pixels
+  int32_t x = 0;
+  for (; x + 2 <= count; x += 2) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + 4 * x));
+    even = _mm_add_epi32(even, _mm_unpacklo_epi16(v, zero));
+    odd = _mm_add_epi32(odd, _mm_unpackhi_epi16(v, zero));
+  }
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_add_epi32(even, odd));
+  for (int c = 0; c < 4; ++c) sums[c] += lanes[c];
+  SumColumns_C(acc + 4 * x, count - x, sums);
+}
+
 void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i w16 = _mm_set1_epi16(static_cast<int16_t>(w << 4));

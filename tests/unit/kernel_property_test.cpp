@@ -46,6 +46,10 @@ TEST(KernelProperty, SampleRows) {
         k->rgb24AccumulateRows(lastRow, -3 * w, rows, accB.data(), w);
         EXPECT_EQ(accA, accB) << k->name << " rgb sums width " << w;
 
+        uint32_t colA[4] = {9, 8, 7, 6}, colB[4] = {9, 8, 7, 6};
+        testutil::Reference().sumColumns(accA.data(), w, colA);
+        k->sumColumns(accA.data(), w, colB);
+        EXPECT_TRUE(std::equal(colA, colA + 4, colB)) << k->name << " column sums width " << w;
         uint32_t sumsA[4] = {1, 2, 3, 4}, sumsB[4] = {1, 2, 3, 4};
         testutil::Reference().sumSampleRow(a.data(), w, sumsA);
         k->sumSampleRow(a.data(), w, sumsB);
