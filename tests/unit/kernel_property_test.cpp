@@ -353,3 +353,51 @@ TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
 
 }  // namespace
 }  // namespace qlv
+
+namespace qlv {
+namespace {
+
+uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+  return h;
+}
+
+// One fixed scenario per format, hashed: the native and the i686 build (and every kernel
+// level) must produce these very bytes and detector words.
+TEST(CrossBuild, SameBytesOnEveryBuild) {
+  const uint64_t expected[2] = {0x6209c54034d5c7e3ull, 0x662331a0608117d4ull};
+  for (int32_t format : {0, 1}) {
+    std::mt19937 rng(11);
+    FrameCanvas c;
+    c.SetGeometry(722, 577, format);
+    MotionDetector det;
+    ASSERT_TRUE(det.ResizeSamples(722, 577));
+    MaskGrid grid;
+    grid.SetDefaultGrid();
+    for (int32_t i = 0; i < grid.cellCount(); ++i) grid.watch()[i] = rng() % 3 != 0;
+    SettingsRecord s;
+    s.FrameCounter = 2;
+    s.Sensitive = 14;
+    s.ControlB = 1;
+    std::vector<uint8_t> frame = testutil::RandomFrame(rng, c);
+    uint64_t h = 0xCBF29CE484222325ull;
+    for (int f = 0; f < 3; ++f) {
+      for (int n = 0; n < 4; ++n) {
+        int32_t l = static_cast<int32_t>(rng() % 722), t = static_cast<int32_t>(rng() % 577);
+        c.BlendFillRect(frame.data(), l, t, l + 200, t + 150, rng() & 0xFFFFFF, static_cast<int32_t>(rng() % 101));
+      }
+      int alarm = det.DetectMotion(frame.data(), c, grid, s);
+      h = Fnv1a(h, &alarm, sizeof alarm);
+      h = Fnv1a(h, grid.reference(), 4 * static_cast<size_t>(grid.cellCount()));
+      h = Fnv1a(h, grid.history(), 4 * static_cast<size_t>(grid.cellCount()));
+    }
+    DrawStateAreas(frame.data(), c, grid, s);
+    DrawGrid(frame.data(), c, grid, s);
+    h = Fnv1a(h, frame.data(), frame.size());
+    EXPECT_EQ(h, expected[format]) << "format " << format << std::hex << " hash 0x" << h;
+  }
+}
+
+}  // namespace
+}  // namespace qlv
