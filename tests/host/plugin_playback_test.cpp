@@ -55,9 +55,9 @@ void WriteSettings(const std::string& body) {
   std::fclose(f);
 }
 
-// Enable once the frame driver is behind PluginProcessFrame: until then every frame
-// returns 0 and no command is posted.
-TEST(PluginPlayback, DISABLED_RecordingPausesResumesAndStopsOnAChannelChange) {
+// Duration 1 s with RecordPause: the box's first run starts the recording, standing
+// still pauses it, moving again resumes it, and another channel stops it at once.
+TEST(PluginPlayback, RecordingPausesResumesAndStopsOnAChannelChange) {
   SettingsCleanup cleanup;
   WriteSettings("ChannelIdx=101\r\nDuration=1\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\n");
   hostsim::HostSession session;
