@@ -146,6 +146,21 @@ void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows,
     AddPlanes16(b0, g0, r0, y0, acc + 4 * x);
     AddPlanes16(b1, g1, r1, y1, acc + 4 * x + 64);
   }
+  if (x + 16 <= width) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i b0 = zero, g0 = zero, r0 = zero, y0 = zero;
+    const uint8_t* p = src + 2 * x;
+    for (int32_t n = 0; n < rows; ++n, p += stride) {
+      __m256i b, g, r, y;
+      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), b, g, r, y);
+      b0 = _mm256_add_epi16(b0, b);
+      g0 = _mm256_add_epi16(g0, g);
+      r0 = _mm256_add_epi16(r0, r);
+      y0 = _mm256_add_epi16(y0, y);
+    }
+    AddPlanes16(b0, g0, r0, y0, acc + 4 * x);
+    x += 16;
+  }
   YuyvAccumulateRows_SSE2(src + 2 * x, stride, rows, acc + 4 * x, width - x);
 }
 
