@@ -174,7 +174,7 @@ demo_summary() {
   echo "Demo summary"
   echo "  frames:      $played played, $processed processed by the plug-in"
   echo "  alarms:      $(( starts + resumes + snaps )) that commanded the host ($starts recording starts, $resumes resumes, $snaps snapshots)"
-  echo "  recordings:  $(ls "$out"/recordings/*.mp4 2>/dev/null | wc -l) segments ($pauses pauses, $stops stops)"
+  echo "  recordings:  $(ls "$out"/recordings/*.mp4 2>/dev/null | wc -l) segment(s) ($pauses pauses, $stops stops)"
   awk -F, 'NR > 1 && ($1 == "video" || $1 == "kind3") { sub(/\.avi$/, ".mp4", $2); printf "               recordings/%s: frames %s-%s (%s frames)\n", $2, $3, $4, $5 }' \
     "$out/host/recordings.csv" 2>/dev/null
   echo "  snapshots:   $(ls "$out"/snapshots/snapshot_*.png "$out"/snapshots/sequence_*.png 2>/dev/null | wc -l) taken by the host, $(ls "$out"/snapshots/alarm_frame_*.png 2>/dev/null | wc -l) stills of alarm frames"
