@@ -1,0 +1,153 @@
+// The frame driver inside the real DLL, called frame by frame: the warm-up after
+// entering the controlled channel, channel (0, 0) at start, and the alarm lock-out.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "detect/mask_grid.h"
+#include "detect/motion_detector.h"
+#include "host_session.h"
+#include "overlay/frame_canvas.h"
+#include "overlay/kernels.h"
+#include "settings/settings.h"
+
+namespace {
+
+std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
+std::string IniPath() { return PluginsFolder() + "QPM_QLVGuard.ini"; }
+std::string MaskPath() { return PluginsFolder() + "integration_driver.msk"; }
+
+struct Cleanup {
+  Cleanup() { Run(); }
+  ~Cleanup() { Run(); }
+  static void Run() {
+    DeleteFileA(IniPath().c_str());
+    DeleteFileA(MaskPath().c_str());
+  }
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+constexpr int32_t kWidth = 96, kHeight = 72;
+
+// Dark grey YUY2 with a bright 16 x 16 box at x.
+std::vector<uint8_t> BoxFrame(int32_t x) {
+  std::vector<uint8_t> f(kWidth * kHeight * 2);
+  for (int32_t row = 0; row < kHeight; ++row)
+    for (int32_t col = 0; col < kWidth; ++col) {
+      const bool box = row >= 28 && row < 44 && col >= x && col < x + 16;
+      f[(row * kWidth + col) * 2] = box ? 220 : 60;
+      f[(row * kWidth + col) * 2 + 1] = 128;
+    }
+  return f;
+}
+
+void OpenStarted(hostsim::HostSession* session, const std::vector<hostsim::ChannelSpec>& channels) {
+  hostsim::HostSessionOptions so;
+  std::string error;
+  ASSERT_TRUE(session->Open(so, &error)) << error;
+  session->channels().SetChannels(channels);
+  ASSERT_NE(session->Record(), nullptr);
+  session->Init();
+  qlv::StreamFormat format = hostsim::DefaultStreamFormat();
+  format.width = kWidth;
+  format.height = kHeight;
+  ASSERT_EQ(session->Start(format), 1);
+}
+
+int Feed(hostsim::HostSession* session, int32_t channelIndex, std::vector<uint8_t>* pixels) {
+  qlv::HostFrame frame = {};
+  frame.pixels = pixels->data();
+  frame.channel = session->channels().Get(channelIndex);
+  const int r = session->ProcessFrame(frame);
+  hostsim::HostWindows::PumpMessages();
+  return r;
+}
+
+// Snapshots on alarm. The box jumps at frames 32, 42 and 70; each jump is an alarm
+// (checked with the detector in this process), but the one 10 frames after the first
+// falls inside the 25-frame lock-out.
+TEST(IntegrationDriver, WarmUpThenAlarmsTenFramesApartTriggerOnce) {
+  Cleanup cleanup;
+  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
+  mask.append(432, '\x01');
+  WriteBytes(MaskPath(), mask);
+  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+                            "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=0\r\n");
+  hostsim::HostSession session;
+  OpenStarted(&session, {{101, 0, "Camera"}, {7, 0, "Other"}});
+
+  qlv::FrameCanvas canvas;
+  canvas.SetGeometry(kWidth, kHeight, qlv::PixelFormatYUV422);
+  canvas.SetKernelLevel(qlv::kernels::KernelLevel::Reference);
+  qlv::MaskGrid grid;
+  ASSERT_TRUE(grid.LoadMaskFile(MaskPath()));
+  grid.RestartCells();
+  qlv::MotionDetector detector;
+  detector.SetKernelLevel(qlv::kernels::KernelLevel::Reference);
+  ASSERT_TRUE(detector.ResizeSamples(kWidth, kHeight));
+  qlv::SettingsRecord s;
+
+  std::vector<int> alarmFrames;
+  int32_t x = 0;
+  for (int i = 0; i < 72; ++i) {
+    if (i == 32 || i == 70) x = 40;
+    if (i == 42) x = 0;
+    std::vector<uint8_t> pixels = BoxFrame(x);
+    const int processed = Feed(&session, 0, &pixels);
+    EXPECT_EQ(processed, i < 30 ? 0 : 1) << "frame " << i;
+    if (i >= 30 && detector.DetectMotion(BoxFrame(x).data(), canvas, grid, s) == 1) alarmFrames.push_back(i);
+  }
+  ASSERT_EQ(alarmFrames, (std::vector<int>{32, 42, 70}));
+  // Another channel: not processed, and nothing was running to stop.
+  std::vector<uint8_t> pixels = BoxFrame(0);
+  EXPECT_EQ(Feed(&session, 1, &pixels), 0);
+  session.Close();
+  hostsim::HostWindows::PumpMessages();
+
+  std::vector<hostsim::LoggedCommand> log = session.windows().log().Entries();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].code, qlv::kCmdSnapshot);
+  EXPECT_EQ(log[0].frameIndex, 32);
+  EXPECT_EQ(log[1].code, qlv::kCmdSnapshot);
+  EXPECT_EQ(log[1].frameIndex, 70);
+  session.Shutdown();
+}
+
+// With the default ChannelIdx 0, a stream that starts on channel (0, 0) is processed from
+// its first frame (no channel change is seen); coming back to it from another channel
+// warms up again for 30 frames.
+TEST(IntegrationDriver, ChannelZeroIsProcessedAtOnceAndWarmsUpOnReturn) {
+  Cleanup cleanup;
+  hostsim::HostSession session;
+  OpenStarted(&session, {{0, 0, "Zero"}, {5, 0, "Five"}});
+  const std::vector<uint8_t> still = BoxFrame(0);
+  std::vector<uint8_t> pixels = still;
+  EXPECT_EQ(Feed(&session, 0, &pixels), 1);
+  EXPECT_NE(pixels, still) << "the first frame carries the overlay";
+  pixels = still;
+  EXPECT_EQ(Feed(&session, 1, &pixels), 0);
+  EXPECT_EQ(pixels, still);
+  for (int i = 0; i < 31; ++i) {
+    pixels = still;
+    const int processed = Feed(&session, 0, &pixels);
+    EXPECT_EQ(processed, i < 30 ? 0 : 1) << "frame " << i << " after the return";
+    if (i < 30) {
+      EXPECT_EQ(pixels, still) << "frame " << i << " after the return";
+    }
+  }
+  EXPECT_NE(pixels, still);
+  session.Close();
+  session.Shutdown();
+}
+
+}  // namespace
