@@ -17,32 +17,39 @@ PluginApp& App() {
   return app;
 }
 
+// No exception may cross into the host: an entry point that fails returns 0
+// where it has a result and otherwise does nothing more.
+template <typename F>
+int Guarded(F&& body) noexcept {
+  try {
+    ModuleStateGuard guard;
+    return body();
+  } catch (...) {
+    return 0;
+  }
+}
+
 // Null records are not something the host sends; they are refused quietly.
 void QLV_CDECL EntryInit(HostInitInfo* info) {
-  ModuleStateGuard guard;
-  if (info) App().Init(*info);
+  Guarded([&] { if (info) App().Init(*info); return 0; });
 }
 
 int QLV_CDECL EntryStart(StreamFormat* format) {
-  ModuleStateGuard guard;
-  return format ? App().Start(*format) : 0;
+  return Guarded([&] { return format ? App().Start(*format) : 0; });
 }
 
 int QLV_CDECL EntryProcessFrame(HostFrame* frame) {
-  ModuleStateGuard guard;
-  return frame ? App().ProcessFrame(*frame) : 0;
+  return Guarded([&] { return frame ? App().ProcessFrame(*frame) : 0; });
 }
 
 void QLV_CDECL EntryEmpty() { ModuleStateGuard guard; }
 
 void QLV_CDECL EntryShowSettings(SettingsRequest* request) {
-  ModuleStateGuard guard;
-  if (request) App().ShowSettings(*request);
+  Guarded([&] { if (request) App().ShowSettings(*request); return 0; });
 }
 
 void QLV_CDECL EntryClose() {
-  ModuleStateGuard guard;
-  App().Close();
+  Guarded([&] { App().Close(); return 0; });
 }
 
 char g_name[128];
@@ -60,9 +67,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" __declspec(dllexport) int QLV_CDECL Quelvar_Plugin_Version() { return kPluginInterfaceVersion; }
 
 extern "C" __declspec(dllexport) PluginRecord* QLV_CDECL Quelvar_Plugin_PR() {
-  ModuleStateGuard guard;
-  LanguageSelector language;  // asks the host afresh on every call
-  language.LoadStringInto(IDS_PLUGIN_NAME, g_name, sizeof g_name);
-  language.LoadStringInto(IDS_PLUGIN_DESCRIPTION, g_description, sizeof g_description);
+  Guarded([] {
+    LanguageSelector language;  // asks the host afresh on every call
+    language.LoadStringInto(IDS_PLUGIN_NAME, g_name, sizeof g_name);
+    language.LoadStringInto(IDS_PLUGIN_DESCRIPTION, g_description, sizeof g_description);
+    return 0;
+  });
   return &g_record;
 }
