@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -148,6 +149,72 @@ TEST(IntegrationDriver, ChannelZeroIsProcessedAtOnceAndWarmsUpOnReturn) {
   EXPECT_NE(pixels, still);
   session.Close();
   session.Shutdown();
+}
+
+// Processes this one started whose executable is `exe`.
+std::vector<DWORD> ChildrenNamed(const char* exe) {
+  std::vector<DWORD> ids;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 pe = {};
+  pe.dwSize = sizeof pe;
+  for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+    if (pe.th32ParentProcessID == GetCurrentProcessId() && lstrcmpiA(pe.szExeFile, exe) == 0)
+      ids.push_back(pe.th32ProcessID);
+  CloseHandle(snap);
+  return ids;
+}
+
+void EndProcesses(const std::vector<DWORD>& ids) {
+  for (DWORD id : ids) {
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (!h) continue;
+    TerminateProcess(h, 0);
+    WaitForSingleObject(h, 30000);
+    CloseHandle(h);
+  }
+}
+
+// With restart off, an alarm while the task still runs does not start it again; once
+// it has ended, the next alarm does. The task is this test program with a filter that
+// matches nothing, repeated without end so that it lives until the test ends it.
+TEST(IntegrationDriver, RunningTaskIsNotStartedTwice) {
+  Cleanup cleanup;
+  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
+  mask.append(432, '\x01');
+  WriteBytes(MaskPath(), mask);
+  const std::string task =
+      hostsim::ExecutableFolder() + "host_tests.exe --gtest_filter=NothingAtAll --gtest_repeat=-1 --gtest_brief=1";
+  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+                            "\r\nChannelIdx=101\r\nProcessEnable=1\r\nProcessRepeatEnable=0\r\nProcessFileName=" +
+                            task + "\r\n");
+  ASSERT_TRUE(ChildrenNamed("host_tests.exe").empty());
+  struct EndChildren {
+    ~EndChildren() { EndProcesses(ChildrenNamed("host_tests.exe")); }
+  } endChildren;
+  hostsim::HostSession session;
+  OpenStarted(&session, {{101, 0, "Camera"}});
+  std::vector<DWORD> first, afterSecond;
+  int32_t x = 0;
+  for (int i = 0; i < 110; ++i) {
+    if (i == 32 || i == 100) x = 40;
+    if (i == 70) x = 0;
+    std::vector<uint8_t> pixels = BoxFrame(x);
+    Feed(&session, 0, &pixels);
+    if (i == 32) first = ChildrenNamed("host_tests.exe");
+    if (i == 70) {
+      afterSecond = ChildrenNamed("host_tests.exe");
+      EndProcesses(afterSecond);
+    }
+  }
+  const std::vector<DWORD> third = ChildrenNamed("host_tests.exe");
+  EndProcesses(third);
+  session.Close();
+  session.Shutdown();
+  ASSERT_EQ(first.size(), 1u) << "the first alarm starts the task";
+  EXPECT_EQ(afterSecond, first) << "the second alarm finds it running";
+  ASSERT_EQ(third.size(), 1u) << "the alarm after its end starts it again";
+  EXPECT_NE(third[0], first[0]);
 }
 
 }  // namespace
