@@ -66,21 +66,21 @@ bool ParseHostSimArguments(const std::vector<std::string>& args, HostSimOptions*
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (TakeHostInstanceForm(arg, out)) continue;
-    const HostSimOptionSpec* spec = nullptr;
+    const HostSimOptionSpec* match = nullptr;
     std::string value;
     bool inlineValue = false;
     for (const HostSimOptionSpec& s : HostSimOptionTable()) {
       const std::string name(s.name);
       if (arg == name) {
-        spec = &s;
+        match = &s;
       } else if (s.argument && arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
-        spec = &s;
+        match = &s;
         value = arg.substr(name.size() + 1);
         inlineValue = true;
       }
-      if (spec) break;
+      if (match) break;
     }
-    if (!spec) {
+    if (!match) {
       if (!arg.empty() && arg[0] == '-' && arg != "-") {
         *error = "unknown option " + arg;
         return false;
@@ -88,14 +88,14 @@ bool ParseHostSimArguments(const std::vector<std::string>& args, HostSimOptions*
       out->positional.push_back(arg);
       continue;
     }
-    if (spec->argument && !inlineValue) {
+    if (match->argument && !inlineValue) {
       if (i + 1 >= args.size()) {
-        *error = std::string(spec->name) + " needs " + spec->argument;
+        *error = std::string(match->name) + " needs " + match->argument;
         return false;
       }
       value = args[++i];
     }
-    if (!spec->apply(*out, value, error)) return false;
+    if (!match->apply(*out, value, error)) return false;
   }
   return true;
 }

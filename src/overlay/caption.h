@@ -39,8 +39,8 @@ struct TextOrigin {
 class TextRasterizer {
  public:
   virtual ~TextRasterizer() = default;
-  // Makes `spec` the caption font, releasing the previous one.
-  virtual void SetFont(const CaptionFontSpec& spec) = 0;
+  // Makes `font` the caption font, releasing the previous one.
+  virtual void SetFont(const CaptionFontSpec& font) = 0;
   // Opens a drawing context with the caption font (or the default one when the
   // font could not be made), transparent background. False: nothing can be drawn.
   virtual bool BeginText() = 0;

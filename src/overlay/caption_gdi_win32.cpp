@@ -4,24 +4,24 @@
 
 namespace qlv {
 
-LOGFONTA ToLogFont(const CaptionFontSpec& spec) {
+LOGFONTA ToLogFont(const CaptionFontSpec& font) {
   LOGFONTA lf;
   std::memset(&lf, 0, sizeof lf);
-  lf.lfHeight = spec.height;
-  lf.lfWidth = spec.width;
-  lf.lfEscapement = spec.escapement;
-  lf.lfOrientation = spec.orientation;
-  lf.lfWeight = spec.weight;
-  lf.lfItalic = spec.italic;
-  lf.lfUnderline = spec.underline;
-  lf.lfStrikeOut = spec.strikeOut;
-  lf.lfCharSet = spec.charSet;
-  lf.lfOutPrecision = spec.outPrecision;
-  lf.lfClipPrecision = spec.clipPrecision;
-  lf.lfQuality = spec.quality;
-  lf.lfPitchAndFamily = spec.pitchAndFamily;
-  static_assert(sizeof lf.lfFaceName == sizeof spec.faceName, "32-byte face name");
-  std::memcpy(lf.lfFaceName, spec.faceName, sizeof lf.lfFaceName);
+  lf.lfHeight = font.height;
+  lf.lfWidth = font.width;
+  lf.lfEscapement = font.escapement;
+  lf.lfOrientation = font.orientation;
+  lf.lfWeight = font.weight;
+  lf.lfItalic = font.italic;
+  lf.lfUnderline = font.underline;
+  lf.lfStrikeOut = font.strikeOut;
+  lf.lfCharSet = font.charSet;
+  lf.lfOutPrecision = font.outPrecision;
+  lf.lfClipPrecision = font.clipPrecision;
+  lf.lfQuality = font.quality;
+  lf.lfPitchAndFamily = font.pitchAndFamily;
+  static_assert(sizeof lf.lfFaceName == sizeof font.faceName, "32-byte face name");
+  std::memcpy(lf.lfFaceName, font.faceName, sizeof lf.lfFaceName);
   lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
   return lf;
 }
@@ -31,8 +31,8 @@ GdiTextRasterizer::~GdiTextRasterizer() {
   if (font_) DeleteObject(font_);
 }
 
-void GdiTextRasterizer::SetFont(const CaptionFontSpec& spec) {
-  const LOGFONTA lf = ToLogFont(spec);
+void GdiTextRasterizer::SetFont(const CaptionFontSpec& font) {
+  const LOGFONTA lf = ToLogFont(font);
   HFONT created = CreateFontIndirectA(&lf);
   if (font_) DeleteObject(font_);
   font_ = created;  // null: the context's default font is used

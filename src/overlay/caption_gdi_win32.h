@@ -15,7 +15,7 @@ class GdiTextRasterizer : public TextRasterizer {
   GdiTextRasterizer(const GdiTextRasterizer&) = delete;
   GdiTextRasterizer& operator=(const GdiTextRasterizer&) = delete;
 
-  void SetFont(const CaptionFontSpec& spec) override;
+  void SetFont(const CaptionFontSpec& font) override;
   bool BeginText() override;
   TextExtent MeasureText(const std::string& text) override;
   void DrawLayerText(const OverlaySurface& surface, const std::string& text, uint32_t color,
@@ -32,6 +32,6 @@ class GdiTextRasterizer : public TextRasterizer {
 };
 
 // The platform's font description from ours.
-LOGFONTA ToLogFont(const CaptionFontSpec& spec);
+LOGFONTA ToLogFont(const CaptionFontSpec& font);
 
 }  // namespace qlv

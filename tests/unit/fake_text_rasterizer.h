@@ -21,10 +21,10 @@ class FakeTextRasterizer : public TextRasterizer {
   CaptionFontSpec lastFont;
   std::vector<std::string> measured;
 
-  void SetFont(const CaptionFontSpec& spec) override {
+  void SetFont(const CaptionFontSpec& font) override {
     CheckLock();
     ++fontsSet;
-    lastFont = spec;
+    lastFont = font;
   }
   bool BeginText() override {
     CheckLock();
