@@ -12,14 +12,17 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
+#include "plugin_files.h"
 #include "overlay/frame_canvas.h"
 #include "overlay/kernels.h"
 #include "settings/settings.h"
 
 namespace {
 
-std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
-std::string IniPath() { return PluginsFolder() + "QPM_QLVGuard.ini"; }
+using hosttest::IniPath;
+using hosttest::PluginsFolder;
+using hosttest::WriteBytes;
+
 std::string MaskPath() { return PluginsFolder() + "integration_driver.msk"; }
 
 struct Cleanup {
@@ -30,13 +33,6 @@ struct Cleanup {
     DeleteFileA(MaskPath().c_str());
   }
 };
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
 
 constexpr int32_t kWidth = 96, kHeight = 72;
 

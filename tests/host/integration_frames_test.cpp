@@ -12,6 +12,7 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
+#include "plugin_files.h"
 #include "overlay/frame_canvas.h"
 #include "overlay/kernels.h"
 #include "overlay/mul_div.h"
@@ -20,8 +21,10 @@
 
 namespace {
 
-std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
-std::string IniPath() { return PluginsFolder() + "QPM_QLVGuard.ini"; }
+using hosttest::IniPath;
+using hosttest::PluginsFolder;
+using hosttest::WriteBytes;
+
 std::string MaskPath() { return PluginsFolder() + "integration_frames.msk"; }
 
 struct Cleanup {
@@ -32,13 +35,6 @@ struct Cleanup {
     DeleteFileA(MaskPath().c_str());
   }
 };
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
 
 void WriteAllCellsMask() {
   std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);

@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin_files.h"
 
 namespace {
 
-std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
-std::string IniPath() { return PluginsFolder() + "QPM_QLVGuard.ini"; }
+using hosttest::IniPath;
+using hosttest::PluginsFolder;
+using hosttest::WriteBytes;
+
 std::string TempPath() { return IniPath() + ".tmp"; }
 std::string MaskPath() { return PluginsFolder() + "integration_all_cells.msk"; }
 
@@ -33,13 +36,6 @@ bool ReadBytes(const std::string& path, std::string* bytes) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes->append(buf, n);
   std::fclose(f);
   return true;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
 }
 
 // Removes what these tests write beside the DLL, however a test ends.
