@@ -134,28 +134,28 @@ void FrameCanvas::BlendRow(uint8_t* frame, int64_t x0, int64_t x1, int64_t y, co
   }
 }
 
+// The run between two ends, first to last; without `inclusive` the second end
+// given is the one left out.
+static void OrderRun(int64_t e1, int64_t e2, bool inclusive, int64_t* first, int64_t* last) {
+  if (e2 >= e1) {
+    *first = e1;
+    *last = inclusive ? e2 : e2 - 1;
+  } else {
+    *first = inclusive ? e2 : e2 + 1;
+    *last = e1;
+  }
+}
+
 void FrameCanvas::HSpan(uint8_t* frame, int64_t x1, int64_t x2, int64_t y, bool inclusive, const Ink& ink) const {
   int64_t a, b;
-  if (x2 >= x1) {
-    a = x1;
-    b = inclusive ? x2 : x2 - 1;
-  } else {
-    a = inclusive ? x2 : x2 + 1;
-    b = x1;
-  }
+  OrderRun(x1, x2, inclusive, &a, &b);
   if (a > b || b < 0 || a >= width_ || y < 0 || y >= height_) return;
   BlendRow(frame, std::max<int64_t>(a, 0), std::min<int64_t>(b, width_ - 1), y, ink);
 }
 
 void FrameCanvas::VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool inclusive, const Ink& ink) const {
   int64_t a, b;
-  if (y2 >= y1) {
-    a = y1;
-    b = inclusive ? y2 : y2 - 1;
-  } else {
-    a = inclusive ? y2 : y2 + 1;
-    b = y1;
-  }
+  OrderRun(y1, y2, inclusive, &a, &b);
   if (a > b || b < 0 || a >= height_ || x < 0 || x >= width_) return;
   a = std::max<int64_t>(a, 0);
   b = std::min<int64_t>(b, height_ - 1);
