@@ -21,8 +21,9 @@ class ExactDoubleScope {
   ExactDoubleScope& operator=(const ExactDoubleScope&) = delete;
 
  private:
-  uint16_t saved_ = 0;
-  bool active_ = false;
+  // Used only where doubles live in x87 registers.
+  [[maybe_unused]] uint16_t saved_ = 0;
+  [[maybe_unused]] bool active_ = false;
 };
 
 // sin(x) for |x| up to about 1e5, built from + - * / only (Cody-Waite reduction by

@@ -56,7 +56,7 @@ TEST_F(ActionsTest, VideoRecordingPausesAndResumes) {
   Frames(249, 40);  // tick 14960: not yet
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
   Frames(2, 40);    // 15000 is not past; 15040 is
-  EXPECT_EQ(p_.Commands(), Cmds({1294, 1302}));
+  ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
   EXPECT_EQ(p_.posts.back().tick, 15040u);
   EXPECT_EQ(s_.Action, uint32_t{kActVideo | kActPaused});
   EXPECT_EQ(s_.ActionStopTime, 0u);

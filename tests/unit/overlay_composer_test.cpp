@@ -186,7 +186,9 @@ TEST(FilterTable, HostFpuSettingsDoNotMatter) {
     const uint64_t h = SweepHash(67, 211);
     const uint16_t after = SwapControlWord(old);
     EXPECT_EQ(h, expected) << std::hex << cw << " " << h;
-    if (old != cw) EXPECT_EQ(after, cw);
+    if (old != cw) {
+      EXPECT_EQ(after, cw);
+    }
   }
 }
 
