@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "detect/motion_detector.h"
-#include "overlay/kernels.h"
+#include "pixel/kernels.h"
 #include "overlay/state_overlay.h"
 
 namespace qlv {

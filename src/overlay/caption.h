@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 #include "overlay/overlay_composer.h"
 #include "overlay/overlay_surface.h"
 #include "settings/settings.h"

@@ -13,8 +13,8 @@
 #include "detect/motion_detector.h"
 #include "host_session.h"
 #include "plugin_files.h"
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
 #include "settings/settings.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "plugin/actions.h"
-#include "plugin/platform_win32.h"
+#include "platform/platform_win32.h"
 
 namespace qlv {
 namespace {
