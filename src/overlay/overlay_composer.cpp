@@ -7,8 +7,8 @@
 
 #include "pixel/color_coefficients.h"
 #include "pixel/exact_double.h"
-#include "pixel/mul_div.h"
 #include "pixel/kernels.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
 namespace {

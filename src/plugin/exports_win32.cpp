@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "lang/language_selector_win32.h"
+#include "platform/module_state_win32.h"
 #include "platform/platform_win32.h"
 #include "plugin/host_api.h"
 #include "plugin/host_windows.h"
-#include "platform/module_state_win32.h"
 #include "plugin/plugin_app_win32.h"
 #include "res/resource.h"
 

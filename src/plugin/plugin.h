@@ -9,10 +9,10 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "pixel/frame_canvas.h"
+#include "platform/platform.h"
 #include "plugin/actions.h"
 #include "plugin/host_api.h"
 #include "plugin/host_windows.h"
-#include "platform/platform.h"
 #include "settings/ini_store.h"
 #include "settings/settings.h"
 

@@ -8,13 +8,13 @@
 #include <cstdint>
 
 #include "lang/language_selector_win32.h"
-#include "plugin/host_api.h"
-#include "platform/platform_win32.h"
-#include "plugin/plugin.h"
 #include "overlay/caption.h"
 #include "overlay/caption_gdi_win32.h"
-#include "plugin/caption_plugin_hook.h"
 #include "overlay/overlay_surface_win32.h"
+#include "platform/platform_win32.h"
+#include "plugin/caption_plugin_hook.h"
+#include "plugin/host_api.h"
+#include "plugin/plugin.h"
 
 namespace qlv {
 

@@ -7,9 +7,9 @@
 #include "fake_platform.h"
 #include "fake_text_rasterizer.h"
 #include "heap_layer_allocator.h"
-#include "plugin/caption_plugin_hook.h"
 #include "overlay/caption.h"
 #include "pixel/mul_div.h"
+#include "plugin/caption_plugin_hook.h"
 
 namespace qlv {
 namespace {

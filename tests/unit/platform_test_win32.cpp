@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "plugin/actions.h"
 #include "platform/platform_win32.h"
+#include "plugin/actions.h"
 
 namespace qlv {
 namespace {
