@@ -42,12 +42,12 @@ uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, cons
   return AverageWith(*kernels::KernelsFor(kernels::KernelLevel::Reference), sample, width, height, r);
 }
 
-bool ChannelMoved(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive) {
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged) {
   int32_t oldByte = (oldWord >> (8 * byteIndex)) & 0xFF;
   int32_t newByte = (newWord >> (8 * byteIndex)) & 0xFF;
   int64_t threshold = 16 - static_cast<int64_t>(sensitive);
   int32_t diff = oldByte > newByte ? oldByte - newByte : newByte - oldByte;
-  return diff > threshold && oldByte != 255;
+  if (diff > threshold && oldByte != 255) cellChanged = 1;
 }
 
 MotionDetector::MotionDetector() : kernels_(&kernels::ActiveKernels()) {}
@@ -180,11 +180,11 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       uint32_t oldWord = reference[cell];
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
       reference[cell] = newWord;
-      // Byte 3 of the means is Y, 2 R, 1 G, 0 B.
-      const bool changed = (s.ControlY && ChannelMoved(oldWord, newWord, 3, s.Sensitive)) ||
-                           (s.ControlR && ChannelMoved(oldWord, newWord, 2, s.Sensitive)) ||
-                           (s.ControlG && ChannelMoved(oldWord, newWord, 1, s.Sensitive)) ||
-                           (s.ControlB && ChannelMoved(oldWord, newWord, 0, s.Sensitive));
+      int changed = 0;  // bytes of the means: 3 Y, 2 R, 1 G, 0 B
+      if (s.ControlY) ChannelChanged(oldWord, newWord, 3, s.Sensitive, changed);
+      if (s.ControlR) ChannelChanged(oldWord, newWord, 2, s.Sensitive, changed);
+      if (s.ControlG) ChannelChanged(oldWord, newWord, 1, s.Sensitive, changed);
+      if (s.ControlB) ChannelChanged(oldWord, newWord, 0, s.Sensitive, changed);
       history[cell] = ((history[cell] << 1) & m) + static_cast<uint32_t>(changed);
       if (history[cell] == m) result = 1;
     }

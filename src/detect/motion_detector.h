@@ -16,9 +16,10 @@ namespace qlv {
 // Packed truncated means (B in byte 0, G, R, Y in byte 3) of the sample pixels in r;
 // `sample` is width x height, bottom row first. r must be non-empty and inside.
 uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, const CellRect& r);
-// True when byte `byteIndex` of the packed means moved by more than 16 - sensitive and
-// the old byte is not 255 (so a cell at rest never counts).
-bool ChannelMoved(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive);
+// Sets `cellChanged` to 1 when byte `byteIndex` of the packed means moved by more than
+// 16 - sensitive and the old byte is not 255 (so a cell at rest never counts); never
+// clears it, so that one call per enabled channel leaves 1 when any of them moved.
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged);
 
 class MotionDetector {  // owns the SampleBuffer
  public:

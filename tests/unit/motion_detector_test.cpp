@@ -78,14 +78,16 @@ TEST(ChangeTest, ThresholdCases) {
                         {0, 0, 17, 1},     {254, 254, 20, 1}, {255, 255, 20, 0}, {0, 255, INT32_MIN, 0},
                         {0, 0, INT32_MAX, 1}};
   for (const Case& k : cases) {
-    EXPECT_EQ(ChannelMoved(uint32_t(k.oldY) << 24, uint32_t(k.newY) << 24, 3, k.sensitive), k.changed != 0)
-        << int(k.oldY) << "->" << int(k.newY) << " sensitive " << k.sensitive;
-    // The other bytes of the words are not looked at.
-    EXPECT_EQ(ChannelMoved((uint32_t(k.oldY) << 24) | 0x00FF00FFu, (uint32_t(k.newY) << 24) | 0x0000FF00u, 3,
-                           k.sensitive),
-              k.changed != 0);
+    int flag = 0;
+    ChannelChanged(uint32_t(k.oldY) << 24, uint32_t(k.newY) << 24, 3, k.sensitive, flag);
+    EXPECT_EQ(flag, k.changed) << int(k.oldY) << "->" << int(k.newY) << " sensitive " << k.sensitive;
+    flag = 1;
+    ChannelChanged(uint32_t(k.oldY) << 24, uint32_t(k.newY) << 24, 3, k.sensitive, flag);
+    EXPECT_EQ(flag, 1);  // never cleared
   }
-  EXPECT_FALSE(ChannelMoved(NoReference, 0, 0, 16));  // a cell at rest never counts
+  int flag = 0;
+  ChannelChanged(NoReference, 0, 0, 16, flag);
+  EXPECT_EQ(flag, 0);  // a cell at rest never counts
 }
 
 TEST(ChangeTest, FullMaskMapping) {
