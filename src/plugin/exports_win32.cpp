@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "lang/language_selector_win32.h"
+#include "platform/module_state_win32.h"
+#include "platform/platform_win32.h"
 #include "plugin/host_api.h"
-#include "plugin/module_state_win32.h"
+#include "plugin/host_windows.h"
 #include "plugin/plugin_app_win32.h"
 #include "res/resource.h"
 
@@ -68,7 +70,9 @@ extern "C" __declspec(dllexport) int QLV_CDECL Quelvar_Plugin_Version() { return
 
 extern "C" __declspec(dllexport) PluginRecord* QLV_CDECL Quelvar_Plugin_PR() {
   Guarded([] {
-    LanguageSelector language;  // asks the host afresh on every call
+    LanguageSelector language;  // the host is asked afresh on every call
+    Win32Platform platform;
+    language.TakeHostLanguage(AskHostLanguage(platform));
     language.LoadStringInto(IDS_PLUGIN_NAME, g_name, sizeof g_name);
     language.LoadStringInto(IDS_PLUGIN_DESCRIPTION, g_description, sizeof g_description);
     return 0;

@@ -1,6 +1,6 @@
 #include "plugin/plugin_app_win32.h"
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 #include "settings/settings_location_win32.h"
 
 namespace qlv {
@@ -37,8 +37,11 @@ PluginApp::PluginApp()
 // At unload: the caption's DIB sections and font go with the library.
 PluginApp::~PluginApp() { caption_.Clear(); }
 
+void PluginApp::AskHostLanguage() { language_.TakeHostLanguage(qlv::AskHostLanguage(platform_)); }
+
 void PluginApp::Init(const HostInitInfo& info) {
   language_.Refresh();
+  AskHostLanguage();
   plugin_.Init(info.getChannel, info.context, LocateSettings(PluginResourceModule()));
 }
 
@@ -54,7 +57,7 @@ void PluginApp::ShowSettings(const SettingsRequest& request) {
                 MB_ICONINFORMATION | MB_OK);
     return;
   }
-  language_.AskHostLanguage();
+  AskHostLanguage();
   plugin_.StopAllActions();
   // The settings dialog itself is not built yet.
 }

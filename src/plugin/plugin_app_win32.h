@@ -8,13 +8,13 @@
 #include <cstdint>
 
 #include "lang/language_selector_win32.h"
-#include "plugin/host_api.h"
-#include "plugin/platform_win32.h"
-#include "plugin/plugin.h"
 #include "overlay/caption.h"
 #include "overlay/caption_gdi_win32.h"
-#include "overlay/caption_plugin_hook.h"
 #include "overlay/overlay_surface_win32.h"
+#include "platform/platform_win32.h"
+#include "plugin/caption_plugin_hook.h"
+#include "plugin/host_api.h"
+#include "plugin/plugin.h"
 
 namespace qlv {
 
@@ -49,6 +49,9 @@ class PluginApp {
   Plugin& plugin() { return plugin_; }
 
  private:
+  // The host's language, when it answers, becomes the selector's primary one.
+  void AskHostLanguage();
+
   LanguageSelector language_;
   Win32Platform platform_;
   // The date/time caption: GDI layers, text rasteriser, its lock and compositing.

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "channels.h"
+#include "host_options.h"
 #include "host_windows.h"
-#include "hostsim_options.h"
 #include "plugin/host_api.h"
 
 namespace {
@@ -115,28 +115,28 @@ TEST(HostChannels, ListsServedByIndexWithNamesInline) {
   EXPECT_EQ(hostsim::HostGetChannel(0), nullptr);
 }
 
-TEST(HostSimOptions, InfoLanguageAndInstance) {
-  hostsim::HostSimOptions o;
+TEST(HostOptions, InfoLanguageAndInstance) {
+  hostsim::HostOptions o;
   std::string error;
-  ASSERT_TRUE(hostsim::ParseHostSimArguments({"--info", "--lang", "1049", "--inst", "2"}, &o, &error)) << error;
-  EXPECT_EQ(o.mode, hostsim::HostSimMode::Info);
-  EXPECT_EQ(o.languageAnswer, 1049u);
-  EXPECT_EQ(o.instanceId, "2");
-  ASSERT_TRUE(hostsim::ParseHostSimArguments({"--lang=0x419", "-inst:3", "/inst:45"}, &o, &error)) << error;
-  EXPECT_EQ(o.mode, hostsim::HostSimMode::Usage);
-  EXPECT_EQ(o.languageAnswer, 0x419u);
-  EXPECT_EQ(o.instanceId, "4");  // one character; the later switch wins
+  ASSERT_TRUE(hostsim::ParseHostOptions({"--info", "--lang", "1049", "--inst", "2"}, &o, &error)) << error;
+  EXPECT_EQ(o.mode, hostsim::HostMode::Info);
+  EXPECT_EQ(o.lang, 1049u);
+  EXPECT_EQ(o.inst, "2");
+  ASSERT_TRUE(hostsim::ParseHostOptions({"--lang=0x419", "-inst:3", "/inst:45"}, &o, &error)) << error;
+  EXPECT_EQ(o.mode, hostsim::HostMode::Play);  // no --info: the playing host
+  EXPECT_EQ(o.lang, 0x419u);
+  EXPECT_EQ(o.inst, "4");  // one character; the later switch wins
 }
 
-TEST(HostSimOptions, BadInputIsReported) {
-  hostsim::HostSimOptions o;
+TEST(HostOptions, BadInputIsReported) {
+  hostsim::HostOptions o;
   std::string error;
-  EXPECT_FALSE(hostsim::ParseHostSimArguments({"--lang"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--lang"}, &o, &error));
   EXPECT_NE(error.find("--lang"), std::string::npos);
-  EXPECT_FALSE(hostsim::ParseHostSimArguments({"--lang", "x"}, &o, &error));
-  EXPECT_FALSE(hostsim::ParseHostSimArguments({"--lang", "-1"}, &o, &error));
-  EXPECT_FALSE(hostsim::ParseHostSimArguments({"--lang", "4294967296"}, &o, &error));
-  EXPECT_FALSE(hostsim::ParseHostSimArguments({"--bogus"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--lang", "x"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--lang", "-1"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--lang", "4294967296"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--bogus"}, &o, &error));
   EXPECT_NE(error.find("--bogus"), std::string::npos);
   uint32_t v = 0;
   EXPECT_TRUE(hostsim::ParseUnsigned("4294967295", &v));

@@ -12,9 +12,9 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
 #include "plugin_files.h"
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
 #include "settings/settings.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
-#include "plugin_files.h"
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
-#include "overlay/mul_div.h"
 #include "overlay/state_overlay.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
+#include "plugin_files.h"
 #include "settings/settings.h"
 
 namespace {

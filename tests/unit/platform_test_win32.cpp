@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/platform_win32.h"
 #include "plugin/actions.h"
-#include "plugin/platform_win32.h"
 
 namespace qlv {
 namespace {

@@ -418,8 +418,8 @@ TEST_F(PluginTest, StartFindsTheInstanceWindows) {
   p_.topWindows[{"TVideoFrame", "Video window.Inst3"}] = 78;
   WriteIni("RecordEnable=1\r\n");
   ASSERT_NO_FATAL_FAILURE(Begin());
-  EXPECT_EQ(plugin_.store().windows.main, 77u);
-  EXPECT_EQ(plugin_.store().windows.video, 78u);
+  EXPECT_EQ(plugin_.hostWindows().main, 77u);
+  EXPECT_EQ(plugin_.hostWindows().video, 78u);
   Motion(3, 0);
   ASSERT_EQ(p_.Commands(), Cmds({1287}));
   EXPECT_EQ(p_.posts[0].window, 77u);

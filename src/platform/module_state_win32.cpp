@@ -1,4 +1,4 @@
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 
 namespace qlv {
 namespace {

@@ -2,7 +2,8 @@
 // pixels per step; every 128-bit lane works on its own pixels.
 #include <immintrin.h>
 
-#include "overlay/kernels.h"
+#include "pixel/color_coefficients.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 namespace kernels {
@@ -10,9 +11,8 @@ namespace {
 
 // Sixteen YUY2 pixels to sample pixels: s0 = pixels 0-3 | 8-11, s1 = 4-7 | 12-15.
 inline void YuyvToSample16(__m256i v, __m256i& s0, __m256i& s1) {
-  const __m256i kBR = _mm256_set1_epi32((5743 << 16) | 7258);
-  const __m256i kG = _mm256_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(-2925) << 16) |
-                                                            (static_cast<uint32_t>(-1410) & 0xFFFF)));
+  const __m256i kBR = _mm256_set1_epi32(color::PackPair(color::kBFromCb, color::kRFromCr));
+  const __m256i kG = _mm256_set1_epi32(color::PackPair(color::kGFromCb, color::kGFromCr));
   __m256i y = _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
   __m256i uv = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_srli_epi16(v, 8), _mm256_set1_epi16(128)), 4);
   __m256i br = _mm256_mulhi_epi16(uv, kBR);
@@ -32,9 +32,8 @@ inline void YuyvToSample16(__m256i v, __m256i& s0, __m256i& s1) {
 // B, G, R of sixteen YUY2 pixels (one 32-byte load) in 16-bit lanes, clamped, and their
 // luma; lane k is pixel k. The pair offsets reach both pixels by byte shuffles.
 inline void YuyvToPlanes16(__m256i v, __m256i& b, __m256i& g, __m256i& r, __m256i& y) {
-  const __m256i kBR = _mm256_set1_epi32((5743 << 16) | 7258);
-  const __m256i kG = _mm256_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(-2925) << 16) |
-                                                            (static_cast<uint32_t>(-1410) & 0xFFFF)));
+  const __m256i kBR = _mm256_set1_epi32(color::PackPair(color::kBFromCb, color::kRFromCr));
+  const __m256i kG = _mm256_set1_epi32(color::PackPair(color::kGFromCb, color::kGFromCr));
   const __m256i evenLanes = _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13,
                                              0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13);
   const __m256i oddLanes = _mm256_setr_epi8(2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15,
@@ -76,8 +75,8 @@ inline __m256i SpreadControl(int lo, int hi) {
 inline __m256i Luma8(__m256i t) {
   __m256i bAndR = _mm256_and_si256(t, _mm256_set1_epi32(0x00FF00FF));
   __m256i gOnly = _mm256_srli_epi32(_mm256_and_si256(t, _mm256_set1_epi32(0x0000FF00)), 8);
-  __m256i y = _mm256_add_epi32(_mm256_madd_epi16(bAndR, _mm256_set1_epi32((9798 << 16) | 3735)),
-                               _mm256_madd_epi16(gOnly, _mm256_set1_epi32(19235)));
+  __m256i y = _mm256_add_epi32(_mm256_madd_epi16(bAndR, _mm256_set1_epi32(color::PackPair(color::kYFromB, color::kYFromR))),
+                               _mm256_madd_epi16(gOnly, _mm256_set1_epi32(color::kYFromG)));
   return _mm256_srli_epi32(y, 15);
 }
 

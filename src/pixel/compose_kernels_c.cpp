@@ -2,10 +2,10 @@
 // product is the 16-bit fixed-point floor the SIMD variants compute.
 #include <cstring>
 
-#include "overlay/cpu_features.h"
-#include "overlay/overlay_kernels.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
+namespace kernels {
 namespace {
 
 int32_t ReadInt32(const uint8_t* p) {
@@ -91,18 +91,5 @@ void BlendOverlayRowYuv_C(uint8_t* frame, const uint8_t* overlay, int32_t pairs,
   }
 }
 
-const OverlayKernels& ReferenceOverlayKernels() {
-  static const OverlayKernels k{ResampleColumns_C, ResampleRow_C, BlendOverlayRowRgb_C, BlendOverlayRowYuv_C};
-  return k;
-}
-
-const OverlayKernels& SelectedOverlayKernels() {
-  static const OverlayKernels k = [] {
-    if (ForceReference() || !DetectedCpu().sse2) return ReferenceOverlayKernels();
-    return OverlayKernels{ResampleColumns_SSE2, ResampleRow_SSE2, BlendOverlayRowRgb_SSE2,
-                          BlendOverlayRowYuv_SSE2};
-  }();
-  return k;
-}
-
+}  // namespace kernels
 }  // namespace qlv

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "settings/file_replace.h"
+#include "platform/file_replace.h"
 
 namespace qlv {
 

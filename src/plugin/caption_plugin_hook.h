@@ -3,7 +3,7 @@
 #pragma once
 
 #include "overlay/caption.h"
-#include "plugin/platform.h"
+#include "platform/platform.h"
 #include "plugin/plugin.h"
 
 namespace qlv {

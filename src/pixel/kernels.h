@@ -1,7 +1,9 @@
-// Row kernels of the pixel engine. Every kernel has a scalar reference (_C) that
-// states the integers; the SIMD variants must give the same bytes for every input.
-// The variants process whole vectors and finish the remainder with the reference,
-// so callers never align anything.
+// Row kernels of the pixel engine: sampling for detection, colour runs for drawing,
+// and the caption's resampler and overlay blends. Every kernel has a scalar reference
+// (_C) that states the integers; the SIMD variants must give the same bytes for every
+// input. The variants process whole vectors and finish the remainder with the
+// reference, so callers never align anything. Declarations only: the SSE2 and AVX2
+// units read this header too and must not instantiate inline code others link to.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +53,21 @@ struct ByteWindow {
 void BlendWindowsRows_C(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
                         int32_t w);
 
+// Vertical resampler pass. `src` is the source span's top-left pixel (4 bytes
+// B, G, R, A), `stride` the signed byte distance to the next picture row,
+// `entry` one filter-table entry (int32 offset, int32 n, n weights of 8 bytes).
+// Writes `width` saturated pixels into `row`.
+void ResampleColumns_C(const uint8_t* src, ptrdiff_t stride, int32_t width, const uint8_t* entry, uint8_t* row);
+// Horizontal resampler pass: walks `count` entries of `table` over the row
+// buffer and writes `count` saturated 4-byte pixels to `dst`.
+void ResampleRow_C(const uint8_t* row, const uint8_t* table, int32_t count, uint8_t* dst);
+// Overlay blend into a 24-bit row: `count` pixels, prepared pixels B, G, R, A,
+// `op` the opacity weight 0..256.
+void BlendOverlayRowRgb_C(uint8_t* frame, const uint8_t* overlay, int32_t count, int32_t op);
+// Overlay blend of whole Y0 U Y1 V groups: `pairs` groups from 2 * pairs
+// prepared pixels Y, Cb, Cr, A.
+void BlendOverlayRowYuv_C(uint8_t* frame, const uint8_t* overlay, int32_t pairs, int32_t op);
+
 // ---- SSE2 (any x86 with SSE2; dispatched) ----------------------------------------------
 void YuyvToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
 void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width);
@@ -62,6 +79,10 @@ void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int
 void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
                            int32_t w);
+void ResampleColumns_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t width, const uint8_t* entry, uint8_t* row);
+void ResampleRow_SSE2(const uint8_t* row, const uint8_t* table, int32_t count, uint8_t* dst);
+void BlendOverlayRowRgb_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t count, int32_t op);
+void BlendOverlayRowYuv_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t pairs, int32_t op);
 
 // ---- AVX2 (native build only; dispatched) --------------------------------------------
 void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
@@ -88,6 +109,10 @@ struct KernelSet {
   void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
   void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);
   void (*blendWindowsRows)(uint8_t*, ptrdiff_t, int32_t, const ByteWindow*, int32_t, int32_t);
+  void (*resampleColumns)(const uint8_t*, ptrdiff_t, int32_t, const uint8_t*, uint8_t*);
+  void (*resampleRow)(const uint8_t*, const uint8_t*, int32_t, uint8_t*);
+  void (*blendOverlayRgb)(uint8_t*, const uint8_t*, int32_t, int32_t);
+  void (*blendOverlayYuv)(uint8_t*, const uint8_t*, int32_t, int32_t);
 };
 
 // The set of `level`, or nullptr when it is not built in or this CPU cannot run it.

@@ -1,7 +1,7 @@
 // The Platform of the real plug-in: thin calls into user32, kernel32 and winmm.
 #pragma once
 
-#include "plugin/platform.h"
+#include "platform/platform.h"
 
 namespace qlv {
 

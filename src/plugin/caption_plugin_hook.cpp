@@ -1,4 +1,4 @@
-#include "overlay/caption_plugin_hook.h"
+#include "plugin/caption_plugin_hook.h"
 
 namespace qlv {
 

@@ -1,4 +1,4 @@
-#include "plugin/platform_win32.h"
+#include "platform/platform_win32.h"
 
 #include <windows.h>
 #include <mmsystem.h>

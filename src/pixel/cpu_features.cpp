@@ -1,4 +1,4 @@
-#include "overlay/cpu_features.h"
+#include "pixel/cpu_features.h"
 
 #include <cpuid.h>
 #include <cstdlib>

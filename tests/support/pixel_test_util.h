@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 namespace testutil {

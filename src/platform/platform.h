@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings.h"
+#include "platform/process_info.h"
 
 namespace qlv {
 

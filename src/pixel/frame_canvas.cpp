@@ -1,12 +1,13 @@
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 
 #include <algorithm>
 #include <climits>
 #include <utility>
 #include <vector>
 
-#include "overlay/kernels.h"
-#include "overlay/mul_div.h"
+#include "pixel/color_coefficients.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
 
@@ -71,9 +72,9 @@ uint8_t* FrameCanvas::RowAddress(uint8_t* frame, int64_t y) const {
 
 uint32_t FrameCanvas::ColorToYuvPair(uint32_t colorref) {
   int32_t r = colorref & 0xFF, g = (colorref >> 8) & 0xFF, b = (colorref >> 16) & 0xFF;
-  uint32_t y = Clamp255((3735 * b + 19235 * g + 9798 * r) >> 15);
-  uint32_t u = Clamp255(((16384 * b - 10855 * g - 5529 * r) >> 15) + 128);
-  uint32_t v = Clamp255(((16384 * r - 13720 * g - 2664 * b) >> 15) + 128);
+  uint32_t y = Clamp255(color::Luma(b, g, r));
+  uint32_t u = Clamp255(color::ChromaB(b, g, r) + 128);
+  uint32_t v = Clamp255(color::ChromaR(b, g, r) + 128);
   return y | u << 8 | y << 16 | v << 24;
 }
 

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "overlay/kernels.h"
+#include "pixel/color_coefficients.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 namespace kernels {
@@ -15,8 +16,8 @@ namespace {
 // (u * 16 * k) >> 16 is exactly the high half of the 16-bit product (u * 16) * k.
 inline void YuyvToSample8(__m128i v, __m128i& s0, __m128i& s1) {
   const __m128i lowByte = _mm_set1_epi16(0x00FF);
-  const __m128i kBR = _mm_set_epi16(5743, 7258, 5743, 7258, 5743, 7258, 5743, 7258);
-  const __m128i kG = _mm_set_epi16(-2925, -1410, -2925, -1410, -2925, -1410, -2925, -1410);
+  const __m128i kBR = _mm_set1_epi32(color::PackPair(color::kBFromCb, color::kRFromCr));
+  const __m128i kG = _mm_set1_epi32(color::PackPair(color::kGFromCb, color::kGFromCr));
   __m128i y = _mm_and_si128(v, lowByte);                                      // Y of 8 pixels
   __m128i uv = _mm_srli_epi16(v, 8);                                          // U0 V0 U1 V1 ...
   uv = _mm_slli_epi16(_mm_sub_epi16(uv, _mm_set1_epi16(128)), 4);             // (c - 128) * 16
@@ -38,8 +39,8 @@ inline void YuyvToSample8(__m128i v, __m128i& s0, __m128i& s1) {
 // B, G, R of eight YUY2 pixels (one 16-byte load) in 16-bit lanes, clamped to 0..255,
 // and their luma. Lane k is pixel k.
 inline void YuyvToPlanes8(__m128i v, __m128i& b, __m128i& g, __m128i& r, __m128i& y) {
-  const __m128i kBR = _mm_set_epi16(5743, 7258, 5743, 7258, 5743, 7258, 5743, 7258);
-  const __m128i kG = _mm_set_epi16(-2925, -1410, -2925, -1410, -2925, -1410, -2925, -1410);
+  const __m128i kBR = _mm_set1_epi32(color::PackPair(color::kBFromCb, color::kRFromCr));
+  const __m128i kG = _mm_set1_epi32(color::PackPair(color::kGFromCb, color::kGFromCr));
   const __m128i zero = _mm_setzero_si128();
   y = _mm_and_si128(v, _mm_set1_epi16(0x00FF));
   __m128i uv = _mm_slli_epi16(_mm_sub_epi16(_mm_srli_epi16(v, 8), _mm_set1_epi16(128)), 4);
@@ -78,8 +79,8 @@ inline __m128i Rgb24Spread4(__m128i g) {
 inline __m128i Luma4(__m128i t) {  // t: B, G, R, 0 per 32-bit lane; weights sum to 32768
   __m128i bAndR = _mm_and_si128(t, _mm_set1_epi32(0x00FF00FF));
   __m128i gOnly = _mm_and_si128(_mm_srli_epi32(t, 8), _mm_set1_epi32(0xFF));
-  __m128i y = _mm_add_epi32(_mm_madd_epi16(bAndR, _mm_set1_epi32((9798 << 16) | 3735)),
-                            _mm_madd_epi16(gOnly, _mm_set1_epi32(19235)));
+  __m128i y = _mm_add_epi32(_mm_madd_epi16(bAndR, _mm_set1_epi32(color::PackPair(color::kYFromB, color::kYFromR))),
+                            _mm_madd_epi16(gOnly, _mm_set1_epi32(color::kYFromG)));
   return _mm_srli_epi32(y, 15);
 }
 

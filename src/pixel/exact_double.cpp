@@ -1,4 +1,4 @@
-#include "overlay/exact_double.h"
+#include "pixel/exact_double.h"
 
 #include <cstring>
 

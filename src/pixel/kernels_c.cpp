@@ -1,7 +1,9 @@
 // Scalar reference kernels: written for clarity, exact to the integers.
-#include "overlay/kernels.h"
+#include "pixel/kernels.h"
 
 #include <cstring>
+
+#include "pixel/color_coefficients.h"
 
 namespace qlv {
 namespace kernels {
@@ -25,9 +27,9 @@ struct ChromaOffsets {
 inline ChromaOffsets Offsets(uint8_t U, uint8_t V) {
   int32_t u = U - 128, v = V - 128;
   ChromaOffsets o;
-  o.dB = (u * 16 * 7258) >> 16;
-  o.dG = ((u * 16 * -1410) >> 16) + ((v * 16 * -2925) >> 16);  // two terms rounded separately
-  o.dR = (v * 16 * 5743) >> 16;
+  o.dB = (u * 16 * color::kBFromCb) >> 16;
+  o.dG = ((u * 16 * color::kGFromCb) >> 16) + ((v * 16 * color::kGFromCr) >> 16);  // two terms rounded separately
+  o.dR = (v * 16 * color::kRFromCr) >> 16;
   return o;
 }
 
@@ -37,7 +39,7 @@ inline uint32_t YuvSample(uint8_t y, const ChromaOffsets& o) {
 
 inline uint32_t RgbSample(const uint8_t* p) {
   uint8_t b = p[0], g = p[1], r = p[2];
-  uint8_t y = static_cast<uint8_t>((3735 * b + 19235 * g + 9798 * r) >> 15);  // weights sum to 32768
+  uint8_t y = static_cast<uint8_t>(color::Luma(b, g, r));
   return PackSample(b, g, r, y);
 }
 

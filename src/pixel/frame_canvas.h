@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "pixel/pixel_format.h"
 
 namespace qlv {
 

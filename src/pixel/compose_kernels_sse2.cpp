@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-#include "overlay/overlay_kernels.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
+namespace kernels {
 
 void ResampleColumns_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t width, const uint8_t* entry,
                           uint8_t* row) {
@@ -150,4 +151,5 @@ void BlendOverlayRowYuv_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t pai
   if (i < pairs) BlendOverlayRowYuv_C(frame + 4 * i, overlay + 8 * i, pairs - i, op);
 }
 
+}  // namespace kernels
 }  // namespace qlv

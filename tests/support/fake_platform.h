@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/platform.h"
+#include "platform/platform.h"
 
 namespace qlv {
 namespace testing_support {
