@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
 
