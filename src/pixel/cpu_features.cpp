@@ -1,7 +1,6 @@
 #include "pixel/cpu_features.h"
 
 #include <cpuid.h>
-#include <cstdlib>
 
 namespace qlv {
 namespace {
@@ -14,6 +13,7 @@ CpuFeatures Detect() {
   bool osxsave = (c & bit_OSXSAVE) != 0;
   bool avx = (c & bit_AVX) != 0;
   if (osxsave && avx) {
+    // XCR0 bits 1 and 2: the OS saves the XMM and YMM state across context switches.
     unsigned lo, hi;
     __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
     bool ymmEnabled = (lo & 0x6) == 0x6;
@@ -27,14 +27,6 @@ CpuFeatures Detect() {
 const CpuFeatures& DetectedCpu() {
   static const CpuFeatures f = Detect();
   return f;
-}
-
-bool ForceReference() {
-  static const bool forced = [] {
-    const char* v = std::getenv("QLV_FORCE_REFERENCE");
-    return v && *v && *v != '0';
-  }();
-  return forced;
 }
 
 }  // namespace qlv

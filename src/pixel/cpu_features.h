@@ -1,5 +1,5 @@
-// Which kernel variants this CPU can run. Asked once; QLV_FORCE_REFERENCE=1 in the
-// environment forces the scalar reference kernels (tests and comparisons).
+// Which kernel variants this CPU can run. Asked once; the environment may ask for less
+// (ChooseKernelLevel in kernels.h).
 #pragma once
 
 namespace qlv {
@@ -11,8 +11,5 @@ struct CpuFeatures {
 
 // Detected by CPUID on first use, then cached.
 const CpuFeatures& DetectedCpu();
-
-// True when the reference path is forced by the environment.
-bool ForceReference();
 
 }  // namespace qlv

@@ -1,4 +1,8 @@
-// Chooses the kernel set once, by CPUID, unless the environment forces the reference.
+// Chooses the kernel set once, by CPUID, capped by the environment.
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
 #include "pixel/cpu_features.h"
 #include "pixel/kernels.h"
 
@@ -16,40 +20,52 @@ const KernelSet kSse2 = {KernelLevel::Sse2,     "sse2",        YuyvToSampleRow_S
                          BlendColorRun_SSE2,     FillColorRun_SSE2,    BlendWindowsRows_SSE2,
                          ResampleColumns_SSE2,   ResampleRow_SSE2,     BlendOverlayRowRgb_SSE2,
                          BlendOverlayRowYuv_SSE2};
-#if defined(QLV_HAVE_AVX2_VARIANTS)
 // 8-byte windows and the caption's kernels keep their SSE2 variants: nothing wider to gain.
 const KernelSet kAvx2 = {KernelLevel::Avx2,     "avx2",        YuyvToSampleRow_AVX2, Rgb24ToSampleRow_AVX2,
                          YuyvAccumulateRows_AVX2, Rgb24AccumulateRows_AVX2, SumSampleRow_AVX2, SumColumns_AVX2,
                          BlendColorRun_AVX2,     FillColorRun_AVX2,    BlendWindowsRows_SSE2,
                          ResampleColumns_SSE2,   ResampleRow_SSE2,     BlendOverlayRowRgb_SSE2,
                          BlendOverlayRowYuv_SSE2};
-#endif
+
+bool EqualsNoCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+  return *a == *b;
+}
+
+KernelLevel ChosenLevel() {
+  static const KernelLevel chosen =
+      ChooseKernelLevel(DetectedCpu(), std::getenv("QLV_FORCE_REFERENCE"), std::getenv("QLV_MAX_LEVEL"));
+  return chosen;
+}
 
 }  // namespace
 
+KernelLevel ChooseKernelLevel(const CpuFeatures& cpu, const char* forceReference, const char* maxLevel) {
+  if (forceReference && *forceReference && std::strcmp(forceReference, "0") != 0) return KernelLevel::Reference;
+  KernelLevel cap = KernelLevel::Avx2;
+  if (maxLevel && (EqualsNoCase(maxLevel, "reference") || EqualsNoCase(maxLevel, "c"))) cap = KernelLevel::Reference;
+  if (maxLevel && EqualsNoCase(maxLevel, "sse2")) cap = KernelLevel::Sse2;
+  if (cpu.avx2 && cap >= KernelLevel::Avx2) return KernelLevel::Avx2;
+  if (cpu.sse2 && cap >= KernelLevel::Sse2) return KernelLevel::Sse2;
+  return KernelLevel::Reference;
+}
+
 const KernelSet* KernelsFor(KernelLevel level) {
+  if (level > ChosenLevel()) return nullptr;
   switch (level) {
     case KernelLevel::Reference:
       return &kReference;
     case KernelLevel::Sse2:
-      return DetectedCpu().sse2 ? &kSse2 : nullptr;
+      return &kSse2;
     case KernelLevel::Avx2:
-#if defined(QLV_HAVE_AVX2_VARIANTS)
-      return DetectedCpu().avx2 ? &kAvx2 : nullptr;
-#else
-      return nullptr;
-#endif
+      return &kAvx2;
   }
   return nullptr;
 }
 
 const KernelSet& ActiveKernels() {
-  static const KernelSet* chosen = [] {
-    if (ForceReference()) return &kReference;
-    if (const KernelSet* k = KernelsFor(KernelLevel::Avx2)) return k;
-    if (const KernelSet* k = KernelsFor(KernelLevel::Sse2)) return k;
-    return &kReference;
-  }();
+  static const KernelSet* chosen = KernelsFor(ChosenLevel());
   return *chosen;
 }
 

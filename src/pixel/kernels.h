@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pixel/cpu_features.h"
+
 namespace qlv {
 namespace kernels {
 
@@ -84,7 +86,7 @@ void ResampleRow_SSE2(const uint8_t* row, const uint8_t* table, int32_t count, u
 void BlendOverlayRowRgb_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t count, int32_t op);
 void BlendOverlayRowYuv_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t pairs, int32_t op);
 
-// ---- AVX2 (native build only; dispatched) --------------------------------------------
+// ---- AVX2 (x86-64 and i686, when CPUID and the OS's YMM state allow it; dispatched) ---
 void YuyvToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
 void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width);
 void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width);
@@ -115,9 +117,15 @@ struct KernelSet {
   void (*blendOverlayYuv)(uint8_t*, const uint8_t*, int32_t, int32_t);
 };
 
-// The set of `level`, or nullptr when it is not built in or this CPU cannot run it.
+// The level a process uses: the best that `cpu` runs, at most `maxLevel` ("reference" or
+// "c", "sse2", "avx2", any case; other texts cap nothing), and the reference whenever
+// `forceReference` is set to anything but "" or "0". Null texts are unset variables.
+KernelLevel ChooseKernelLevel(const CpuFeatures& cpu, const char* forceReference, const char* maxLevel);
+
+// The set of `level`, or nullptr above the level this process uses: ChooseKernelLevel of
+// this CPU, QLV_FORCE_REFERENCE and QLV_MAX_LEVEL, read once.
 const KernelSet* KernelsFor(KernelLevel level);
-// The best set this CPU runs, chosen once; the reference when QLV_FORCE_REFERENCE is set.
+// The set of that level.
 const KernelSet& ActiveKernels();
 
 // Fills `pattern` (2 * kPatternBytes) with the colour bytes repeated with period `period`.
