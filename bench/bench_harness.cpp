@@ -1,0 +1,107 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench_rows.h"
+#include "pixel/kernels.h"
+
+namespace qlv {
+namespace bench {
+
+std::string FrameSpec::Name() const {
+  return std::to_string(width) + "x" + std::to_string(height) + (format == 0 ? " YUY2" : " RGB24");
+}
+
+const std::vector<FrameSpec>& BenchFrames() {
+  static const std::vector<FrameSpec> frames = {{720, 576, 0}, {720, 576, 1}, {1920, 1080, 0}, {1920, 1080, 1}};
+  return frames;
+}
+
+std::string FormatRow(const RowResult& r) {
+  char numbers[96];
+  std::snprintf(numbers, sizeof numbers, "%.3f\t%.3f\t%.3f", r.us, r.p10, r.p90);
+  return r.build + "\t" + r.group + "\t" + r.frame + "\t" + r.variant + "\t" + numbers;
+}
+
+bool ParseRow(const std::string& line, RowResult* r) {
+  std::vector<std::string> f;
+  size_t start = 0;
+  for (;;) {
+    size_t tab = line.find('\t', start);
+    f.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) break;
+    start = tab + 1;
+  }
+  if (f.size() < 5 || f[0].empty() || f[1].empty()) return false;
+  RowResult out;
+  out.build = f[0];
+  out.group = f[1];
+  out.frame = f[2];
+  out.variant = f[3];
+  char* end = nullptr;
+  out.us = std::strtod(f[4].c_str(), &end);
+  if (end == f[4].c_str() || !(out.us > 0)) return false;
+  if (f.size() >= 7) {
+    out.p10 = std::strtod(f[5].c_str(), nullptr);
+    out.p90 = std::strtod(f[6].c_str(), nullptr);
+  }
+  *r = out;
+  return true;
+}
+
+namespace {
+std::vector<RowAdder>& Adders() {
+  static std::vector<RowAdder> adders;
+  return adders;
+}
+}  // namespace
+
+bool RegisterRows(RowAdder adder) {
+  Adders().push_back(adder);
+  return true;
+}
+
+std::vector<RowSpec> AllRows() {
+  std::vector<RowSpec> rows;
+  for (RowAdder a : Adders()) a(rows);
+  // Frame by frame, so that each frame's copy is measured next to its rows.
+  std::stable_sort(rows.begin(), rows.end(), [](const RowSpec& a, const RowSpec& b) {
+    const auto& frames = BenchFrames();
+    auto index = [&](const FrameSpec& f) {
+      for (size_t i = 0; i < frames.size(); ++i)
+        if (frames[i].Name() == f.Name()) return i;
+      return frames.size();
+    };
+    return index(a.frame) < index(b.frame);
+  });
+  return rows;
+}
+
+double MedianMicros(const std::function<void()>& call, int samples, double sampleUs) {
+  using Clock = std::chrono::steady_clock;
+  auto micros = [](Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); };
+  call();  // warm: tables built, buffers touched
+  Clock::time_point t0 = Clock::now();
+  call();
+  const double once = std::max(micros(Clock::now() - t0), 0.05);
+  const int n = std::max(1, static_cast<int>(sampleUs / once));
+  std::vector<double> perCall;
+  for (int s = 0; s < samples; ++s) {
+    t0 = Clock::now();
+    for (int i = 0; i < n; ++i) call();
+    perCall.push_back(micros(Clock::now() - t0) / n);
+  }
+  std::nth_element(perCall.begin(), perCall.begin() + perCall.size() / 2, perCall.end());
+  return perCall[perCall.size() / 2];
+}
+
+std::vector<std::string> LevelNames() {
+  std::vector<std::string> v;
+  for (kernels::KernelLevel l : {kernels::KernelLevel::Avx2, kernels::KernelLevel::Sse2, kernels::KernelLevel::Reference})
+    if (const kernels::KernelSet* k = kernels::KernelsFor(l)) v.push_back(k->name);
+  return v;
+}
+
+}  // namespace bench
+}  // namespace qlv

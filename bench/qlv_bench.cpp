@@ -1,0 +1,90 @@
+// qlv_bench: times the pixel engine's rows in this build and prints them, or prints the
+// one table of several builds' rows.
+//   qlv_bench                       time every row, print this build's table
+//   qlv_bench --rows BUILD          time every row, print tab-separated rows for --table
+//   qlv_bench --table [--i686-emulated] FILE...   one table of the rows in the files
+//   --filter TEXT                   only rows whose group or frame contains TEXT
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench_rows.h"
+
+using namespace qlv::bench;
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: qlv_bench [--filter TEXT] [--rows BUILD]\n"
+               "       qlv_bench --table [--i686-emulated] FILE...\n");
+  return 2;
+}
+
+std::vector<RowResult> TimeRows(const std::string& build, const std::string& filter) {
+  std::vector<RowResult> out;
+  for (const RowSpec& spec : AllRows()) {
+    const std::string frame = spec.frame.Name();
+    if (!filter.empty() && spec.group.find(filter) == std::string::npos && frame.find(filter) == std::string::npos)
+      continue;
+    RowResult r;
+    r.build = build;
+    r.group = spec.group;
+    r.frame = frame;
+    r.variant = spec.variant;
+    r.us = MedianMicros(spec.prepare());
+    out.push_back(r);
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string build = sizeof(void*) == 8 ? "native" : "i686";
+  std::string filter;
+  bool rowsOnly = false, table = false, emulated = false;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--rows" && i + 1 < argc) {
+      rowsOnly = true;
+      build = argv[++i];
+    } else if (a == "--filter" && i + 1 < argc) {
+      filter = argv[++i];
+    } else if (a == "--table") {
+      table = true;
+    } else if (a == "--i686-emulated") {
+      emulated = true;
+    } else if (table && !a.empty() && a[0] != '-') {
+      files.push_back(a);
+    } else {
+      return Usage();
+    }
+  }
+  if (table) {
+    std::vector<RowResult> rows;
+    for (const std::string& name : files) {
+      std::ifstream in(name);
+      if (!in) {
+        std::fprintf(stderr, "qlv_bench: cannot read %s\n", name.c_str());
+        return 1;
+      }
+      std::string line;
+      RowResult r;
+      while (std::getline(in, line))
+        if (ParseRow(line, &r)) rows.push_back(r);
+    }
+    PrintTable(rows, emulated);
+    return 0;
+  }
+  std::vector<RowResult> rows = TimeRows(build, filter);
+  if (rowsOnly) {
+    for (const RowResult& r : rows) std::printf("%s\n", FormatRow(r).c_str());
+  } else {
+    PrintTable(rows, false);
+  }
+  return 0;
+}
