@@ -210,6 +210,10 @@ std::vector<HostOptionSpec> MakeTable() {
        "also write DIR\\frames.raw: every frame after the plug-in\n"
        "returned, in the input's layout",
        [](HostOptions& o, S, std::string*) { o.saveFrames = true; return true; }},
+      {{"--timing"}, nullptr,
+       "time every PluginProcessFrame call: median, p10 and p90\n"
+       "printed at the end, a call_us column in DIR\\frames.csv",
+       [](HostOptions& o, S, std::string*) { o.timing = true; return true; }},
       {{"--sequence-every"}, "N", "a snapshot sequence takes one snapshot per N frames (25)",
        [](HostOptions& o, S v, std::string* e) {
          return ParseInt32(v, 1, 1000000, &o.sequenceEvery) || Fail(e, "--sequence-every must be a positive count");

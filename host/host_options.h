@@ -41,6 +41,7 @@ struct HostOptions {
   uint32_t lang = 1033;        // answer to the language query
   std::string out;             // output folder; empty: no files
   bool saveFrames = false;
+  bool timing = false;         // wall time of every PluginProcessFrame call
   int32_t sequenceEvery = 25;  // frames between the snapshots of a sequence
   std::vector<ChannelSpec> channels;
   std::vector<ChannelSpec> sources;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "call_timing.h"
 #include "frame_source.h"
 #include "host_options.h"
 #include "host_session.h"
@@ -163,7 +164,7 @@ int PlayHost(const HostOptions& o) {
   PlayerOutputs outputs;
   if (!o.out.empty()) {
     outputs.eventsCsv = OpenOutput(outDir + "events.csv", "frame,tick,command\n");
-    outputs.framesCsv = OpenOutput(outDir + "frames.csv", "frame,result\n");
+    outputs.framesCsv = OpenOutput(outDir + "frames.csv", o.timing ? "frame,result,call_us\n" : "frame,result\n");
     if (o.saveFrames) outputs.framesRaw = OpenOutput(outDir + "frames.raw", nullptr);
     outputs.recorder = &recorder;
   }
@@ -181,6 +182,7 @@ int PlayHost(const HostOptions& o) {
     pc.processorClass = o.processorClass;
     pc.recording = o.recording ? 1 : 0;
     pc.progress = o.progress;
+    pc.timing = o.timing;
     result = player.Play(source, pc, outputs);
     if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
     if (input != stdin) std::fclose(input);
@@ -210,6 +212,10 @@ int PlayHost(const HostOptions& o) {
   std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],
               kinds["video"], kinds["kind3"]);
   if (recorder.writeErrors()) std::printf("write errors: %u\n", static_cast<unsigned>(recorder.writeErrors()));
+  if (o.timing) {
+    std::printf("%s\n", FormatCallTimes("every frame", SummariseCallTimes(result.callUs)).c_str());
+    std::printf("%s\n", FormatCallTimes("frames processed", SummariseCallTimes(result.processedUs)).c_str());
+  }
   if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
   if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
   std::fflush(stdout);

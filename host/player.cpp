@@ -129,6 +129,8 @@ void Player::FrameLoop() {
   DispatchCommands(outputs_);
 
   std::vector<uint8_t> frame(config_.layout.FrameBytes());
+  LARGE_INTEGER ticksPerSecond;
+  QueryPerformanceFrequency(&ticksPerSecond);
   const DWORD begin = GetTickCount();
   int64_t i = 0;
   for (; !stop_ && (config_.maxFrames < 0 || i < config_.maxFrames); ++i) {
@@ -137,12 +139,26 @@ void Player::FrameLoop() {
     hf.pixels = frame.data();
     hf.channel = channelAt_ ? channelAt_(i) : nullptr;
     windows_.SetFrameIndex(i);
+    LARGE_INTEGER t0, t1;
+    if (config_.timing) QueryPerformanceCounter(&t0);
     int r = plugin_.processFrame ? plugin_.processFrame(&hf) : 0;
+    double us = 0;
+    if (config_.timing) {
+      QueryPerformanceCounter(&t1);
+      us = static_cast<double>(t1.QuadPart - t0.QuadPart) * 1e6 / static_cast<double>(ticksPerSecond.QuadPart);
+      result_.callUs.push_back(us);
+      if (r) result_.processedUs.push_back(us);
+    }
     ++result_.frames;
     if (r) ++result_.processed;
     WaitForHostQueue();
     DispatchCommands(outputs_);
-    if (outputs_.framesCsv) std::fprintf(outputs_.framesCsv, "%lld,%d\n", static_cast<long long>(i), r);
+    if (outputs_.framesCsv) {
+      if (config_.timing)
+        std::fprintf(outputs_.framesCsv, "%lld,%d,%.1f\n", static_cast<long long>(i), r, us);
+      else
+        std::fprintf(outputs_.framesCsv, "%lld,%d\n", static_cast<long long>(i), r);
+    }
     if (outputs_.recorder) outputs_.recorder->OnFrame(i, frame.data());
     if (outputs_.framesRaw) source_->WriteInputLayout(outputs_.framesRaw, frame.data());
     ShowFrame(frame.data());

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "frame_source.h"
 #include "host_windows.h"
@@ -25,13 +26,14 @@ struct PlayerConfig {
   int32_t processorClass = 6;
   int32_t recording = 0;
   bool progress = false;        // progress line on standard error
+  bool timing = false;          // wall time of every frame call into callUs and frames.csv
   uint32_t syncTimeoutMs = 120000;
 };
 
 // Where the player's results go; every member may be null.
 struct PlayerOutputs {
   std::FILE* eventsCsv = nullptr;  // frame,tick,command
-  std::FILE* framesCsv = nullptr;  // frame,result
+  std::FILE* framesCsv = nullptr;  // frame,result (and call_us with timing)
   std::FILE* framesRaw = nullptr;  // frames after the plug-in, in the input's layout
   Recorder* recorder = nullptr;
 };
@@ -41,6 +43,8 @@ struct PlayerResult {
   int64_t processed = 0;        // of which the plug-in returned non-zero
   int32_t startResult = 0;      // PluginStart's answer
   bool syncTimedOut = false;
+  std::vector<double> callUs;   // with timing: microseconds of each PluginProcessFrame
+  std::vector<double> processedUs;  // the same, of the calls that returned non-zero
 };
 
 class Player {

@@ -20,7 +20,7 @@ TEST(HostOptions, EveryOptionTakesItsValue) {
   HostOptions o;
   ASSERT_TRUE(Parse({"--input", "-", "--format", "rgb24", "--size", "721x577", "--frames", "250", "--fps", "12.5",
                      "--ini", "a.ini", "--recording", "--processor-class", "2", "--inst", "B", "--lang", "0x419",
-                     "--out", "o", "--save-frames", "--sequence-every", "5", "--channels", "1:0:News,2:7:Sport: late",
+                     "--out", "o", "--save-frames", "--timing", "--sequence-every", "5", "--channels", "1:0:News,2:7:Sport: late",
                      "--sources", "65536:0:Composite", "--channel", "-2", "--switch", "500:1,20:0", "--settings",
                      "--progress", "--rgb-bottom-up", "--dll", "x.dll"},
                     &o));
@@ -37,6 +37,7 @@ TEST(HostOptions, EveryOptionTakesItsValue) {
   EXPECT_EQ(o.lang, 0x419u);
   EXPECT_EQ(o.out, "o");
   EXPECT_TRUE(o.saveFrames);
+  EXPECT_TRUE(o.timing);
   EXPECT_EQ(o.sequenceEvery, 5);
   ASSERT_EQ(o.channels.size(), 2u);
   EXPECT_EQ(o.channels[1].id0, 2u);

@@ -187,4 +187,65 @@ TEST(Player, AMissingFrameEntryPointIsAnsweredWithZeroes) {
   std::fclose(input);
 }
 
+// Spends at least `us` microseconds of wall time, measured as the player measures.
+void Spend(double us) {
+  LARGE_INTEGER f, t0, t;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t0);
+  do QueryPerformanceCounter(&t);
+  while (static_cast<double>(t.QuadPart - t0.QuadPart) * 1e6 / static_cast<double>(f.QuadPart) < us);
+}
+
+int QLV_CDECL SlowOnOddFrames(qlv::HostFrame* f) {
+  static int calls = 0;
+  const bool odd = calls++ % 2 == 1;
+  if (odd) Spend(3000);
+  return odd ? 1 : 0;
+}
+
+TEST(Player, TimingMeasuresEveryCallAndWritesItBesideTheResult) {
+  hostsim::HostWindows windows;
+  ASSERT_TRUE(windows.Create(hostsim::HostWindowOptions()));
+  qlv::PluginRecord record = {};
+  record.processFrame = SlowOnOddFrames;
+  hostsim::FrameLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.format = 0;
+  std::FILE* input = std::tmpfile();
+  for (int b = 0; b < 16; ++b) std::fputc(b, input);
+  std::rewind(input);
+  hostsim::FrameSource source(input, layout);
+  hostsim::PlayerOutputs out;
+  out.framesCsv = std::tmpfile();
+  hostsim::Player player(record, windows, nullptr);
+  hostsim::PlayerConfig pc;
+  pc.layout = layout;
+  pc.timing = true;
+  hostsim::PlayerResult r = player.Play(source, pc, out);
+  ASSERT_EQ(r.frames, 4);
+  ASSERT_EQ(r.callUs.size(), 4u);
+  ASSERT_EQ(r.processedUs.size(), 2u);
+  for (int i = 0; i < 4; ++i) {
+    if (i % 2) EXPECT_GE(r.callUs[i], 3000.0) << i;
+    else EXPECT_LT(r.callUs[i], 3000.0) << i;
+  }
+  EXPECT_EQ(r.processedUs[0], r.callUs[1]);
+  EXPECT_EQ(r.processedUs[1], r.callUs[3]);
+  // frame,result,call_us: the same figures, one decimal.
+  const std::string csv = ReadAll(out.framesCsv);
+  int frame = -1, result = -1;
+  double us = 0;
+  size_t line = 0;
+  for (size_t p = 0; p < csv.size(); p = csv.find('\n', p) + 1, ++line) {
+    ASSERT_EQ(std::sscanf(csv.c_str() + p, "%d,%d,%lf", &frame, &result, &us), 3) << csv;
+    EXPECT_EQ(frame, static_cast<int>(line));
+    EXPECT_EQ(result, frame % 2);
+    EXPECT_NEAR(us, r.callUs[line], 0.051);
+  }
+  EXPECT_EQ(line, 4u);
+  std::fclose(out.framesCsv);
+  std::fclose(input);
+}
+
 }  // namespace
