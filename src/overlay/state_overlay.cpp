@@ -79,13 +79,17 @@ void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, c
       }
     return;
   }
+  // Rows and columns touch disjoint pixels, so their order does not matter; the columns
+  // of all bands share one set-up.
+  std::vector<FrameCanvas::RowRange> between;
   for (int32_t i = 0; i < rows; ++i) {
     CellRect r = CellRectOf(0, i, W, H, columns, rows);
     canvas.BlendHSpan(frame, 0, W - 1, r.top, true, s.GridColor, s.GridOpacity);
-    canvas.BlendColumns(frame, xs.data(), static_cast<int32_t>(xs.size()), r.top + 1, r.bottom - 1, s.GridColor,
-                        s.GridOpacity);
     canvas.BlendHSpan(frame, 0, W - 1, r.bottom - 1, true, s.GridColor, s.GridOpacity);
+    between.push_back({r.top + 1, r.bottom - 1});
   }
+  canvas.BlendColumns(frame, xs.data(), static_cast<int32_t>(xs.size()), between.data(),
+                      static_cast<int32_t>(between.size()), s.GridColor, s.GridOpacity);
 }
 
 }  // namespace qlv

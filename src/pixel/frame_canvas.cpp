@@ -248,15 +248,13 @@ void FrameCanvas::BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r,
   for (int32_t y = t; y < b; ++y) BlendRow(frame, l, r - 1, y, ink);
 }
 
-void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, int32_t y1, int32_t y2,
-                               uint32_t color, int32_t opacity) const {
-  if (!known_ || !frame || !xs) return;
-  y1 = std::max(y1, 0);
-  y2 = std::min(y2, height_);
-  if (y1 >= y2) return;
+void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, const RowRange* ranges,
+                               int32_t rangeCount, uint32_t color, int32_t opacity) const {
+  if (!known_ || !frame || !xs || !ranges) return;
   const Ink ink = MakeInk(color, opacity);
   // Byte offsets within a row and their colour bytes, by the rules for a pixel written alone.
   std::vector<std::pair<int32_t, uint8_t>> bytes;
+  bytes.reserve(3 * static_cast<size_t>(std::max(count, 0)));
   for (int32_t i = 0; i < count; ++i) {
     int32_t x = xs[i];
     if (x < 0 || x >= width_) continue;
@@ -273,28 +271,34 @@ void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count,
     }
   }
   const int32_t rowBytes = bytesPerPixel_ * width_;
-  if (rowBytes < 8) {  // too narrow for a window
-    for (int32_t y = y1; y < y2; ++y) {
-      uint8_t* row = RowAddress(frame, y);
-      for (const auto& b : bytes) BlendByte(row + b.first, b.second, ink.w);
-    }
-    return;
-  }
-  // Gather the bytes into 8-byte windows inside the row, each byte in exactly one window.
-  std::sort(bytes.begin(), bytes.end());
   std::vector<kernels::ByteWindow> windows;
-  for (const auto& b : bytes) {
-    if (windows.empty() || b.first >= windows.back().offset + 8) {
-      kernels::ByteWindow win = {};
-      win.offset = std::min(b.first, rowBytes - 8);
-      windows.push_back(win);
+  if (rowBytes >= 8) {
+    // Gather the bytes into 8-byte windows inside the row, each byte in exactly one window.
+    if (!std::is_sorted(bytes.begin(), bytes.end())) std::sort(bytes.begin(), bytes.end());
+    for (const auto& b : bytes) {
+      if (windows.empty() || b.first >= windows.back().offset + 8) {
+        kernels::ByteWindow win = {};
+        win.offset = std::min(b.first, rowBytes - 8);
+        windows.push_back(win);
+      }
+      kernels::ByteWindow& win = windows.back();
+      win.mask[b.first - win.offset] = 0xFF;
+      win.colour[b.first - win.offset] = b.second;
     }
-    kernels::ByteWindow& win = windows.back();
-    win.mask[b.first - win.offset] = 0xFF;
-    win.colour[b.first - win.offset] = b.second;
   }
-  kernels_->blendWindowsRows(RowAddress(frame, y1), rowStride_, y2 - y1, windows.data(),
-                             static_cast<int32_t>(windows.size()), ink.w);
+  for (int32_t k = 0; k < rangeCount; ++k) {
+    const int32_t y1 = std::max(ranges[k].y1, 0), y2 = std::min(ranges[k].y2, height_);
+    if (y1 >= y2) continue;
+    if (rowBytes < 8) {  // too narrow for a window
+      for (int32_t y = y1; y < y2; ++y) {
+        uint8_t* row = RowAddress(frame, y);
+        for (const auto& b : bytes) BlendByte(row + b.first, b.second, ink.w);
+      }
+      continue;
+    }
+    kernels_->blendWindowsRows(RowAddress(frame, y1), rowStride_, y2 - y1, windows.data(),
+                               static_cast<int32_t>(windows.size()), ink.w);
+  }
 }
 
 void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {

@@ -49,10 +49,15 @@ class FrameCanvas {
   void BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t color,
                      int32_t opacity) const;
 
-  // The pixels at columns xs[0 .. count) of rows y1 .. y2 - 1, each written alone: the same
-  // bytes as one BlendVSpan(x, y1, y2, not inclusive) per column, with one colour set-up.
-  void BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, int32_t y1, int32_t y2, uint32_t color,
-                    int32_t opacity) const;
+  // Rows y1 .. y2 - 1.
+  struct RowRange {
+    int32_t y1, y2;
+  };
+  // The pixels at columns xs[0 .. count) of the rows of every range, each written alone:
+  // the same bytes as one BlendVSpan(x, y1, y2, not inclusive) per column and range, with
+  // one set-up of the colour and the columns for all of them.
+  void BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, const RowRange* ranges, int32_t rangeCount,
+                    uint32_t color, int32_t opacity) const;
 
   // The whole frame to B, G, R, Y sample pixels, sample row 0 being the picture's bottom
   // row. An unknown format converts nothing.

@@ -1,0 +1,106 @@
+# ./run bench: the kernel rows of the native and the i686 build, the peer row with the
+# common vision library, and the DLL as the host runs it (hostsim --timing), in one
+# table. Sourced by ./run (which provides ROOT, JOBS, log(), configure_build and the
+# Wine session).
+
+# Only the benchmark needs these: ./run test never installs them.
+bench_need_packages() {
+  local p
+  for p in libopencv-dev; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || echo "$p"
+  done
+}
+
+bench_setup() {
+  local missing
+  missing="$(bench_need_packages)"
+  if [ -n "$missing" ]; then
+    log "installing for the benchmark: $(echo $missing)"
+    apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null || return 1
+  fi
+  # A native build configured before the library was installed looks for it again.
+  if grep -q '^OpenCV_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
+    cmake --preset native -U OpenCV_DIR >/dev/null || return 1
+  fi
+}
+
+# The clip the host loop plays: the demo's scene (a figure walking through a still room
+# with sensor noise), 720 x 576, in the given ffmpeg pixel format.
+bench_clip() {
+  local out="$1" pixfmt="$2"
+  [ -s "$out" ] && return 0
+  # shellcheck source=tools/demo.sh
+  . "$ROOT/tools/demo.sh"
+  demo_make_scene "$out" "$BENCH_HOST_FRAMES" "$pixfmt"
+}
+
+# Settings of the host loop: every cell watched (mask file), detection on, the caption
+# off; areas and grid on or off.
+bench_ini() {
+  local ini="$1" mask="$2" overlay="$3"
+  printf '%s\r\n' "[PluginSettings]" "ChannelIdx=1" "MaskFileName=$mask" "Sensitive=10" "FrameCounter=3" \
+    "ControlY=1" "ShowGrid=$overlay" "ShowMask=$overlay" "ShowTime=0" "RecShowGrid=$overlay" \
+    "RecShowMask=$overlay" "RecShowTime=0" > "$ini"
+}
+
+# Plays one clip through the DLL with --timing and prints the row of the processed
+# frames: host, host-detect|host-areas, frame, level, median, p10, p90.
+bench_host_row() {
+  local dir="$1" clip="$2" format="$3" overlay="$4" level="$5"
+  local group=host-detect label="${format^^}"
+  [ "$overlay" = 1 ] && group=host-areas
+  [ "$format" = rgb24 ] && label=RGB24
+  bench_ini "$dir/bench.ini" "$(demo_wine_path "$dir/all.msk")" "$overlay"
+  local env=()
+  [ "$level" != default ] && env=(QLV_MAX_LEVEL="$level")
+  local out
+  out=$(cd "$dir" && env "${env[@]}" LANG=en_US.UTF-8 wine hostsim.exe --input "$(demo_wine_path "$clip")" \
+        --format "$format" --size 720x576 --fps 0 --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench \
+        --ini bench.ini --timing 2>&1) || { log "hostsim failed: $out"; return 1; }
+  echo "$out" | awk -v g="$group" -v f="720x576 $label" -v l="$level" '
+    /^PluginProcessFrame, frames processed:/ {
+      for (i = 1; i <= NF; ++i) { if ($i == "median") m = $(i+1); if ($i == "p10") a = $(i+1); if ($i == "p90") b = $(i+1) }
+      printf "host\t%s\t%s\t%s\t%s\t%s\t%s\n", g, f, l, m, a, b
+    }'
+}
+
+bench_main() {
+  local emulated=0 dir="$ROOT/build/bench"
+  i386_emulated && emulated=1
+  mkdir -p "$dir"
+  log "native rows"
+  build/native/qlv_bench --rows native > "$dir/native.tsv" || return 1
+  local files=("$dir/native.tsv")
+  if [ "$emulated" = 1 ]; then
+    log "32-bit code runs under an emulator here: the i686 rows are not timed"
+    build/native/qlv_bench --table --i686-emulated "${files[@]}"
+    return
+  fi
+  wine_session_begin || return 1
+  log "i686 rows (qlv_bench.exe under Wine)"
+  ( cd build/win32 && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" || return 1
+  files+=("$dir/i686.tsv")
+
+  log "the DLL as the host runs it (hostsim --timing, $BENCH_HOST_FRAMES frames of 720x576)"
+  local host="$dir/host"
+  rm -rf "$host" && mkdir -p "$host/Plugins"
+  cp build/win32/hostsim.exe "$host/" && cp build/win32/Plugins/QPM_QLVGuard.dll "$host/Plugins/" || return 1
+  # shellcheck source=tools/demo.sh
+  . "$ROOT/tools/demo.sh"
+  demo_make_mask "$host/all.msk"
+  bench_clip "$dir/clip-yuy2.raw" yuyv422 || return 1
+  bench_clip "$dir/clip-rgb24.raw" bgr24 || return 1
+  : > "$dir/host.tsv"
+  local format overlay level
+  for level in default sse2; do
+    for format in yuy2 rgb24; do
+      for overlay in 0 1; do
+        bench_host_row "$host" "$dir/clip-$format.raw" "$format" "$overlay" "$level" >> "$dir/host.tsv" || return 1
+      done
+    done
+  done
+  files+=("$dir/host.tsv")
+  wine_session_end
+  build/native/qlv_bench --table "${files[@]}"
+}
