@@ -1,5 +1,14 @@
-// AVX2 kernels (native build only). The same integers as the SSE2 kernels, sixteen
-// pixels per step; every 128-bit lane works on its own pixels.
+// AVX2 kernels, in the x86-64 and the i686 build. The same integers as the SSE2 kernels,
+// sixteen pixels per step; every 128-bit lane works on its own pixels.
+//
+// i686: 32-bit Windows aligns the stack to 4 bytes only, and there are 8 YMM registers.
+// Loads and stores of frame data are unaligned; the file is built with -mstackrealign.
+// Checked in the i686 objects with objdump -d: each function that spills YMM values
+// realigns its frame (and $0xffffffe0,%esp) and every spill is a vmovdqu, never a vmovdqa
+// to a 4-byte aligned slot; the strips below keep the hot loops' sums in registers (the
+// YUY2 strip spills two of four sums, the RGB24 strip none of its three). Everything here
+// is internal or a kernel: the object exports no inline or template code that the
+// linker could pick for code running on a CPU without AVX2.
 #include <immintrin.h>
 
 #include "pixel/color_coefficients.h"
@@ -122,73 +131,81 @@ void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width) {
   Rgb24ToSampleRow_C(src + 3 * x, dst + x, width - x);
 }
 
-// Column strips of 32 pixels (one cache line of YUY2): sums stay in registers down all rows.
+namespace {
+
+// Sums of a strip of 16 * V pixels down all rows, kept in registers and added to acc once.
+template <int V>
+inline void YuyvStrip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
+  __m256i b[V], g[V], r[V], y[V];
+  for (int v = 0; v < V; ++v) b[v] = g[v] = r[v] = y[v] = _mm256_setzero_si256();
+  for (int32_t n = 0; n < rows; ++n, p += stride)
+    for (int v = 0; v < V; ++v) {
+      __m256i pb, pg, pr, py;
+      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * v)), pb, pg, pr, py);
+      b[v] = _mm256_add_epi16(b[v], pb);
+      g[v] = _mm256_add_epi16(g[v], pg);
+      r[v] = _mm256_add_epi16(r[v], pr);
+      y[v] = _mm256_add_epi16(y[v], py);
+    }
+  for (int v = 0; v < V; ++v) AddPlanes16(b[v], g[v], r[v], y[v], acc + 64 * v);
+}
+
+// Strips of 32 pixels (a cache line of YUY2) where 16 YMM registers hold their 8 sums; on
+// i686, with 8 registers, strips of 16: wider ones would spill the sums to the stack at
+// every row.
+}  // namespace
+
+constexpr int kYuyvStripVectors = sizeof(void*) == 8 ? 2 : 1;
+
 void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
   int32_t x = 0;
-  for (; x + 32 <= width; x += 32) {
-    const __m256i zero = _mm256_setzero_si256();
-    __m256i b0 = zero, g0 = zero, r0 = zero, y0 = zero, b1 = zero, g1 = zero, r1 = zero, y1 = zero;
-    const uint8_t* p = src + 2 * x;
-    for (int32_t n = 0; n < rows; ++n, p += stride) {
-      __m256i b, g, r, y;
-      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), b, g, r, y);
-      b0 = _mm256_add_epi16(b0, b);
-      g0 = _mm256_add_epi16(g0, g);
-      r0 = _mm256_add_epi16(r0, r);
-      y0 = _mm256_add_epi16(y0, y);
-      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), b, g, r, y);
-      b1 = _mm256_add_epi16(b1, b);
-      g1 = _mm256_add_epi16(g1, g);
-      r1 = _mm256_add_epi16(r1, r);
-      y1 = _mm256_add_epi16(y1, y);
-    }
-    AddPlanes16(b0, g0, r0, y0, acc + 4 * x);
-    AddPlanes16(b1, g1, r1, y1, acc + 4 * x + 64);
-  }
-  if (x + 16 <= width) {
-    const __m256i zero = _mm256_setzero_si256();
-    __m256i b0 = zero, g0 = zero, r0 = zero, y0 = zero;
-    const uint8_t* p = src + 2 * x;
-    for (int32_t n = 0; n < rows; ++n, p += stride) {
-      __m256i b, g, r, y;
-      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), b, g, r, y);
-      b0 = _mm256_add_epi16(b0, b);
-      g0 = _mm256_add_epi16(g0, g);
-      r0 = _mm256_add_epi16(r0, r);
-      y0 = _mm256_add_epi16(y0, y);
-    }
-    AddPlanes16(b0, g0, r0, y0, acc + 4 * x);
-    x += 16;
-  }
+  for (; x + 16 * kYuyvStripVectors <= width; x += 16 * kYuyvStripVectors)
+    YuyvStrip<kYuyvStripVectors>(src + 2 * x, stride, rows, acc + 4 * x);
+  for (; x + 16 <= width; x += 16) YuyvStrip<1>(src + 2 * x, stride, rows, acc + 4 * x);
   YuyvAccumulateRows_SSE2(src + 2 * x, stride, rows, acc + 4 * x, width - x);
 }
 
-void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+namespace {
+
+// Sums of a strip of 8 * V pixels; V = 1 reads pixels 0-7 only (24 bytes), V = 2 pixels
+// 0-15 (48 bytes).
+template <int V>
+inline void Rgb24Strip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
   const __m256i zero = _mm256_setzero_si256();
-  int32_t x = 0;
-  for (; x + 16 <= width; x += 16) {
-    __m256i loA = zero, hiA = zero, yA = zero, loB = zero, hiB = zero, yB = zero;
-    const uint8_t* p = src + 3 * x;
-    for (int32_t n = 0; n < rows; ++n, p += stride) {
-      __m256i a, b;
-      Rgb24Spread16(p, a, b);
-      yA = _mm256_add_epi32(yA, Luma8(a));
-      yB = _mm256_add_epi32(yB, Luma8(b));
-      loA = _mm256_add_epi16(loA, _mm256_unpacklo_epi8(a, zero));  // pixels 0-1 | 4-5
-      hiA = _mm256_add_epi16(hiA, _mm256_unpackhi_epi8(a, zero));  // 2-3 | 6-7
-      loB = _mm256_add_epi16(loB, _mm256_unpacklo_epi8(b, zero));
-      hiB = _mm256_add_epi16(hiB, _mm256_unpackhi_epi8(b, zero));
+  __m256i lo[V], hi[V], y[V];
+  for (int v = 0; v < V; ++v) lo[v] = hi[v] = y[v] = zero;
+  for (int32_t n = 0; n < rows; ++n, p += stride) {
+    __m256i t[V];
+    if constexpr (V == 2)
+      Rgb24Spread16(p, t[0], t[1]);
+    else
+      t[0] = _mm256_shuffle_epi8(Load2x16(p, p + 8), SpreadControl(0, 4));
+    for (int v = 0; v < V; ++v) {
+      y[v] = _mm256_add_epi32(y[v], Luma8(t[v]));
+      lo[v] = _mm256_add_epi16(lo[v], _mm256_unpacklo_epi8(t[v], zero));  // pixels 0-1 | 4-5
+      hi[v] = _mm256_add_epi16(hi[v], _mm256_unpackhi_epi8(t[v], zero));  // 2-3 | 6-7
     }
-    // Luma (below 65536) into the fourth 16-bit lane of each pixel.
-    loA = _mm256_add_epi16(loA, _mm256_slli_epi64(_mm256_unpacklo_epi32(yA, zero), 48));
-    hiA = _mm256_add_epi16(hiA, _mm256_slli_epi64(_mm256_unpackhi_epi32(yA, zero), 48));
-    loB = _mm256_add_epi16(loB, _mm256_slli_epi64(_mm256_unpacklo_epi32(yB, zero), 48));
-    hiB = _mm256_add_epi16(hiB, _mm256_slli_epi64(_mm256_unpackhi_epi32(yB, zero), 48));
-    __m256i px[4] = {_mm256_permute2x128_si256(loA, hiA, 0x20), _mm256_permute2x128_si256(loA, hiA, 0x31),
-                     _mm256_permute2x128_si256(loB, hiB, 0x20), _mm256_permute2x128_si256(loB, hiB, 0x31)};
-    __m256i* out = reinterpret_cast<__m256i*>(acc + 4 * x);
-    for (int k = 0; k < 4; ++k) _mm256_storeu_si256(out + k, _mm256_add_epi16(_mm256_loadu_si256(out + k), px[k]));
   }
+  for (int v = 0; v < V; ++v) {
+    // Luma (below 65536) into the fourth 16-bit lane of each pixel.
+    __m256i l = _mm256_add_epi16(lo[v], _mm256_slli_epi64(_mm256_unpacklo_epi32(y[v], zero), 48));
+    __m256i h = _mm256_add_epi16(hi[v], _mm256_slli_epi64(_mm256_unpackhi_epi32(y[v], zero), 48));
+    __m256i* out = reinterpret_cast<__m256i*>(acc + 32 * v);
+    _mm256_storeu_si256(out, _mm256_add_epi16(_mm256_loadu_si256(out), _mm256_permute2x128_si256(l, h, 0x20)));
+    _mm256_storeu_si256(out + 1,
+                        _mm256_add_epi16(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(l, h, 0x31)));
+  }
+}
+
+}  // namespace
+
+constexpr int kRgbStripVectors = sizeof(void*) == 8 ? 2 : 1;
+
+void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
+  int32_t x = 0;
+  for (; x + 8 * kRgbStripVectors <= width; x += 8 * kRgbStripVectors)
+    Rgb24Strip<kRgbStripVectors>(src + 3 * x, stride, rows, acc + 4 * x);
+  for (; x + 8 <= width; x += 8) Rgb24Strip<1>(src + 3 * x, stride, rows, acc + 4 * x);
   Rgb24AccumulateRows_SSE2(src + 3 * x, stride, rows, acc + 4 * x, width - x);
 }
 

@@ -124,43 +124,36 @@ void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width) {
   Rgb24ToSampleRow_C(src + 3 * x, dst + x, width - x);
 }
 
-// Column strips: the sums of a strip stay in registers down all rows and reach memory once.
+namespace {
+
+// Sums of a strip of 8 * V pixels down all rows, kept in registers and added to acc once.
+template <int V>
+inline void YuyvStrip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
+  __m128i b[V], g[V], r[V], y[V];
+  for (int v = 0; v < V; ++v) b[v] = g[v] = r[v] = y[v] = _mm_setzero_si128();
+  for (int32_t n = 0; n < rows; ++n, p += stride)
+    for (int v = 0; v < V; ++v) {
+      __m128i pb, pg, pr, py;
+      YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v)), pb, pg, pr, py);
+      b[v] = _mm_add_epi16(b[v], pb);
+      g[v] = _mm_add_epi16(g[v], pg);
+      r[v] = _mm_add_epi16(r[v], pr);
+      y[v] = _mm_add_epi16(y[v], py);
+    }
+  for (int v = 0; v < V; ++v) AddPlanes8(b[v], g[v], r[v], y[v], acc + 32 * v);
+}
+
+// Strips of 16 pixels where 16 XMM registers hold their 8 sums; on i686, with 8 registers,
+// strips of 8: wider ones would spill the sums to the stack at every row.
+}  // namespace
+
+constexpr int kYuyvStripVectors = sizeof(void*) == 8 ? 2 : 1;
+
 void YuyvAccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
   int32_t x = 0;
-  for (; x + 16 <= width; x += 16) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i b0 = zero, g0 = zero, r0 = zero, y0 = zero, b1 = zero, g1 = zero, r1 = zero, y1 = zero;
-    const uint8_t* p = src + 2 * x;
-    for (int32_t n = 0; n < rows; ++n, p += stride) {
-      __m128i b, g, r, y;
-      YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), b, g, r, y);
-      b0 = _mm_add_epi16(b0, b);
-      g0 = _mm_add_epi16(g0, g);
-      r0 = _mm_add_epi16(r0, r);
-      y0 = _mm_add_epi16(y0, y);
-      YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), b, g, r, y);
-      b1 = _mm_add_epi16(b1, b);
-      g1 = _mm_add_epi16(g1, g);
-      r1 = _mm_add_epi16(r1, r);
-      y1 = _mm_add_epi16(y1, y);
-    }
-    AddPlanes8(b0, g0, r0, y0, acc + 4 * x);
-    AddPlanes8(b1, g1, r1, y1, acc + 4 * x + 32);
-  }
-  for (; x + 8 <= width; x += 8) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i b0 = zero, g0 = zero, r0 = zero, y0 = zero;
-    const uint8_t* p = src + 2 * x;
-    for (int32_t n = 0; n < rows; ++n, p += stride) {
-      __m128i b, g, r, y;
-      YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), b, g, r, y);
-      b0 = _mm_add_epi16(b0, b);
-      g0 = _mm_add_epi16(g0, g);
-      r0 = _mm_add_epi16(r0, r);
-      y0 = _mm_add_epi16(y0, y);
-    }
-    AddPlanes8(b0, g0, r0, y0, acc + 4 * x);
-  }
+  for (; x + 8 * kYuyvStripVectors <= width; x += 8 * kYuyvStripVectors)
+    YuyvStrip<kYuyvStripVectors>(src + 2 * x, stride, rows, acc + 4 * x);
+  for (; x + 8 <= width; x += 8) YuyvStrip<1>(src + 2 * x, stride, rows, acc + 4 * x);
   YuyvAccumulateRows_C(src + 2 * x, stride, rows, acc + 4 * x, width - x);
 }
 
