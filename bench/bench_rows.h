@@ -43,7 +43,8 @@ bool RegisterRows(RowAdder adder);
 std::vector<RowSpec> AllRows();
 
 // Microseconds of wall time per call: the median of `samples` samples, each of as many
-// calls as fill about `sampleUs`. The median keeps other processes' time slices out.
+// calls as fill about `sampleUs`. Short samples and their median keep most of other
+// processes' time slices out.
 double MedianMicros(const std::function<void()>& call, int samples = 101, double sampleUs = 600);
 
 // Names of the kernel levels this build and CPU run, best first.

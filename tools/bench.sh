@@ -69,6 +69,7 @@ bench_main() {
   local emulated=0 dir="$ROOT/build/bench"
   i386_emulated && emulated=1
   mkdir -p "$dir"
+  log "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
   log "native rows"
   build/native/qlv_bench --rows native > "$dir/native.tsv" || return 1
   local files=("$dir/native.tsv")
