@@ -25,14 +25,18 @@ Ink InkOf(CellState state, const SettingsRecord& s) {
 
 }  // namespace
 
-// Neighbouring cells of one band with the same colour and opacity are filled as one
-// rectangle: every byte is still blended once with the same colour and weight (in YUV a
-// pair split between two cells gets its chroma from the even pixel either way).
+// Neighbouring cells of one band with the same colour and opacity are one run (in YUV a
+// pair split between two cells gets its chroma from the even pixel either way). A band's
+// runs share no pixel, so they are set byte by byte in one row of inks and blended into
+// the band's rows with one pass per row: every byte is blended once, with the colour and
+// weight of its cell's fill.
 void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const SettingsRecord& s) {
   if (!frame || !canvas.IsKnownFormat() || !grid.HasCells()) return;
   const uint32_t m = FullMask(s.FrameCounter);
   const int32_t columns = grid.columns(), rows = grid.rows(), W = canvas.width(), H = canvas.height();
+  FrameCanvas::RowInks inks;
   for (int32_t i = 0; i < rows; ++i) {
+    canvas.ClearRowInks(inks);
     int32_t j = 0;
     while (j < columns) {
       const size_t first = static_cast<size_t>(i) * columns + j;
@@ -45,10 +49,12 @@ void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& g
       }
       if (ink.opacity > 0) {  // opacity 0 (or below, clamped to 0) would change nothing
         CellRect a = CellRectOf(j, i, W, H, columns, rows), b = CellRectOf(end - 1, i, W, H, columns, rows);
-        canvas.BlendFillRect(frame, a.left, a.top, b.right, b.bottom, ink.color, ink.opacity);
+        canvas.AddRowInk(inks, a.left, b.right, ink.color, ink.opacity);
       }
       j = end;
     }
+    const CellRect band = CellRectOf(0, i, W, H, columns, rows);
+    canvas.BlendRowInks(frame, band.top, band.bottom, inks);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -299,6 +300,94 @@ void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count,
     kernels_->blendWindowsRows(RowAddress(frame, y1), rowStride_, y2 - y1, windows.data(),
                                static_cast<int32_t>(windows.size()), ink.w);
   }
+}
+
+namespace {
+
+// dst[0 .. n) = period[i % p], by doubling copies: a few calls per run instead of a loop per byte.
+void FillPeriodic(uint16_t* dst, int32_t n, const uint16_t* period, int32_t p) {
+  if (n <= 0) return;
+  const int32_t head = std::min(n, p);
+  std::memcpy(dst, period, sizeof(uint16_t) * static_cast<size_t>(head));
+  for (int32_t done = head; done < n;) {
+    const int32_t copy = std::min(done - done % p, n - done);
+    std::memcpy(dst + done, dst, sizeof(uint16_t) * static_cast<size_t>(copy));
+    done += copy;
+  }
+}
+
+}  // namespace
+
+void FrameCanvas::ClearRowInks(RowInks& inks) const {
+  const size_t rowBytes = known_ ? static_cast<size_t>(bytesPerPixel_) * static_cast<size_t>(width_) : 0;
+  if (inks.weight.size() != rowBytes || inks.share.size() != rowBytes) {
+    inks.weight.assign(rowBytes, 256);
+    inks.share.assign(rowBytes, 0);
+  } else if (inks.first < inks.end) {  // only what the last runs set
+    const uint16_t keep[2] = {256, 0};
+    FillPeriodic(inks.weight.data() + inks.first, inks.end - inks.first, keep, 1);
+    FillPeriodic(inks.share.data() + inks.first, inks.end - inks.first, keep + 1, 1);
+  }
+  inks.first = static_cast<int32_t>(rowBytes);
+  inks.end = 0;
+}
+
+void FrameCanvas::AddRowInk(RowInks& inks, int32_t x1, int32_t x2, uint32_t color, int32_t opacity) const {
+  if (!known_ || inks.weight.size() != static_cast<size_t>(bytesPerPixel_) * static_cast<size_t>(width_)) return;
+  x1 = std::max(x1, 0);
+  x2 = std::min(x2, width_);
+  const int32_t w = BlendWeight(opacity);
+  if (x1 >= x2 || w == 256) return;  // weight 256 keeps every byte
+  const uint32_t pixel = ColorToPixel(color);
+  const uint16_t weight[4] = {static_cast<uint16_t>(w), static_cast<uint16_t>(w), static_cast<uint16_t>(w),
+                              static_cast<uint16_t>(w)};
+  uint16_t share[4];
+  for (int k = 0; k < 4; ++k) share[k] = static_cast<uint16_t>(((pixel >> (8 * k)) & 0xFF) * static_cast<uint32_t>(256 - w));
+  // Bytes [b, b + n) in the colour bytes from `phase` on, with period p.
+  auto set = [&](int32_t b, int32_t n, int32_t phase, int32_t p) {
+    uint16_t periodShare[4];
+    for (int32_t k = 0; k < p; ++k) periodShare[k] = share[(phase + k) % 4];
+    FillPeriodic(inks.weight.data() + b, n, weight, 1);
+    FillPeriodic(inks.share.data() + b, n, periodShare, p);
+  };
+  if (format_ == PixelFormatRGB24) {
+    set(3 * x1, 3 * (x2 - x1), 0, 3);
+    inks.first = std::min(inks.first, 3 * x1);
+    inks.end = std::max(inks.end, 3 * x2);
+    return;
+  }
+  // The pair rules of BlendRow: a first odd pixel alone (Y1), whole pairs, a last even
+  // pixel alone (Y0, U, V, or its luma only at the end of an odd-width row).
+  int32_t x = x1, last = 2 * x1 + 1;
+  if (x & 1) {
+    set(2 * x, 1, 2, 1);
+    ++x;
+  }
+  const int32_t pairs = (x2 - x) / 2;
+  set(2 * x, 4 * pairs, 0, 4);
+  x += 2 * pairs;
+  last = std::max(last, 2 * x);
+  if (x < x2) {
+    set(2 * x, 1, 0, 1);
+    last = 2 * x + 1;
+    if (x + 1 < width_) {
+      set(2 * x + 1, 1, 1, 1);
+      set(2 * x + 3, 1, 3, 1);
+      last = 2 * x + 4;
+    }
+  }
+  inks.first = std::min(inks.first, 2 * x1);
+  inks.end = std::max(inks.end, last);
+}
+
+void FrameCanvas::BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const RowInks& inks) const {
+  if (!known_ || !frame || inks.first >= inks.end) return;
+  if (inks.weight.size() != static_cast<size_t>(bytesPerPixel_) * static_cast<size_t>(width_)) return;
+  y1 = std::max(y1, 0);
+  y2 = std::min(y2, height_);
+  for (int32_t y = y1; y < y2; ++y)
+    kernels_->blendInkRow(RowAddress(frame, y) + inks.first, inks.end - inks.first, inks.weight.data() + inks.first,
+                          inks.share.data() + inks.first);
 }
 
 void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "pixel/pixel_format.h"
 
@@ -58,6 +59,19 @@ class FrameCanvas {
   // one set-up of the colour and the columns for all of them.
   void BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, const RowRange* ranges, int32_t rangeCount,
                     uint32_t color, int32_t opacity) const;
+
+  // Colour and weight of each byte of one row, set run by run, then blended into many rows
+  // with one pass per row: the bytes of one BlendFillRect per run over those rows, as long
+  // as the runs share no pixel.
+  struct RowInks {
+    std::vector<uint16_t> weight, share;  // per byte of the row; 256 and 0 keep the byte
+    int32_t first = 0, end = 0;           // bytes [first, end) hold every run
+  };
+  void ClearRowInks(RowInks& inks) const;
+  // Pixels x1 .. x2 - 1 of the row (clipped) in the colour, by the pair rules of the fills.
+  void AddRowInk(RowInks& inks, int32_t x1, int32_t x2, uint32_t color, int32_t opacity) const;
+  // Into rows y1 .. y2 - 1 (clipped).
+  void BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const RowInks& inks) const;
 
   // The whole frame to B, G, R, Y sample pixels, sample row 0 being the picture's bottom
   // row. An unknown format converts nothing.

@@ -12,18 +12,18 @@ namespace {
 
 const KernelSet kReference = {KernelLevel::Reference, "reference", YuyvToSampleRow_C, Rgb24ToSampleRow_C,
                               YuyvAccumulateRows_C,   Rgb24AccumulateRows_C, SumSampleRow_C, SumColumns_C,
-                              BlendColorRun_C,       FillColorRun_C,       BlendWindowsRows_C,
+                              BlendColorRun_C,       FillColorRun_C,       BlendWindowsRows_C,    BlendInkRow_C,
                               ResampleColumns_C,     ResampleRow_C,        BlendOverlayRowRgb_C,
                               BlendOverlayRowYuv_C};
 const KernelSet kSse2 = {KernelLevel::Sse2,     "sse2",        YuyvToSampleRow_SSE2, Rgb24ToSampleRow_SSE2,
                          YuyvAccumulateRows_SSE2, Rgb24AccumulateRows_SSE2, SumSampleRow_SSE2, SumColumns_SSE2,
-                         BlendColorRun_SSE2,     FillColorRun_SSE2,    BlendWindowsRows_SSE2,
+                         BlendColorRun_SSE2,     FillColorRun_SSE2,    BlendWindowsRows_SSE2, BlendInkRow_SSE2,
                          ResampleColumns_SSE2,   ResampleRow_SSE2,     BlendOverlayRowRgb_SSE2,
                          BlendOverlayRowYuv_SSE2};
 // 8-byte windows and the caption's kernels keep their SSE2 variants: nothing wider to gain.
 const KernelSet kAvx2 = {KernelLevel::Avx2,     "avx2",        YuyvToSampleRow_AVX2, Rgb24ToSampleRow_AVX2,
                          YuyvAccumulateRows_AVX2, Rgb24AccumulateRows_AVX2, SumSampleRow_AVX2, SumColumns_AVX2,
-                         BlendColorRun_AVX2,     FillColorRun_AVX2,    BlendWindowsRows_SSE2,
+                         BlendColorRun_AVX2,     FillColorRun_AVX2,    BlendWindowsRows_SSE2, BlendInkRow_AVX2,
                          ResampleColumns_SSE2,   ResampleRow_SSE2,     BlendOverlayRowRgb_SSE2,
                          BlendOverlayRowYuv_SSE2};
 

@@ -55,6 +55,11 @@ struct ByteWindow {
 void BlendWindowsRows_C(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
                         int32_t w);
 
+// Blends `bytes` bytes of a row, each with its own colour and weight: byte i becomes
+// (d * weight[i] + share[i]) >> 8 with share[i] = c * (256 - weight[i]), which is
+// c + floor((d - c) * weight / 256) as above; weight 256 with share 0 keeps the byte.
+void BlendInkRow_C(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share);
+
 // Vertical resampler pass. `src` is the source span's top-left pixel (4 bytes
 // B, G, R, A), `stride` the signed byte distance to the next picture row,
 // `entry` one filter-table entry (int32 offset, int32 n, n weights of 8 bytes).
@@ -81,6 +86,7 @@ void BlendColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int
 void FillColorRun_SSE2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
 void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const ByteWindow* windows, int32_t count,
                            int32_t w);
+void BlendInkRow_SSE2(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share);
 void ResampleColumns_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t width, const uint8_t* entry, uint8_t* row);
 void ResampleRow_SSE2(const uint8_t* row, const uint8_t* table, int32_t count, uint8_t* dst);
 void BlendOverlayRowRgb_SSE2(uint8_t* frame, const uint8_t* overlay, int32_t count, int32_t op);
@@ -95,6 +101,7 @@ void SumSampleRow_AVX2(const uint32_t* src, int32_t width, uint32_t sums[4]);
 void SumColumns_AVX2(const uint16_t* acc, int32_t count, uint32_t sums[4]);
 void BlendColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern, int32_t w);
 void FillColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern);
+void BlendInkRow_AVX2(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share);
 
 // ---- dispatch ---------------------------------------------------------------------------
 enum class KernelLevel : int32_t { Reference = 0, Sse2 = 1, Avx2 = 2 };
@@ -111,6 +118,7 @@ struct KernelSet {
   void (*blendColorRun)(uint8_t*, int32_t, const uint8_t*, int32_t);
   void (*fillColorRun)(uint8_t*, int32_t, const uint8_t*);
   void (*blendWindowsRows)(uint8_t*, ptrdiff_t, int32_t, const ByteWindow*, int32_t, int32_t);
+  void (*blendInkRow)(uint8_t*, int32_t, const uint16_t*, const uint16_t*);
   void (*resampleColumns)(const uint8_t*, ptrdiff_t, int32_t, const uint8_t*, uint8_t*);
   void (*resampleRow)(const uint8_t*, const uint8_t*, int32_t, uint8_t*);
   void (*blendOverlayRgb)(uint8_t*, const uint8_t*, int32_t, int32_t);

@@ -278,5 +278,23 @@ void FillColorRun_AVX2(uint8_t* dst, int32_t bytes, const uint8_t* pattern) {
   FillColorRun_SSE2(dst + i, bytes - i, pattern + i % kPatternBytes);
 }
 
+// Bytes widened in order (vpmovzxbw), so that the weights and shares load as they lie; the
+// pack interleaves the 128-bit lanes and one permute puts them back.
+void BlendInkRow_AVX2(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share) {
+  int32_t i = 0;
+  for (; i + 32 <= bytes; i += 32) {
+    const __m256i* w = reinterpret_cast<const __m256i*>(weight + i);
+    const __m256i* c = reinterpret_cast<const __m256i*>(share + i);
+    __m256i lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)));
+    __m256i hi = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i + 16)));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, _mm256_loadu_si256(w)), _mm256_loadu_si256(c)), 8);
+    hi = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(hi, _mm256_loadu_si256(w + 1)), _mm256_loadu_si256(c + 1)), 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                        _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), _MM_SHUFFLE(3, 1, 2, 0)));
+  }
+  BlendInkRow_SSE2(dst + i, bytes - i, weight + i, share + i);
+}
+
 }  // namespace kernels
 }  // namespace qlv

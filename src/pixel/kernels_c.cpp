@@ -129,6 +129,10 @@ void BlendWindowsRows_C(uint8_t* first, ptrdiff_t stride, int32_t rows, const By
     }
 }
 
+void BlendInkRow_C(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share) {
+  for (int32_t i = 0; i < bytes; ++i) dst[i] = static_cast<uint8_t>((dst[i] * weight[i] + share[i]) >> 8);
+}
+
 void MakePattern(uint32_t colourBytes, int32_t period, uint8_t* pattern) {
   for (int32_t i = 0; i < period; ++i) pattern[i] = static_cast<uint8_t>(colourBytes >> (8 * i));
   for (int32_t n = period; n < 2 * kPatternBytes; n *= 2)  // doubling copies: cheap per drawing call

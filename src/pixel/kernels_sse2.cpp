@@ -293,5 +293,21 @@ void BlendWindowsRows_SSE2(uint8_t* first, ptrdiff_t stride, int32_t rows, const
   }
 }
 
+// No term above 255 * 256: the 16-bit products and sums never wrap.
+void BlendInkRow_SSE2(uint8_t* dst, int32_t bytes, const uint16_t* weight, const uint16_t* share) {
+  const __m128i zero = _mm_setzero_si128();
+  int32_t i = 0;
+  for (; i + 16 <= bytes; i += 16) {
+    const __m128i* w = reinterpret_cast<const __m128i*>(weight + i);
+    const __m128i* c = reinterpret_cast<const __m128i*>(share + i);
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_loadu_si128(w)), _mm_loadu_si128(c));
+    __m128i hi =
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_loadu_si128(w + 1)), _mm_loadu_si128(c + 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8)));
+  }
+  BlendInkRow_C(dst + i, bytes - i, weight + i, share + i);
+}
+
 }  // namespace kernels
 }  // namespace qlv

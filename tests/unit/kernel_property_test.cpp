@@ -15,6 +15,8 @@ using kernels::KernelLevel;
 using kernels::KernelSet;
 using testutil::RandomBytes;
 
+struct Size { int32_t w, h; };
+
 const int32_t kRowWidths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 17, 31, 32, 33, 34, 47, 48, 49, 718, 719, 721, 722};
 
 TEST(KernelProperty, SampleRows) {
@@ -89,6 +91,56 @@ TEST(KernelProperty, ColourRuns) {
     }
 }
 
+TEST(KernelProperty, InkRows) {
+  std::mt19937 rng(10);
+  for (const KernelSet* k : testutil::SimdLevels())
+    for (int rep = 0; rep < 300; ++rep) {
+      const int32_t bytes = static_cast<int32_t>(rng() % 200);
+      std::vector<uint16_t> weight(bytes), share(bytes);
+      for (int32_t i = 0; i < bytes; ++i) {
+        const uint32_t edge[] = {0, 1, 255, 256};
+        weight[i] = static_cast<uint16_t>(rep % 3 == 0 ? edge[rng() % 4] : rng() % 257);
+        share[i] = static_cast<uint16_t>((rng() & 0xFF) * (256u - weight[i]));
+      }
+      std::vector<uint8_t> a = RandomBytes(rng, bytes), b = a;
+      testutil::Reference().blendInkRow(a.data(), bytes, weight.data(), share.data());
+      k->blendInkRow(b.data(), bytes, weight.data(), share.data());
+      EXPECT_EQ(a, b) << k->name << " bytes " << bytes;
+    }
+}
+
+// Runs that tile a row, set as inks and blended in one pass per row, against one fill per run.
+TEST(CanvasProperty, RowInksEqualOneFillPerRun) {
+  std::mt19937 rng(11);
+  const Size sizes[] = {{1, 2}, {2, 3}, {3, 2}, {7, 3}, {33, 4}, {719, 2}, {722, 3}};
+  for (int32_t format : {0, 1})
+    for (const Size& sz : sizes)
+      for (int rep = 0; rep < 20; ++rep) {
+        FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
+        std::vector<uint8_t> base = testutil::RandomFrame(rng, ref), fills = base;
+        const int32_t y1 = static_cast<int32_t>(rng() % sz.h) - 1, y2 = y1 + 1 + static_cast<int32_t>(rng() % sz.h);
+        FrameCanvas::RowInks inks;
+        ref.ClearRowInks(inks);
+        struct Run { int32_t x1, x2; uint32_t color; int32_t opacity; };
+        std::vector<Run> runs;
+        for (int32_t x = static_cast<int32_t>(rng() % 3) - 1; x < sz.w;) {
+          const int32_t len = 1 + static_cast<int32_t>(rng() % (rep % 2 ? 40 : 4));
+          runs.push_back({x, x + len, static_cast<uint32_t>(rng() & 0xFFFFFF), static_cast<int32_t>(rng() % 111) - 5});
+          x += len + static_cast<int32_t>(rng() % 2);  // sometimes a gap
+        }
+        for (const Run& r : runs) {
+          ref.AddRowInk(inks, r.x1, r.x2, r.color, r.opacity);
+          ref.BlendFillRect(fills.data(), r.x1, y1, r.x2, y2, r.color, r.opacity);
+        }
+        for (KernelLevel level : testutil::AvailableLevels()) {
+          std::vector<uint8_t> f = base;
+          testutil::Canvas(sz.w, sz.h, format, level).BlendRowInks(f.data(), y1, y2, inks);
+          ASSERT_EQ(f, fills) << testutil::LevelName(level) << " format " << format << " " << sz.w << "x" << sz.h
+                              << " rep " << rep;
+        }
+      }
+}
+
 TEST(KernelProperty, ByteWindowsDownRows) {
   std::mt19937 rng(9);
   for (const KernelSet* k : testutil::SimdLevels())
@@ -141,8 +193,6 @@ void ModelRun(const FrameCanvas& c, uint8_t* frame, int64_t x0, int64_t x1, int6
     }
   }
 }
-
-struct Size { int32_t w, h; };
 
 TEST(CanvasProperty, FillsMatchTheModelAndEveryLevelMatchesTheReference) {
   std::mt19937 rng(4);
