@@ -5,8 +5,9 @@
 // Loads and stores of frame data are unaligned; the file is built with -mstackrealign.
 // Checked in the i686 objects with objdump -d: each function that spills YMM values
 // realigns its frame (and $0xffffffe0,%esp) and every spill is a vmovdqu, never a vmovdqa
-// to a 4-byte aligned slot; the strips below keep the hot loops' sums in registers (the
-// YUY2 strip spills two of four sums, the RGB24 strip none of its three). Everything here
+// to a 4-byte aligned slot; the strips below keep the hot loops' sums in registers (on
+// i686 the YUY2 strip keeps two of its four sums and two constants on the stack, the RGB24
+// strip nothing). Everything here
 // is internal or a kernel: the object exports no inline or template code that the
 // linker could pick for code running on a CPU without AVX2.
 #include <immintrin.h>
@@ -133,79 +134,51 @@ void Rgb24ToSampleRow_AVX2(const uint8_t* src, uint32_t* dst, int32_t width) {
 
 namespace {
 
-// Sums of a strip of 16 * V pixels down all rows, kept in registers and added to acc once.
-template <int V>
-inline void YuyvStrip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
-  __m256i b[V], g[V], r[V], y[V];
-  for (int v = 0; v < V; ++v) b[v] = g[v] = r[v] = y[v] = _mm256_setzero_si256();
-  for (int32_t n = 0; n < rows; ++n, p += stride)
-    for (int v = 0; v < V; ++v) {
-      __m256i pb, pg, pr, py;
-      YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * v)), pb, pg, pr, py);
-      b[v] = _mm256_add_epi16(b[v], pb);
-      g[v] = _mm256_add_epi16(g[v], pg);
-      r[v] = _mm256_add_epi16(r[v], pr);
-      y[v] = _mm256_add_epi16(y[v], py);
-    }
-  for (int v = 0; v < V; ++v) AddPlanes16(b[v], g[v], r[v], y[v], acc + 64 * v);
+// Sums of a strip of 16 pixels (one vector) down all rows, kept in registers and added to
+// acc once. One vector per strip: wider strips, which spill their sums to the stack on
+// i686 at every row, measured slower on x86-64 as well.
+inline void YuyvStrip16(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
+  __m256i b = _mm256_setzero_si256(), g = b, r = b, y = b;
+  for (int32_t n = 0; n < rows; ++n, p += stride) {
+    __m256i pb, pg, pr, py;
+    YuyvToPlanes16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), pb, pg, pr, py);
+    b = _mm256_add_epi16(b, pb);
+    g = _mm256_add_epi16(g, pg);
+    r = _mm256_add_epi16(r, pr);
+    y = _mm256_add_epi16(y, py);
+  }
+  AddPlanes16(b, g, r, y, acc);
 }
 
-// Strips of 32 pixels (a cache line of YUY2) where 16 YMM registers hold their 8 sums; on
-// i686, with 8 registers, strips of 16: wider ones would spill the sums to the stack at
-// every row.
-}  // namespace
+// The same for 8 RGB24 pixels (24 bytes, nothing read beyond them).
+inline void Rgb24Strip8(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i lo = zero, hi = zero, y = zero;
+  for (int32_t n = 0; n < rows; ++n, p += stride) {
+    const __m256i t = _mm256_shuffle_epi8(Load2x16(p, p + 8), SpreadControl(0, 4));
+    y = _mm256_add_epi32(y, Luma8(t));
+    lo = _mm256_add_epi16(lo, _mm256_unpacklo_epi8(t, zero));  // pixels 0-1 | 4-5
+    hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi8(t, zero));  // 2-3 | 6-7
+  }
+  // Luma (below 65536) into the fourth 16-bit lane of each pixel.
+  lo = _mm256_add_epi16(lo, _mm256_slli_epi64(_mm256_unpacklo_epi32(y, zero), 48));
+  hi = _mm256_add_epi16(hi, _mm256_slli_epi64(_mm256_unpackhi_epi32(y, zero), 48));
+  __m256i* out = reinterpret_cast<__m256i*>(acc);
+  _mm256_storeu_si256(out, _mm256_add_epi16(_mm256_loadu_si256(out), _mm256_permute2x128_si256(lo, hi, 0x20)));
+  _mm256_storeu_si256(out + 1, _mm256_add_epi16(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(lo, hi, 0x31)));
+}
 
-constexpr int kYuyvStripVectors = sizeof(void*) == 8 ? 2 : 1;
+}  // namespace
 
 void YuyvAccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
   int32_t x = 0;
-  for (; x + 16 * kYuyvStripVectors <= width; x += 16 * kYuyvStripVectors)
-    YuyvStrip<kYuyvStripVectors>(src + 2 * x, stride, rows, acc + 4 * x);
-  for (; x + 16 <= width; x += 16) YuyvStrip<1>(src + 2 * x, stride, rows, acc + 4 * x);
+  for (; x + 16 <= width; x += 16) YuyvStrip16(src + 2 * x, stride, rows, acc + 4 * x);
   YuyvAccumulateRows_SSE2(src + 2 * x, stride, rows, acc + 4 * x, width - x);
 }
 
-namespace {
-
-// Sums of a strip of 8 * V pixels; V = 1 reads pixels 0-7 only (24 bytes), V = 2 pixels
-// 0-15 (48 bytes).
-template <int V>
-inline void Rgb24Strip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i lo[V], hi[V], y[V];
-  for (int v = 0; v < V; ++v) lo[v] = hi[v] = y[v] = zero;
-  for (int32_t n = 0; n < rows; ++n, p += stride) {
-    __m256i t[V];
-    if constexpr (V == 2)
-      Rgb24Spread16(p, t[0], t[1]);
-    else
-      t[0] = _mm256_shuffle_epi8(Load2x16(p, p + 8), SpreadControl(0, 4));
-    for (int v = 0; v < V; ++v) {
-      y[v] = _mm256_add_epi32(y[v], Luma8(t[v]));
-      lo[v] = _mm256_add_epi16(lo[v], _mm256_unpacklo_epi8(t[v], zero));  // pixels 0-1 | 4-5
-      hi[v] = _mm256_add_epi16(hi[v], _mm256_unpackhi_epi8(t[v], zero));  // 2-3 | 6-7
-    }
-  }
-  for (int v = 0; v < V; ++v) {
-    // Luma (below 65536) into the fourth 16-bit lane of each pixel.
-    __m256i l = _mm256_add_epi16(lo[v], _mm256_slli_epi64(_mm256_unpacklo_epi32(y[v], zero), 48));
-    __m256i h = _mm256_add_epi16(hi[v], _mm256_slli_epi64(_mm256_unpackhi_epi32(y[v], zero), 48));
-    __m256i* out = reinterpret_cast<__m256i*>(acc + 32 * v);
-    _mm256_storeu_si256(out, _mm256_add_epi16(_mm256_loadu_si256(out), _mm256_permute2x128_si256(l, h, 0x20)));
-    _mm256_storeu_si256(out + 1,
-                        _mm256_add_epi16(_mm256_loadu_si256(out + 1), _mm256_permute2x128_si256(l, h, 0x31)));
-  }
-}
-
-}  // namespace
-
-constexpr int kRgbStripVectors = sizeof(void*) == 8 ? 2 : 1;
-
 void Rgb24AccumulateRows_AVX2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
   int32_t x = 0;
-  for (; x + 8 * kRgbStripVectors <= width; x += 8 * kRgbStripVectors)
-    Rgb24Strip<kRgbStripVectors>(src + 3 * x, stride, rows, acc + 4 * x);
-  for (; x + 8 <= width; x += 8) Rgb24Strip<1>(src + 3 * x, stride, rows, acc + 4 * x);
+  for (; x + 8 <= width; x += 8) Rgb24Strip8(src + 3 * x, stride, rows, acc + 4 * x);
   Rgb24AccumulateRows_SSE2(src + 3 * x, stride, rows, acc + 4 * x, width - x);
 }
 

@@ -126,34 +126,26 @@ void Rgb24ToSampleRow_SSE2(const uint8_t* src, uint32_t* dst, int32_t width) {
 
 namespace {
 
-// Sums of a strip of 8 * V pixels down all rows, kept in registers and added to acc once.
-template <int V>
-inline void YuyvStrip(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
-  __m128i b[V], g[V], r[V], y[V];
-  for (int v = 0; v < V; ++v) b[v] = g[v] = r[v] = y[v] = _mm_setzero_si128();
-  for (int32_t n = 0; n < rows; ++n, p += stride)
-    for (int v = 0; v < V; ++v) {
-      __m128i pb, pg, pr, py;
-      YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v)), pb, pg, pr, py);
-      b[v] = _mm_add_epi16(b[v], pb);
-      g[v] = _mm_add_epi16(g[v], pg);
-      r[v] = _mm_add_epi16(r[v], pr);
-      y[v] = _mm_add_epi16(y[v], py);
-    }
-  for (int v = 0; v < V; ++v) AddPlanes8(b[v], g[v], r[v], y[v], acc + 32 * v);
+// Sums of a strip of 8 pixels (one vector) down all rows, kept in registers and added to
+// acc once; wider strips spill their sums on i686 at every row.
+inline void YuyvStrip8(const uint8_t* p, ptrdiff_t stride, int32_t rows, uint16_t* acc) {
+  __m128i b = _mm_setzero_si128(), g = b, r = b, y = b;
+  for (int32_t n = 0; n < rows; ++n, p += stride) {
+    __m128i pb, pg, pr, py;
+    YuyvToPlanes8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), pb, pg, pr, py);
+    b = _mm_add_epi16(b, pb);
+    g = _mm_add_epi16(g, pg);
+    r = _mm_add_epi16(r, pr);
+    y = _mm_add_epi16(y, py);
+  }
+  AddPlanes8(b, g, r, y, acc);
 }
 
-// Strips of 16 pixels where 16 XMM registers hold their 8 sums; on i686, with 8 registers,
-// strips of 8: wider ones would spill the sums to the stack at every row.
 }  // namespace
-
-constexpr int kYuyvStripVectors = sizeof(void*) == 8 ? 2 : 1;
 
 void YuyvAccumulateRows_SSE2(const uint8_t* src, ptrdiff_t stride, int32_t rows, uint16_t* acc, int32_t width) {
   int32_t x = 0;
-  for (; x + 8 * kYuyvStripVectors <= width; x += 8 * kYuyvStripVectors)
-    YuyvStrip<kYuyvStripVectors>(src + 2 * x, stride, rows, acc + 4 * x);
-  for (; x + 8 <= width; x += 8) YuyvStrip<1>(src + 2 * x, stride, rows, acc + 4 * x);
+  for (; x + 8 <= width; x += 8) YuyvStrip8(src + 2 * x, stride, rows, acc + 4 * x);
   YuyvAccumulateRows_C(src + 2 * x, stride, rows, acc + 4 * x, width - x);
 }
 
