@@ -5,11 +5,10 @@
 // Loads and stores of frame data are unaligned; the file is built with -mstackrealign.
 // Checked in the i686 objects with objdump -d: each function that spills YMM values
 // realigns its frame (and $0xffffffe0,%esp) and every spill is a vmovdqu, never a vmovdqa
-// to a 4-byte aligned slot; the strips below keep the hot loops' sums in registers (on
-// i686 the YUY2 strip keeps two of its four sums and two constants on the stack, the RGB24
-// strip nothing). Everything here
-// is internal or a kernel: the object exports no inline or template code that the
-// linker could pick for code running on a CPU without AVX2.
+// to a 4-byte aligned slot. In the hot loops the YUY2 strip keeps two of its four sums and
+// two constants on the stack, the RGB24 strip and the ink row nothing. Everything here is
+// internal or a kernel: the object exports no inline or template code that the linker
+// could pick for code running on a CPU without AVX2.
 #include <immintrin.h>
 
 #include "pixel/color_coefficients.h"
