@@ -9,12 +9,12 @@
 namespace qlv {
 namespace bench {
 
-std::string FrameSpec::Name() const {
+std::string BenchFrame::Name() const {
   return std::to_string(width) + "x" + std::to_string(height) + (format == 0 ? " YUY2" : " RGB24");
 }
 
-const std::vector<FrameSpec>& BenchFrames() {
-  static const std::vector<FrameSpec> frames = {{720, 576, 0}, {720, 576, 1}, {1920, 1080, 0}, {1920, 1080, 1}};
+const std::vector<BenchFrame>& BenchFrames() {
+  static const std::vector<BenchFrame> frames = {{720, 576, 0}, {720, 576, 1}, {1920, 1080, 0}, {1920, 1080, 1}};
   return frames;
 }
 
@@ -62,13 +62,13 @@ bool RegisterRows(RowAdder adder) {
   return true;
 }
 
-std::vector<RowSpec> AllRows() {
-  std::vector<RowSpec> rows;
+std::vector<BenchRow> AllRows() {
+  std::vector<BenchRow> rows;
   for (RowAdder a : Adders()) a(rows);
   // Frame by frame, so that each frame's copy is measured next to its rows.
-  std::stable_sort(rows.begin(), rows.end(), [](const RowSpec& a, const RowSpec& b) {
+  std::stable_sort(rows.begin(), rows.end(), [](const BenchRow& a, const BenchRow& b) {
     const auto& frames = BenchFrames();
-    auto index = [&](const FrameSpec& f) {
+    auto index = [&](const BenchFrame& f) {
       for (size_t i = 0; i < frames.size(); ++i)
         if (frames[i].Name() == f.Name()) return i;
       return frames.size();

@@ -11,18 +11,18 @@
 namespace qlv {
 namespace bench {
 
-struct FrameSpec {
+struct BenchFrame {
   int32_t width, height, format;  // format: 0 YUY2, 1 RGB24
   std::string Name() const;       // "720x576 YUY2"
 };
 
 // The four frames of every table.
-const std::vector<FrameSpec>& BenchFrames();
+const std::vector<BenchFrame>& BenchFrames();
 
 // One row: `prepare` builds the data and returns the call to time.
-struct RowSpec {
+struct BenchRow {
   std::string group;    // "copy", "detect", "detect10", "areas", "caption", "opencv"
-  FrameSpec frame;
+  BenchFrame frame;
   std::string variant;  // the kernel level's name, or ""
   std::function<std::function<void()>()> prepare;
 };
@@ -38,9 +38,9 @@ bool ParseRow(const std::string& line, RowResult* r);
 
 // Sources of rows register themselves at start-up (the peer row exists only where its
 // library is linked).
-using RowAdder = void (*)(std::vector<RowSpec>&);
+using RowAdder = void (*)(std::vector<BenchRow>&);
 bool RegisterRows(RowAdder adder);
-std::vector<RowSpec> AllRows();
+std::vector<BenchRow> AllRows();
 
 // Microseconds of wall time per call: the median of `samples` samples, each of as many
 // calls as fill about `sampleUs`. Short samples and their median keep most of other

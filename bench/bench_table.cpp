@@ -91,7 +91,7 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
                 {"detect10", "DetectMotion, 10% of cells"},
                 {"areas", "state areas + grid"},
                 {"caption", "caption blend"}};
-  for (const FrameSpec& f : BenchFrames()) {
+  for (const BenchFrame& f : BenchFrames()) {
     const std::string frame = f.Name();
     const double copyN = t.Us("native", "copy", frame), copyI = t.Us("i686", "copy", frame);
     if (copyN <= 0 && copyI <= 0) continue;
@@ -142,11 +142,11 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
   }
 
   if (i686Emulated) {
-    std::printf("\nTargets: the i686 rows were not timed (32-bit code runs under an emulator here).\n");
+    std::printf("\nThe i686 rows were not timed: 32-bit code runs under an emulator here.\n");
   }
   std::printf("\nTargets (ratios from this run)\n");
   g_missed = 0;
-  for (const FrameSpec& f : BenchFrames()) {
+  for (const BenchFrame& f : BenchFrames()) {
     const std::string frame = f.Name();
     const bool sd = f.width == 720;
     const double copyN = t.Us("native", "copy", frame), copyI = t.Us("i686", "copy", frame);

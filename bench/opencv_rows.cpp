@@ -16,14 +16,14 @@ namespace bench {
 namespace {
 
 struct PeerData {
-  FrameSpec f{};
+  BenchFrame f{};
   std::vector<uint8_t> frame;
   cv::Mat bgr, luma, cellsBgr, cellsLuma, previousBgr, previousLuma, diffBgr, diffLuma;
 };
 
 volatile int g_peerSink;
 
-std::function<void()> PeerWay(FrameSpec f) {
+std::function<void()> PeerWay(BenchFrame f) {
   auto d = std::make_shared<PeerData>();
   d->f = f;
   std::mt19937 rng(4);
@@ -53,8 +53,8 @@ std::function<void()> PeerWay(FrameSpec f) {
   };
 }
 
-void AddPeerRows(std::vector<RowSpec>& rows) {
-  for (const FrameSpec& f : BenchFrames()) rows.push_back({"opencv", f, "", [f] { return PeerWay(f); }});
+void AddPeerRows(std::vector<BenchRow>& rows) {
+  for (const BenchFrame& f : BenchFrames()) rows.push_back({"opencv", f, "", [f] { return PeerWay(f); }});
 }
 
 const bool registered = RegisterRows(AddPeerRows);

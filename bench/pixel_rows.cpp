@@ -34,7 +34,7 @@ KernelLevel LevelOf(const std::string& name) {
 
 volatile int g_sink;
 
-std::function<void()> Copy(FrameSpec f) {
+std::function<void()> Copy(BenchFrame f) {
   auto src = std::make_shared<std::vector<uint8_t>>(RandomFrame(
       static_cast<size_t>(f.width) * f.height * (f.format == 0 ? 2 : 3), 1));
   auto dst = std::make_shared<std::vector<uint8_t>>(src->size());
@@ -52,7 +52,7 @@ struct DetectData {
   std::vector<uint8_t> frame;
 };
 
-std::function<void()> Detect(FrameSpec f, KernelLevel level, int percentWatched) {
+std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched) {
   auto d = std::make_shared<DetectData>();
   d->canvas.SetGeometry(f.width, f.height, f.format);
   d->canvas.SetKernelLevel(level);
@@ -65,7 +65,7 @@ std::function<void()> Detect(FrameSpec f, KernelLevel level, int percentWatched)
   return [d] { g_sink = d->det.DetectMotion(d->frame.data(), d->canvas, d->grid, d->settings); };
 }
 
-std::function<void()> AreasAndGrid(FrameSpec f, KernelLevel level) {
+std::function<void()> AreasAndGrid(BenchFrame f, KernelLevel level) {
   auto d = std::make_shared<DetectData>();
   d->canvas.SetGeometry(f.width, f.height, f.format);
   d->canvas.SetKernelLevel(level);
@@ -117,7 +117,7 @@ struct CaptionData {
   std::vector<uint8_t> frame;
 };
 
-std::function<void()> CaptionBlend(FrameSpec f, KernelLevel level) {
+std::function<void()> CaptionBlend(BenchFrame f, KernelLevel level) {
   auto d = std::make_shared<CaptionData>();
   d->caption.InitLayers();
   SettingsRecord s;
@@ -136,8 +136,8 @@ std::function<void()> CaptionBlend(FrameSpec f, KernelLevel level) {
   };
 }
 
-void AddPixelRows(std::vector<RowSpec>& rows) {
-  for (const FrameSpec& f : BenchFrames()) {
+void AddPixelRows(std::vector<BenchRow>& rows) {
+  for (const BenchFrame& f : BenchFrames()) {
     rows.push_back({"copy", f, "", [f] { return Copy(f); }});
     for (const std::string& name : LevelNames()) {
       const KernelLevel l = LevelOf(name);

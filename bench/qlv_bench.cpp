@@ -27,8 +27,8 @@ int Usage() {
 // Every row is timed in three passes over all rows, and keeps its lowest median: a phase
 // in which other processes took the cores then costs one pass, not the row.
 std::vector<RowResult> TimeRows(const std::string& build, const std::string& filter) {
-  std::vector<RowSpec> specs;
-  for (const RowSpec& spec : AllRows()) {
+  std::vector<BenchRow> specs;
+  for (const BenchRow& spec : AllRows()) {
     const std::string frame = spec.frame.Name();
     if (filter.empty() || spec.group.find(filter) != std::string::npos || frame.find(filter) != std::string::npos)
       specs.push_back(spec);
