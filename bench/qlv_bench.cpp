@@ -27,21 +27,21 @@ int Usage() {
 // Every row is timed in three passes over all rows, and keeps its lowest median: a phase
 // in which other processes took the cores then costs one pass, not the row.
 std::vector<RowResult> TimeRows(const std::string& build, const std::string& filter) {
-  std::vector<BenchRow> specs;
-  for (const BenchRow& spec : AllRows()) {
-    const std::string frame = spec.frame.Name();
-    if (filter.empty() || spec.group.find(filter) != std::string::npos || frame.find(filter) != std::string::npos)
-      specs.push_back(spec);
+  std::vector<BenchRow> rows;
+  for (const BenchRow& row : AllRows()) {
+    const std::string frame = row.frame.Name();
+    if (filter.empty() || row.group.find(filter) != std::string::npos || frame.find(filter) != std::string::npos)
+      rows.push_back(row);
   }
-  std::vector<RowResult> out(specs.size());
+  std::vector<RowResult> out(rows.size());
   for (int pass = 0; pass < 3; ++pass)
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < rows.size(); ++i) {
       RowResult& r = out[i];
       r.build = build;
-      r.group = specs[i].group;
-      r.frame = specs[i].frame.Name();
-      r.variant = specs[i].variant;
-      const double us = MedianMicros(specs[i].prepare());
+      r.group = rows[i].group;
+      r.frame = rows[i].frame.Name();
+      r.variant = rows[i].variant;
+      const double us = MedianMicros(rows[i].prepare());
       r.us = pass == 0 ? us : std::min(r.us, us);
     }
   return out;
@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
     PrintTable(rows, emulated);
     return 0;
   }
-  std::vector<RowResult> rows = TimeRows(build, filter);
+  std::vector<RowResult> timed = TimeRows(build, filter);
   if (rowsOnly) {
-    for (const RowResult& r : rows) std::printf("%s\n", FormatRow(r).c_str());
+    for (const RowResult& r : timed) std::printf("%s\n", FormatRow(r).c_str());
   } else {
-    PrintTable(rows, false);
+    PrintTable(timed, false);
   }
   return 0;
 }
