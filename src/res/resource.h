@@ -54,3 +54,144 @@
 #define IDS_MSG_OPACITY_RANGE 34
 #define IDS_FIRST 1
 #define IDS_LAST 34
+
+// Controls without an id of their own (labels, group boxes, pictures).
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Settings dialog (5000).
+#define IDC_CURRENT_CHANNEL 5145
+#define IDC_CHANNEL_BUTTON 5114
+#define IDC_CHANNEL_LIST 5080
+#define IDC_MASK_FILE 5067
+#define IDC_MASK_SELECT_ALL 5059
+#define IDC_MASK_CLEAR 5060
+#define IDC_MASK_INVERT 5061
+#define IDC_MASK_LOAD 5062
+#define IDC_MASK_SAVE 5063
+#define IDC_MASK_SAVE_AS 5058
+#define IDC_SENSITIVE_EDIT 5072
+#define IDC_SENSITIVE_SPIN 5066
+#define IDC_CONTROL_R 5054
+#define IDC_CONTROL_G 5055
+#define IDC_CONTROL_B 5093
+#define IDC_CONTROL_Y 5097
+#define IDC_FRAME_COUNTER_EDIT 5071
+#define IDC_FRAME_COUNTER_SPIN 5057
+#define IDC_DURATION_EDIT 5068
+#define IDC_DURATION_SPIN 5056
+#define IDC_ACTION_TAB 5091
+#define IDC_VISUAL_TAB 5098
+#define IDC_OK 5002
+#define IDC_ABOUT 5008
+
+// About box (5002): the picture and the two lines have no ids; the button is IDOK.
+
+// Record page (5013).
+#define IDC_RECORD_ENABLE 5104
+#define IDC_RECORD_TYPE 5102
+#define IDC_RECORD_PAUSE 5115
+
+// Sound page (5014).
+#define IDC_SOUND_ENABLE 5104
+#define IDC_SOUND_FILE 5110
+#define IDC_SOUND_SELECT 5107
+#define IDC_SOUND_STOP 5111
+#define IDC_SOUND_PLAY 5109
+#define IDC_SOUND_REPEAT 5102
+
+// Task page (5015).
+#define IDC_TASK_ENABLE 5104
+#define IDC_TASK_FILE 5103
+#define IDC_TASK_SELECT 5107
+#define IDC_TASK_RUN 5101
+#define IDC_TASK_RESTART 5113
+
+// Caption page (5008).
+#define IDC_CAPTION_FORMAT 5113
+#define IDC_CAPTION_POSITION 5092
+#define IDC_CAPTION_FONT 5094
+#define IDC_CAPTION_COLOR 5095
+#define IDC_CAPTION_OPACITY_EDIT 5077
+#define IDC_CAPTION_OPACITY_SPIN 5078
+
+// Grid page (5009).
+#define IDC_GRID_COLOR 5092
+#define IDC_GRID_OPACITY_EDIT 5075
+#define IDC_GRID_OPACITY_SPIN 5076
+
+// Area colours page (5012): one swatch and one opacity field per cell state.
+#define IDC_AREA_INACTIVE_COLOR 5096
+#define IDC_AREA_INACTIVE_OPACITY_EDIT 5097
+#define IDC_AREA_INACTIVE_OPACITY_SPIN 5098
+#define IDC_AREA_ACTIVE_COLOR 5093
+#define IDC_AREA_ACTIVE_OPACITY_EDIT 5077
+#define IDC_AREA_ACTIVE_OPACITY_SPIN 5078
+#define IDC_AREA_DANGER_COLOR 5094
+#define IDC_AREA_DANGER_OPACITY_EDIT 5079
+#define IDC_AREA_DANGER_OPACITY_SPIN 5080
+#define IDC_AREA_ALARM_COLOR 5095
+#define IDC_AREA_ALARM_OPACITY_EDIT 5081
+#define IDC_AREA_ALARM_OPACITY_SPIN 5082
+
+// Preview and record show pages (5010, 5011) share their controls.
+#define IDC_SHOW_GRID 5049
+#define IDC_SHOW_MASK 5052
+#define IDC_SHOW_TIME 5053
+
+// Time-format menu (5008) items, in menu order. The code inserted is read from
+// the item text, so these numbers only need to be distinct.
+#define ID_TIMEFMT_WEEKDAY_SHORT 32789   // %a
+#define ID_TIMEFMT_WEEKDAY_FULL 32790    // %A
+#define ID_TIMEFMT_MONTH_SHORT 32791     // %b
+#define ID_TIMEFMT_MONTH_FULL 32792      // %B
+#define ID_TIMEFMT_DATE_TIME 32793       // %c
+#define ID_TIMEFMT_DAY 32794             // %d
+#define ID_TIMEFMT_HOUR_24 32795         // %H
+#define ID_TIMEFMT_HOUR_12 32796         // %I
+#define ID_TIMEFMT_DAY_OF_YEAR 32797     // %j
+#define ID_TIMEFMT_MONTH 32798           // %m
+#define ID_TIMEFMT_MINUTE 32799          // %M
+#define ID_TIMEFMT_AM_PM 32800           // %p
+#define ID_TIMEFMT_SECOND 32801          // %S
+#define ID_TIMEFMT_WEEK_SUNDAY 32802     // %U
+#define ID_TIMEFMT_WEEKDAY_NUMBER 32803  // %w
+#define ID_TIMEFMT_WEEK_MONDAY 32804     // %W
+#define ID_TIMEFMT_DATE 32805            // %x
+#define ID_TIMEFMT_TIME 32806            // %X
+#define ID_TIMEFMT_YEAR_SHORT 32807      // %y
+#define ID_TIMEFMT_YEAR_FULL 32808       // %Y
+#define ID_TIMEFMT_ZONE 32809            // %z
+#define ID_TIMEFMT_ZONE_NAME 32810       // %Z
+#define ID_TIMEFMT_PERCENT 32811         // %%
+#define ID_TIMEFMT_FIRST ID_TIMEFMT_WEEKDAY_SHORT
+#define ID_TIMEFMT_LAST ID_TIMEFMT_PERCENT
+#define TIMEFMT_ITEM_COUNT 23
+
+// Icons (language neutral).
+#define IDI_CHANNEL_OTHER 5010    // the watched channel is not the one shown now
+#define IDI_CHANNEL_CURRENT 5011  // the watched channel is the one shown now
+#define IDI_MASK_SELECT_ALL 5012
+#define IDI_OPEN 5013             // mask load and the file choosers of the action pages
+#define IDI_SAVE 5014
+#define IDI_SAVE_AS 5015
+#define IDI_MASK_CLEAR 5016
+#define IDI_MASK_INVERT 5017
+#define IDI_REPEAT_ON 5023
+#define IDI_REPEAT_OFF 5024
+#define IDI_PLAY 5025
+#define IDI_STOP 5026
+#define IDI_RESTART_ON 5029
+#define IDI_RESTART_OFF 5030
+
+// Bitmaps (language neutral).
+#define IDB_ABOUT 5004
+#define IDB_STATE_OFF 5021  // tab image 0
+#define IDB_STATE_ON 5022   // tab image 1
+
+// Combo-box lists stored with templates 5008 and 5013: a resource of this type
+// with the template's id, per language. Items are (WORD control id,
+// WORD DLGINIT_ADD_STRING, DWORD length, NUL-terminated ANSI text), ended by WORD 0.
+#define RES_TYPE_DLGINIT 240
+#define DLGINIT_ADD_STRING 0x0403
