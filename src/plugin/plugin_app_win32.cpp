@@ -30,12 +30,17 @@ PluginApp::PluginApp()
     : language_(PluginResourceModule(), GetSystemDefaultLangID()),
       caption_(layerAllocator_, rasterizer_),
       captionHook_(caption_, platform_),
-      plugin_(platform_) {
+      plugin_(platform_),
+      dialog_(plugin_, language_) {
   plugin_.SetCaptionHook(&captionHook_);
+  plugin_.SetDialogLink(&dialog_);
 }
 
 // At unload: the caption's DIB sections and font go with the library.
-PluginApp::~PluginApp() { caption_.Clear(); }
+PluginApp::~PluginApp() {
+  plugin_.SetDialogLink(nullptr);
+  caption_.Clear();
+}
 
 void PluginApp::Init(const HostInitInfo& info) {
   language_.Refresh();
@@ -54,9 +59,14 @@ void PluginApp::ShowSettings(const SettingsRequest& request) {
                 MB_ICONINFORMATION | MB_OK);
     return;
   }
+  if (dialog_.hwnd()) {
+    dialog_.FocusAndFlash();
+    return;
+  }
   language_.AskHostLanguage();
+  dialog_.BeginOpening();  // no alarm starts an action from the final stop on
   plugin_.StopAllActions();
-  // The settings dialog itself is not built yet.
+  dialog_.Open(parent);
 }
 
 void PluginApp::Close() { plugin_.Close(); }

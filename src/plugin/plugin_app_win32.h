@@ -15,6 +15,7 @@
 #include "overlay/caption_gdi_win32.h"
 #include "overlay/caption_plugin_hook.h"
 #include "overlay/overlay_surface_win32.h"
+#include "ui/settings_dialog_win32.h"
 
 namespace qlv {
 
@@ -47,6 +48,7 @@ class PluginApp {
   GetChannelFn getChannel() const { return plugin_.getChannel(); }
   uint32_t hostContext() const { return plugin_.context(); }
   Plugin& plugin() { return plugin_; }
+  SettingsDialog& dialog() { return dialog_; }
 
  private:
   LanguageSelector language_;
@@ -57,6 +59,7 @@ class PluginApp {
   Caption caption_;
   CaptionPluginHook captionHook_;
   Plugin plugin_;
+  SettingsDialog dialog_;
 };
 
 }  // namespace qlv

@@ -1,0 +1,92 @@
+// The plug-in's modeless settings dialog (template 5000): the watched channel,
+// the mask buttons, the detector's numbers and colour channels, and the two tab
+// controls with their pages. Every control writes the working settings at once.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+
+#include "plugin/plugin.h"
+#include "ui/channel_list.h"
+#include "ui/controls_win32.h"
+#include "ui/dialog_win32.h"
+#include "ui/mask_editor_win32.h"
+#include "ui/pages_win32.h"
+#include "ui/refresh_kinds.h"
+#include "ui/settings_access.h"
+
+namespace qlv {
+
+class SettingsDialog : public Dialog, public DialogLink {
+ public:
+  SettingsDialog(Plugin& plugin, const LanguageSelector& language);
+  ~SettingsDialog() override;
+
+  // DialogLink: asked by the frame driver from its own thread.
+  bool IsDialogOpen() override { return opening_.load() || hwnd() != nullptr; }
+  void PostRefreshControls(uint32_t kind) override;
+  void DestroyDialog() override;
+
+  // From here until Open returns, the dialog counts as open, so that no alarm
+  // starts an action between the final stop and the window's creation.
+  void BeginOpening() { opening_ = true; }
+  // Creates the dialog owned by `parent` and shows it. False when it could not be made.
+  bool Open(HWND parent);
+  // A second request while open: focus, and flash the caption n x 2 times.
+  void FocusAndFlash();
+  void FlashDialog(int n);
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnNotify(NMHDR& header, LRESULT* result) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  void OnOK() override {}
+  void OnCancel() override {}
+  void OnDestroy() override;
+  void OnFinalDestroy() override;
+
+ private:
+  void Refresh(uint32_t kind);
+  void Reload(DialogReload step);
+  void PlaceWindow();
+  void CreateTabs();
+  void FillChannelList();
+  void CreateTooltips();
+  void OnChannelSelected();
+  void OnChannelButton();
+  void ShowChannelButtonIcon();
+  void OnMaskCommand(WORD id);
+  ChannelLookup Lookup();
+  void Post(uint32_t kind) { PostRefreshControls(kind); }
+
+  Plugin& plugin_;
+  SettingsAccess settings_;
+  const LanguageSelector& language_;
+  std::atomic<bool> opening_{false};
+  bool numbersShown_ = false;  // the number fields hold the settings: their changes count
+  HWND parent_ = nullptr;  // the host's window: used, never destroyed
+
+  AboutBox about_;
+  RecordPage recordPage_;
+  SoundPage soundPage_;
+  TaskPage taskPage_;
+  CaptionPage captionPage_;
+  GridPage gridPage_;
+  AreaColorsPage areaColorsPage_;
+  PreviewShowPage previewShowPage_;
+  RecordShowPage recordShowPage_;
+  TabPages actionTabs_;
+  TabPages visualTabs_;
+  HIMAGELIST stateImages_ = nullptr;
+  Tooltip tooltip_;
+  MaskEditor maskEditor_;
+  ChannelListModel channels_;
+  ValidatedNumberEdit sensitive_;
+  ValidatedNumberEdit frameCounter_;
+  ValidatedNumberEdit duration_;
+};
+
+}  // namespace qlv
