@@ -1,7 +1,6 @@
-// The eight tab pages of the settings dialog: three action pages in the
-// "Event action" tab control, five visualisation pages in the "Visualization"
-// one. Each is a child dialog made from its own template; their controls are
-// filled in page by page.
+// The tab pages of the settings dialog: what every page shares, and the five
+// visualisation pages of the "Visualization" tab control. The three action
+// pages have files of their own. Each is a child dialog made from its own template.
 #pragma once
 
 #include "plugin/plugin.h"
@@ -25,21 +24,6 @@ class SettingsPage : public Dialog {
  private:
   UINT templateId_;
   SettingsAccess& settings_;
-};
-
-class RecordPage : public SettingsPage {
- public:
-  explicit RecordPage(SettingsAccess& s);
-};
-
-class SoundPage : public SettingsPage {
- public:
-  explicit SoundPage(SettingsAccess& s);
-};
-
-class TaskPage : public SettingsPage {
- public:
-  explicit TaskPage(SettingsAccess& s);
 };
 
 class CaptionPage : public SettingsPage {

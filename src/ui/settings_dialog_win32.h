@@ -9,19 +9,27 @@
 #include <atomic>
 
 #include "plugin/plugin.h"
+#include "ui/action_commands.h"
 #include "ui/channel_list.h"
+#include "ui/common_dialogs.h"
+#include "ui/common_dialogs_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
+#include "ui/mask_commands.h"
 #include "ui/mask_editor_win32.h"
 #include "ui/pages_win32.h"
+#include "ui/record_page_win32.h"
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
+#include "ui/sound_page_win32.h"
+#include "ui/task_page_win32.h"
 
 namespace qlv {
 
 class SettingsDialog : public Dialog, public DialogLink {
  public:
-  SettingsDialog(Plugin& plugin, const LanguageSelector& language);
+  // `dialogs`: the file, colour and font choosers; null for the platform's own.
+  SettingsDialog(Plugin& plugin, const LanguageSelector& language, CommonDialogs* dialogs = nullptr);
   ~SettingsDialog() override;
 
   // DialogLink: asked by the frame driver from its own thread.
@@ -59,6 +67,8 @@ class SettingsDialog : public Dialog, public DialogLink {
   void OnChannelButton();
   void ShowChannelButtonIcon();
   void OnMaskCommand(WORD id);
+  MaskCommands::Window MaskWindow();
+  void ShowSaveFailure(const std::string& path);
   ChannelLookup Lookup();
   void Post(uint32_t kind) { PostRefreshControls(kind); }
 
@@ -68,6 +78,11 @@ class SettingsDialog : public Dialog, public DialogLink {
   std::atomic<bool> opening_{false};
   bool numbersShown_ = false;  // the number fields hold the settings: their changes count
   HWND parent_ = nullptr;  // the host's window: used, never destroyed
+
+  Win32CommonDialogs systemDialogs_;
+  CommonDialogs& dialogs_;  // every chooser of the dialog and its pages
+  MaskCommands maskCommands_;
+  ActionCommands actionCommands_;
 
   AboutBox about_;
   RecordPage recordPage_;
