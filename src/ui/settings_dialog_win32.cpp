@@ -129,7 +129,7 @@ BOOL SettingsDialog::OnInitDialog() {
                                 {taskPage_.hwnd(), taskPage_.tooltip()}});
   maskEditor_.SetMaskTarget(&maskCommands_, [this] {
     auto lock = plugin_.LockGrid();
-    return reinterpret_cast<HWND>(plugin_.store().windows.videoFrame);
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(plugin_.hostWindows().videoFrame));
   });
   maskEditor_.Install();
   Post(RefreshAll);

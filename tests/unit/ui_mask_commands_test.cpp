@@ -40,7 +40,9 @@ TEST(MaskClick, CellUnderAClientPoint) {
   for (const Case& c : cases) {
     const std::optional<MaskCell> cell = CellAtClientPoint(c.x, c.y, c.w, c.h, c.columns, c.rows);
     ASSERT_EQ(cell.has_value(), c.inside) << c.x << "," << c.y;
-    if (c.inside) EXPECT_EQ(*cell, (MaskCell{c.column, c.row})) << c.x << "," << c.y;
+    if (c.inside) {
+      EXPECT_EQ(*cell, (MaskCell{c.column, c.row})) << c.x << "," << c.y;
+    }
   }
 }
 
