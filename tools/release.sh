@@ -153,3 +153,42 @@ release_test() {
   wine reg query "$key" > /dev/null 2>&1 && why="$why uninstall key still there;"
   [ -z "$why" ] && echo "PASS uninstall keeps the settings" || echo "FAIL uninstall keeps the settings: $why"
 }
+
+# release_shot LANG_ENV TITLE PNG: starts the installer of dist/release in a Wine
+# session of its own, waits until its window shows the same picture twice in a row
+# and saves the window as PNG.
+release_shot() {
+  local lang="$1" title="$2" png="$3"
+  wine_session_begin || return 1
+  ( cd "$ROOT/dist/release" && LANG="$lang" LC_ALL="$lang" wine "$RELEASE_SETUP" ) >/dev/null 2>&1 &
+  local tmp geometry="" previous="" i
+  tmp="$(mktemp -d)"
+  for (( i = 0; i < 300; i++ )); do
+    # The X window Wine made for the installer's top-level window, by the start of its
+    # title (the installer adds a blank).
+    geometry="$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n 1)"
+    if [ -n "$geometry" ]; then
+      local size="${geometry%%+*}" offset="${geometry#*+}"
+      ffmpeg -v error -y -f x11grab -draw_mouse 0 -video_size "$size" -i "$DISPLAY+${offset/+/,}" -frames:v 1 "$tmp/shot.png" \
+        && if [ -n "$previous" ] && cmp -s "$tmp/shot.png" "$previous"; then break; fi
+      cp "$tmp/shot.png" "$tmp/previous.png" 2>/dev/null && previous="$tmp/previous.png"
+    fi
+    sleep 0.2
+  done
+  local ok=1
+  if [ -n "$previous" ] && cmp -s "$tmp/shot.png" "$previous"; then
+    cp "$tmp/shot.png" "$png" && log "$png ($geometry)"
+  else
+    log "release: no steady window titled '$title'"
+    ok=0
+  fi
+  rm -rf "$tmp"
+  wine_session_end
+  [ "$ok" -eq 1 ]
+}
+
+# The installer's folder page in English and Russian, into docs/.
+release_shots() {
+  release_shot en_US.UTF-8 "$RELEASE_PRODUCT $RELEASE_VERSION Setup" "$ROOT/docs/installer_folder_en.png" || return 1
+  release_shot ru_RU.UTF-8 "Установка $RELEASE_PRODUCT $RELEASE_VERSION" "$ROOT/docs/installer_folder_ru.png"
+}

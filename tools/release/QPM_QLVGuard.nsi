@@ -131,6 +131,7 @@ Function un.DeleteSettingsUnder
     ${If} $4 != "."
     ${AndIf} $4 != ".."
       !insertmacro UnDeleteSettingsFile "$0\Instances\$4\Plugins\${PRODUCT}.ini"
+      RMDir "$0\Instances\$4\Plugins"
     ${EndIf}
     FindNext $3 $4
   ${Loop}
