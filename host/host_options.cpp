@@ -206,6 +206,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* o, std:
       if (!value(&v) || !ParseSwitchList(v, &o->switches, error)) return false;
     } else if (a == "--settings") {
       o->showSettings = true;
+    } else if (a == "--notviewing") {
+      o->notViewing = true;
     } else if (a == "--progress") {
       o->progress = true;
     } else if (a == "--dll") {
@@ -279,7 +281,11 @@ const char* HostUsage() {
          "  --save-frames          also write DIR\\frames.raw: every frame after the plug-in\n"
          "                         returned, in the input's layout\n"
          "  --sequence-every N     a snapshot sequence takes one snapshot per N frames (25)\n"
-         "  --settings             open the plug-in's settings dialog after init\n"
+         "  --settings             open the plug-in's settings dialog after init (without\n"
+         "                         --input, hostsim then runs until its main window is\n"
+         "                         closed); menu Plug-in > Settings or F2 open it any time\n"
+         "  --notviewing           the host is not in its viewing mode (the plug-in then\n"
+         "                         refuses its settings)\n"
          "  --progress             show a progress line on standard error\n"
          "  --dll NAME             plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)\n"
          "  --help                 this text\n";
