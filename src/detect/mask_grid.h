@@ -49,8 +49,9 @@ class MaskGrid {
   // be opened, is shorter than its header, or carries dimensions outside
   // 1..kMaxDimension leaves the grid unchanged and still returns true.
   bool LoadMaskFile(const std::string& path);
-  // Failures are silent.
-  void SaveMaskFile(const std::string& path) const;
+  // Replaces the file only once the new content is complete on disk. False when
+  // nothing was saved; an existing file is then left as it was.
+  bool SaveMaskFile(const std::string& path) const;
 
  private:
   void FlipCell(int32_t index);
