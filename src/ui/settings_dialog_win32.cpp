@@ -40,16 +40,19 @@ const MaskButton kMaskButtons[] = {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language)
+SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption,
+                               CommonDialogs& dialogs)
     : plugin_(plugin),
       settings_(plugin),
+      captionEditor_(plugin, caption),
+      dialogs_(dialogs),
       language_(language),
       recordPage_(settings_),
       soundPage_(settings_),
       taskPage_(settings_),
-      captionPage_(settings_),
-      gridPage_(settings_),
-      areaColorsPage_(settings_),
+      captionPage_(settings_, captionEditor_, dialogs_),
+      gridPage_(settings_, dialogs_),
+      areaColorsPage_(settings_, dialogs_),
       previewShowPage_(settings_),
       recordShowPage_(settings_),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},

@@ -9,19 +9,27 @@
 #include <atomic>
 
 #include "plugin/plugin.h"
+#include "overlay/caption.h"
+#include "ui/area_colors_page_win32.h"
+#include "ui/caption_editor.h"
+#include "ui/caption_page_win32.h"
 #include "ui/channel_list.h"
+#include "ui/common_dialogs.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
+#include "ui/grid_page_win32.h"
 #include "ui/mask_editor_win32.h"
 #include "ui/pages_win32.h"
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
+#include "ui/show_pages_win32.h"
 
 namespace qlv {
 
 class SettingsDialog : public Dialog, public DialogLink {
  public:
-  SettingsDialog(Plugin& plugin, const LanguageSelector& language);
+  // The choosers are owned by the dialog's window, which they disable while up.
+  SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption, CommonDialogs& dialogs);
   ~SettingsDialog() override;
 
   // DialogLink: asked by the frame driver from its own thread.
@@ -64,6 +72,8 @@ class SettingsDialog : public Dialog, public DialogLink {
 
   Plugin& plugin_;
   SettingsAccess settings_;
+  CaptionEditor captionEditor_;
+  CommonDialogs& dialogs_;
   const LanguageSelector& language_;
   std::atomic<bool> opening_{false};
   bool numbersShown_ = false;  // the number fields hold the settings: their changes count
