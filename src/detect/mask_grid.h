@@ -64,4 +64,9 @@ class MaskGrid {
   std::unique_ptr<uint32_t[]> reference_;
 };
 
+// The mask file of a grid of `columns` x `rows` with `count` flag bytes, written
+// as SaveMaskFile writes it: callers that copy the flags under a lock write
+// the file after releasing it.
+bool WriteMaskFile(const std::string& path, int32_t columns, int32_t rows, const uint8_t* flags, size_t count);
+
 }  // namespace qlv

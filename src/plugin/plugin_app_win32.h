@@ -15,7 +15,6 @@
 #include "overlay/caption_gdi_win32.h"
 #include "overlay/caption_plugin_hook.h"
 #include "overlay/overlay_surface_win32.h"
-#include "ui/common_dialogs_win32.h"
 #include "ui/settings_dialog_win32.h"
 
 namespace qlv {
@@ -60,7 +59,6 @@ class PluginApp {
   Caption caption_;
   CaptionPluginHook captionHook_;
   Plugin plugin_;
-  Win32CommonDialogs commonDialogs_;
   SettingsDialog dialog_;
 };
 

@@ -103,7 +103,7 @@ std::optional<uint32_t> Win32CommonDialogs::PickColor(WindowHandle owner, uint32
   cc.lStructSize = sizeof cc;
   cc.hwndOwner = OwnerWindow(owner);
   cc.rgbResult = initial;
-  cc.lpCustColors = reinterpret_cast<COLORREF*>(customColors_);
+  cc.lpCustColors = customColors_;
   cc.Flags = CC_RGBINIT | CC_FULLOPEN;
   if (!ChooseColorA(&cc)) return std::nullopt;
   return static_cast<uint32_t>(cc.rgbResult);

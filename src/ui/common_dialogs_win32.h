@@ -1,6 +1,8 @@
 // The platform's own choosers (comdlg32).
 #pragma once
 
+#include <windows.h>
+
 #include "ui/common_dialogs.h"
 
 namespace qlv {
@@ -13,7 +15,7 @@ class Win32CommonDialogs : public CommonDialogs {
   std::optional<FontChoice> PickFont(WindowHandle owner, const FontRequest& request) override;
 
  private:
-  uint32_t customColors_[16] = {};  // kept from one colour chooser to the next
+  COLORREF customColors_[16] = {};  // kept from one colour chooser to the next
 };
 
 }  // namespace qlv

@@ -1,6 +1,6 @@
-// The tab pages of the settings dialog: what they share, and the three action
-// pages of the "Event action" tab control. The five visualisation pages have
-// files of their own. Each page is a child dialog made from its own template.
+// What every tab page of the settings dialog shares, and the about box. The
+// three action pages and the five visualisation pages have files of their own.
+// Each page is a child dialog made from its own template.
 #pragma once
 
 #include "plugin/plugin.h"
@@ -24,21 +24,6 @@ class SettingsPage : public Dialog {
  private:
   UINT templateId_;
   SettingsAccess& settings_;
-};
-
-class RecordPage : public SettingsPage {
- public:
-  explicit RecordPage(SettingsAccess& s);
-};
-
-class SoundPage : public SettingsPage {
- public:
-  explicit SoundPage(SettingsAccess& s);
-};
-
-class TaskPage : public SettingsPage {
- public:
-  explicit TaskPage(SettingsAccess& s);
 };
 
 // The about box: a picture, the name and version, and "OK".
