@@ -40,19 +40,21 @@ const MaskButton kMaskButtons[] = {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language, CommonDialogs* dialogs)
+SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption,
+                               CommonDialogs* dialogs)
     : plugin_(plugin),
       settings_(plugin),
       language_(language),
       dialogs_(dialogs ? *dialogs : systemDialogs_),
       maskCommands_(plugin, dialogs_),
       actionCommands_(plugin, dialogs_),
+      captionEditor_(plugin, caption),
       recordPage_(settings_, actionCommands_),
       soundPage_(settings_, actionCommands_),
       taskPage_(settings_, actionCommands_),
-      captionPage_(settings_),
-      gridPage_(settings_),
-      areaColorsPage_(settings_),
+      captionPage_(settings_, captionEditor_, dialogs_),
+      gridPage_(settings_, dialogs_),
+      areaColorsPage_(settings_, dialogs_),
       previewShowPage_(settings_),
       recordShowPage_(settings_),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},

@@ -9,18 +9,24 @@
 #include <atomic>
 
 #include "plugin/plugin.h"
+#include "overlay/caption.h"
 #include "ui/action_commands.h"
+#include "ui/area_colors_page_win32.h"
+#include "ui/caption_editor.h"
+#include "ui/caption_page_win32.h"
 #include "ui/channel_list.h"
 #include "ui/common_dialogs.h"
 #include "ui/common_dialogs_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
+#include "ui/grid_page_win32.h"
 #include "ui/mask_commands.h"
 #include "ui/mask_editor_win32.h"
 #include "ui/pages_win32.h"
 #include "ui/record_page_win32.h"
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
+#include "ui/show_pages_win32.h"
 #include "ui/sound_page_win32.h"
 #include "ui/task_page_win32.h"
 
@@ -29,7 +35,9 @@ namespace qlv {
 class SettingsDialog : public Dialog, public DialogLink {
  public:
   // `dialogs`: the file, colour and font choosers; null for the platform's own.
-  SettingsDialog(Plugin& plugin, const LanguageSelector& language, CommonDialogs* dialogs = nullptr);
+  // They are owned by the dialog's window, which they disable while up.
+  SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption,
+                 CommonDialogs* dialogs = nullptr);
   ~SettingsDialog() override;
 
   // DialogLink: asked by the frame driver from its own thread.
@@ -83,6 +91,7 @@ class SettingsDialog : public Dialog, public DialogLink {
   CommonDialogs& dialogs_;  // every chooser of the dialog and its pages
   MaskCommands maskCommands_;
   ActionCommands actionCommands_;
+  CaptionEditor captionEditor_;
 
   AboutBox about_;
   RecordPage recordPage_;

@@ -280,7 +280,11 @@ MessageBoxCatcher::MessageBoxCatcher() {
 MessageBoxCatcher::~MessageBoxCatcher() {
   SetEvent(stop_);
   if (thread_) {
-    WaitForSingleObject(thread_, INFINITE);
+    // The watcher may be asking one of this thread's windows for its text
+    // (a sent message): keep serving sent messages until it has ended.
+    MSG m;
+    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+      PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     CloseHandle(thread_);
   }
   CloseHandle(stop_);
