@@ -16,7 +16,7 @@
 
 #include "dialog_driver.h"
 #include "host_session.h"
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 #include "plugin_files.h"
 #include "res/resource.h"
 

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "fake_common_dialogs.h"
+#include "heap_layer_allocator.h"
 #include "fake_platform.h"
 #include "fake_text_rasterizer.h"
-#include "overlay/caption_plugin_hook.h"
+#include "plugin/caption_plugin_hook.h"
 #include "plugin/plugin.h"
 #include "ui/caption_editor.h"
 
