@@ -192,6 +192,21 @@ void ClickAt(POINT screen) {
   SendInput(2, in, sizeof(INPUT));
 }
 
+bool ClickOn(HWND control) {
+  const RECT r = ScreenRect(control);
+  return ClickOn(control, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+bool ClickOn(HWND control, POINT screen) {
+  HWND root = GetAncestor(control, GA_ROOT);
+  if (!root) return false;
+  SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(root);
+  if (!PumpUntil([&] { return WindowFromPoint(screen) == control; }, 5000)) return false;
+  ClickAt(screen);
+  return true;
+}
+
 std::vector<std::wstring> ComboItems(HWND combo) {
   std::vector<std::wstring> items;
   const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);

@@ -48,6 +48,11 @@ bool PressKeys(HWND control, const std::vector<WORD>& keys);
 bool TypeInto(HWND edit, const std::string& digits);
 // A left click at a point in screen coordinates.
 void ClickAt(POINT screen);
+// Raises the control's top-level window, as a user brings a covered window up, and
+// clicks the control at `screen` (default: its centre). False when the point does
+// not reach the control.
+bool ClickOn(HWND control);
+bool ClickOn(HWND control, POINT screen);
 
 // Combo box: item texts, item values, the selected index.
 std::vector<std::wstring> ComboItems(HWND combo);
