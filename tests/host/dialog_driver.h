@@ -42,7 +42,7 @@ RECT ScreenRect(HWND window);
 // Real input. The target's top-level window is brought to the foreground and the
 // control focused first; false when that could not be done.
 bool FocusForInput(HWND control);
-// Presses and releases each virtual key in turn.
+// Presses and releases each virtual key in turn, and pumps until they were handled.
 bool PressKeys(HWND control, const std::vector<WORD>& keys);
 // Selects the edit's whole text and types `digits` key by key.
 bool TypeInto(HWND edit, const std::string& digits);
@@ -104,15 +104,17 @@ class CaptionActivationCounter {
  public:
   explicit CaptionActivationCounter(HWND window);
   ~CaptionActivationCounter();
-  int count() const { return count_; }
-  int inactive() const { return inactive_; }  // of which asked for the inactive look
+  struct Seen {
+    DWORD tick;
+    bool active;  // wParam: the caption drawn active
+  };
+  const std::vector<Seen>& seen() const { return seen_; }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
   HWND window_;
   HHOOK hook_ = nullptr;
-  int count_ = 0;
-  int inactive_ = 0;
+  std::vector<Seen> seen_;
 };
 
 }  // namespace hosttest
