@@ -319,8 +319,10 @@ TEST(DialogInHost, HostLanguageChoosesTheDialogsLanguageCp1251) {
   } endChild{pi};
 
   HWND d = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (d = FindWindowW(L"#32770", hosttest::kSettingsCaptionRussian)) != nullptr; },
-                        60000));
+  // Visible: created, initialised and shown.
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (d = FindWindowW(L"#32770", hosttest::kSettingsCaptionRussian)) != nullptr && IsWindowVisible(d); },
+      60000));
   DWORD pid = 0;
   GetWindowThreadProcessId(d, &pid);
   EXPECT_EQ(pid, pi.dwProcessId);
