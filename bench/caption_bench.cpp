@@ -12,10 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "heap_layer_allocator.h"
 #include "overlay/caption.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 namespace {
+
+kernels::KernelLevel LevelOf(bool reference) {
+  return reference ? kernels::KernelLevel::Reference : kernels::ActiveKernels().level;
+}
 
 // Draws each text as a solid box of a fixed size: the blend's cost does not
 // depend on the glyph shapes.
@@ -90,7 +96,7 @@ double CopyMicroseconds(const std::vector<uint8_t>& frame) {
 
 void BlendCaption(benchmark::State& state, OverlayGeometry g, bool reference) {
   CaptionLayer layer;
-  OverlayComposer c(reference);
+  OverlayComposer c(LevelOf(reference));
   layer.Prepare(c, g);
   std::vector<uint8_t> frame = RandomFrame(g);
   const double copy = CopyMicroseconds(frame);
@@ -124,7 +130,7 @@ void DrawCaptionFrame(benchmark::State& state, OverlayGeometry g) {
 
 void Prepare(benchmark::State& state, OverlayGeometry g, bool reference, bool cold) {
   CaptionLayer layer;
-  OverlayComposer c(reference);
+  OverlayComposer c(LevelOf(reference));
   layer.Prepare(c, g);
   for (auto _ : state) {
     if (cold) c.ForgetTables();

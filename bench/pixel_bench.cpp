@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "detect/motion_detector.h"
-#include "overlay/kernels.h"
 #include "overlay/state_overlay.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 namespace {

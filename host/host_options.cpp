@@ -98,133 +98,181 @@ int32_t ChannelIndexAt(const HostOptions& o, int64_t frame) {
   return index;
 }
 
+bool ParseUnsigned(const std::string& text, uint32_t* value) {
+  if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
+  if (errno != 0 || *end != '\0' || v > 0xFFFFFFFFull) return false;
+  *value = static_cast<uint32_t>(v);
+  return true;
+}
+
+namespace {
+
+bool Fail(std::string* error, const std::string& message) {
+  *error = message;
+  return false;
+}
+
+// The plug-in takes one character, lower-cased, as the host does.
+bool SetInstance(HostOptions& o, const std::string& id, std::string* error) {
+  if (id.empty()) return Fail(error, "--inst needs an identifier");
+  o.inst = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(id[0]))));
+  return true;
+}
+
+// "--inst:X", "-inst:X" or "/inst:X", in any case: the host's own instance switch.
+bool IsHostInstanceForm(const std::string& arg) {
+  return StartsWithNoCase(arg, "--inst:") || StartsWithNoCase(arg, "-inst:") || StartsWithNoCase(arg, "/inst:");
+}
+
+std::vector<HostOptionSpec> MakeTable() {
+  using S = const std::string&;
+  return {
+      {{"--info"}, nullptr,
+       "(alone, or with --inst/--lang) load the plug-in, print its\n"
+       "name and description, then init, start and close it",
+       [](HostOptions& o, S, std::string*) { o.mode = HostMode::Info; return true; }},
+      {{"--input"}, "FILE", "raw frames back to back (\"-\": standard input)",
+       [](HostOptions& o, S v, std::string*) { o.input = v; return true; }},
+      {{"--format"}, "yuy2|rgb24",
+       "yuy2: Y0 U Y1 V, top row first (ffmpeg -pix_fmt yuyv422);\n"
+       "rgb24: B G R, top row first (ffmpeg -pix_fmt bgr24), handed\n"
+       "to the plug-in bottom row first as the host does",
+       [](HostOptions& o, S v, std::string* e) {
+         if (v == "yuy2") o.format = 0;
+         else if (v == "rgb24") o.format = 1;
+         else return Fail(e, "--format must be yuy2 or rgb24");
+         return true;
+       }},
+      {{"--rgb-bottom-up"}, nullptr, "the rgb24 input is already bottom row first",
+       [](HostOptions& o, S, std::string*) { o.rgbBottomUp = true; return true; }},
+      {{"--size"}, "WxH", "frame size (required with --input)",
+       [](HostOptions& o, S v, std::string* e) {
+         const size_t x = v.find_first_of("xX");
+         if (x == std::string::npos || !ParseInt32(v.substr(0, x), 1, 16384, &o.width) ||
+             !ParseInt32(v.substr(x + 1), 1, 16384, &o.height))
+           return Fail(e, "--size must be WxH with each side 1..16384");
+         return true;
+       }},
+      {{"--frames"}, "N", "stop after N frames (default: the whole input)",
+       [](HostOptions& o, S v, std::string* e) {
+         return ParseInt64(v, 0, INT64_MAX, &o.frames) || Fail(e, "--frames must be a count");
+       }},
+      {{"--fps"}, "F", "pace to F frames per second; 0: as fast as possible (default 25)",
+       [](HostOptions& o, S v, std::string* e) {
+         char* end = nullptr;
+         o.fps = std::strtod(v.c_str(), &end);
+         if (v.empty() || *end != '\0' || !(o.fps >= 0.0 && o.fps <= 1000.0))
+           return Fail(e, "--fps must be a number from 0 to 1000");
+         return true;
+       }},
+      {{"--ini"}, "FILE",
+       "copied to the plug-in's settings file before PluginInit:\n"
+       "Plugins\\QPM_QLVGuard.ini beside hostsim.exe, or\n"
+       "Instances\\ID\\Plugins\\QPM_QLVGuard.ini with --inst",
+       [](HostOptions& o, S v, std::string*) { o.ini = v; return true; }},
+      {{"--recording"}, nullptr, "the stream is being recorded (recording flag of the format)",
+       [](HostOptions& o, S, std::string*) { o.recording = true; return true; }},
+      {{"--processor-class"}, "N", "processor class given to the plug-in (default 6)",
+       [](HostOptions& o, S v, std::string* e) {
+         return ParseInt32(v, INT32_MIN, INT32_MAX, &o.processorClass) ||
+                Fail(e, "--processor-class must be an integer");
+       }},
+      {{"--inst"}, "ID",
+       "host instance (also -inst:ID, /inst:ID): window titles\n"
+       "\"Quelvar.InstID\" and \"Video window.InstID\"",
+       [](HostOptions& o, S v, std::string* e) { return SetInstance(o, v, e); }},
+      {{"--lang"}, "LANGID", "answer to the language query 1313 (default 1033; 0: none)",
+       [](HostOptions& o, S v, std::string* e) {
+         return ParseUnsigned(v, &o.lang) || Fail(e, "--lang must be a language identifier, e.g. 1033 or 0x419");
+       }},
+      {{"--channels"}, "LIST", "channel list, \"ID0:ID1:NAME,...\" (GetChannel 0, 1, ...)",
+       [](HostOptions& o, S v, std::string* e) { return ParseChannelList(v, &o.channels, e); }},
+      {{"--sources"}, "LIST", "other sources, same form (GetChannel -2, -3, ...)",
+       [](HostOptions& o, S v, std::string* e) { return ParseChannelList(v, &o.sources, e); }},
+      {{"--channel"}, "INDEX", "channel of the first frame (default 0)",
+       [](HostOptions& o, S v, std::string* e) {
+         if (!ParseInt32(v, INT32_MIN, INT32_MAX, &o.startChannel) || o.startChannel == -1)
+           return Fail(e, "--channel must be a channel index (0,1,...) or a source index (-2,-3,...)");
+         return true;
+       }},
+      {{"--switch"}, "LIST", "\"FRAME:INDEX,...\": from FRAME on, frames show channel INDEX",
+       [](HostOptions& o, S v, std::string* e) { return ParseSwitchList(v, &o.switches, e); }},
+      {{"--out"}, "DIR",
+       "write DIR\\events.csv (frame,tick,command), DIR\\frames.csv\n"
+       "(frame,result), DIR\\recordings.csv and the snapshots (BMP)\n"
+       "and recorded segments (AVI) that the commands ask for",
+       [](HostOptions& o, S v, std::string*) { o.out = v; return true; }},
+      {{"--save-frames"}, nullptr,
+       "also write DIR\\frames.raw: every frame after the plug-in\n"
+       "returned, in the input's layout",
+       [](HostOptions& o, S, std::string*) { o.saveFrames = true; return true; }},
+      {{"--sequence-every"}, "N", "a snapshot sequence takes one snapshot per N frames (25)",
+       [](HostOptions& o, S v, std::string* e) {
+         return ParseInt32(v, 1, 1000000, &o.sequenceEvery) || Fail(e, "--sequence-every must be a positive count");
+       }},
+      {{"--settings"}, nullptr,
+       "open the plug-in's settings dialog after init (without\n"
+       "--input, hostsim then runs until its main window is\n"
+       "closed); menu Plug-in > Settings or F2 open it any time",
+       [](HostOptions& o, S, std::string*) { o.showSettings = true; return true; }},
+      {{"--notviewing"}, nullptr,
+       "the host is not in its viewing mode (the plug-in then\n"
+       "refuses its settings)",
+       [](HostOptions& o, S, std::string*) { o.notViewing = true; return true; }},
+      {{"--progress"}, nullptr, "show a progress line on standard error",
+       [](HostOptions& o, S, std::string*) { o.progress = true; return true; }},
+      {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",
+       [](HostOptions& o, S v, std::string*) { o.dll = v; return true; }},
+      {{"--help", "-h", "/?"}, nullptr, "this text",
+       [](HostOptions& o, S, std::string*) { o.mode = HostMode::Usage; return true; }},
+  };
+}
+
+}  // namespace
+
+const std::vector<HostOptionSpec>& HostOptionTable() {
+  static const std::vector<HostOptionSpec> table = MakeTable();
+  return table;
+}
+
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* o, std::string* error) {
   *o = HostOptions();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) {
-        *error = "option " + a + " needs a value";
-        return false;
-      }
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--help" || a == "-h" || a == "/?") {
-      o->help = true;
-    } else if (a == "--input") {
-      if (!value(&o->input)) return false;
-    } else if (a == "--format") {
-      if (!value(&v)) return false;
-      if (v == "yuy2")
-        o->format = 0;
-      else if (v == "rgb24")
-        o->format = 1;
-      else {
-        *error = "--format must be yuy2 or rgb24";
-        return false;
-      }
-    } else if (a == "--size") {
-      if (!value(&v)) return false;
-      size_t x = v.find_first_of("xX");
-      if (x == std::string::npos || !ParseInt32(v.substr(0, x), 1, 16384, &o->width) ||
-          !ParseInt32(v.substr(x + 1), 1, 16384, &o->height)) {
-        *error = "--size must be WxH with each side 1..16384";
-        return false;
-      }
-    } else if (a == "--rgb-bottom-up") {
-      o->rgbBottomUp = true;
-    } else if (a == "--frames") {
-      if (!value(&v)) return false;
-      if (!ParseInt64(v, 0, INT64_MAX, &o->frames)) {
-        *error = "--frames must be a count";
-        return false;
-      }
-    } else if (a == "--fps") {
-      if (!value(&v)) return false;
-      char* end = nullptr;
-      o->fps = std::strtod(v.c_str(), &end);
-      if (v.empty() || *end != '\0' || !(o->fps >= 0.0 && o->fps <= 1000.0)) {
-        *error = "--fps must be a number from 0 to 1000";
-        return false;
-      }
-    } else if (a == "--ini") {
-      if (!value(&o->ini)) return false;
-    } else if (a == "--recording") {
-      o->recording = true;
-    } else if (a == "--processor-class") {
-      if (!value(&v)) return false;
-      if (!ParseInt32(v, INT32_MIN, INT32_MAX, &o->processorClass)) {
-        *error = "--processor-class must be an integer";
-        return false;
-      }
-    } else if (a == "--inst" || StartsWithNoCase(a, "--inst:") || StartsWithNoCase(a, "-inst:") ||
-               StartsWithNoCase(a, "/inst:")) {
-      if (a == "--inst") {
-        if (!value(&o->inst)) return false;
-      } else {
-        o->inst = a.substr(a.find(':') + 1);
-      }
-      if (o->inst.empty()) {
-        *error = "--inst needs an identifier";
-        return false;
-      }
-      // The plug-in takes one character, lower-cased, as the host does.
-      o->inst = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(o->inst[0]))));
-    } else if (a == "--lang") {
-      if (!value(&v)) return false;
-      int64_t x;
-      char* end = nullptr;
-      x = std::strtoll(v.c_str(), &end, 0);  // decimal or 0x...
-      if (v.empty() || *end != '\0' || x < 0 || x > 0xFFFFFFFFll) {
-        *error = "--lang must be a language identifier, e.g. 1033 or 0x419";
-        return false;
-      }
-      o->lang = static_cast<uint32_t>(x);
-    } else if (a == "--out") {
-      if (!value(&o->out)) return false;
-    } else if (a == "--save-frames") {
-      o->saveFrames = true;
-    } else if (a == "--sequence-every") {
-      if (!value(&v)) return false;
-      if (!ParseInt32(v, 1, 1000000, &o->sequenceEvery)) {
-        *error = "--sequence-every must be a positive count";
-        return false;
-      }
-    } else if (a == "--channels") {
-      if (!value(&v) || !ParseChannelList(v, &o->channels, error)) return false;
-    } else if (a == "--sources") {
-      if (!value(&v) || !ParseChannelList(v, &o->sources, error)) return false;
-    } else if (a == "--channel") {
-      if (!value(&v)) return false;
-      if (!ParseInt32(v, INT32_MIN, INT32_MAX, &o->startChannel) || o->startChannel == -1) {
-        *error = "--channel must be a channel index (0,1,...) or a source index (-2,-3,...)";
-        return false;
-      }
-    } else if (a == "--switch") {
-      if (!value(&v) || !ParseSwitchList(v, &o->switches, error)) return false;
-    } else if (a == "--settings") {
-      o->showSettings = true;
-    } else if (a == "--notviewing") {
-      o->notViewing = true;
-    } else if (a == "--progress") {
-      o->progress = true;
-    } else if (a == "--dll") {
-      if (!value(&o->dll)) return false;
-    } else {
-      *error = "unknown option " + a + " (see --help)";
-      return false;
+    if (IsHostInstanceForm(a)) {
+      if (!SetInstance(*o, a.substr(a.find(':') + 1), error)) return false;
+      continue;
     }
+    const HostOptionSpec* match = nullptr;
+    std::string value;
+    bool inlineValue = false;
+    for (const HostOptionSpec& spec : HostOptionTable()) {
+      for (const char* n : spec.names) {
+        const std::string name(n);
+        if (a == name) {
+          match = &spec;
+        } else if (spec.argument && a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) {
+          match = &spec;
+          value = a.substr(name.size() + 1);
+          inlineValue = true;
+        }
+        if (match) break;
+      }
+      if (match) break;
+    }
+    if (!match) return Fail(error, "unknown option " + a + " (see --help)");
+    if (match->argument && !inlineValue) {
+      if (i + 1 >= args.size()) return Fail(error, "option " + a + " needs a value");
+      value = args[++i];
+    }
+    if (!match->apply(*o, value, error)) return false;
   }
-  if (!o->input.empty() && (o->width <= 0 || o->height <= 0)) {
-    *error = "--input needs --size WxH";
-    return false;
-  }
-  if (!o->input.empty() && o->format == 0 && o->width % 2 != 0) {
-    *error = "yuy2 frames need an even width";
-    return false;
-  }
+  if (!o->input.empty() && (o->width <= 0 || o->height <= 0)) return Fail(error, "--input needs --size WxH");
+  if (!o->input.empty() && o->format == 0 && o->width % 2 != 0) return Fail(error, "yuy2 frames need an even width");
   return true;
 }
 
@@ -249,46 +297,26 @@ std::string PluginSettingsFolder(const std::string& exeFolder, const std::string
   return folder + "Plugins\\";
 }
 
-const char* HostUsage() {
-  return "hostsim.exe - a stand-in for the Quelvar host: loads Plugins\\QPM_QLVGuard.dll beside\n"
-         "itself and plays raw video through it.\n"
-         "\n"
-         "  --info                 (alone, or with --inst/--lang) load the plug-in, print its\n"
-         "                         name and description, then init, start and close it\n"
-         "  --input FILE           raw frames back to back (\"-\": standard input)\n"
-         "  --format yuy2|rgb24    yuy2: Y0 U Y1 V, top row first (ffmpeg -pix_fmt yuyv422);\n"
-         "                         rgb24: B G R, top row first (ffmpeg -pix_fmt bgr24), handed\n"
-         "                         to the plug-in bottom row first as the host does\n"
-         "  --rgb-bottom-up        the rgb24 input is already bottom row first\n"
-         "  --size WxH             frame size (required with --input)\n"
-         "  --frames N             stop after N frames (default: the whole input)\n"
-         "  --fps F                pace to F frames per second; 0: as fast as possible (default 25)\n"
-         "  --ini FILE             copied to the plug-in's settings file before PluginInit:\n"
-         "                         Plugins\\QPM_QLVGuard.ini beside hostsim.exe, or\n"
-         "                         Instances\\ID\\Plugins\\QPM_QLVGuard.ini with --inst\n"
-         "  --recording            the stream is being recorded (recording flag of the format)\n"
-         "  --processor-class N    processor class given to the plug-in (default 6)\n"
-         "  --inst ID              host instance (also -inst:ID, /inst:ID): window titles\n"
-         "                         \"Quelvar.InstID\" and \"Video window.InstID\"\n"
-         "  --lang LANGID          answer to the language query 1313 (default 1033; 0: none)\n"
-         "  --channels LIST        channel list, \"ID0:ID1:NAME,...\" (GetChannel 0, 1, ...)\n"
-         "  --sources LIST         other sources, same form (GetChannel -2, -3, ...)\n"
-         "  --channel INDEX        channel of the first frame (default 0)\n"
-         "  --switch LIST          \"FRAME:INDEX,...\": from FRAME on, frames show channel INDEX\n"
-         "  --out DIR              write DIR\\events.csv (frame,tick,command), DIR\\frames.csv\n"
-         "                         (frame,result), DIR\\recordings.csv and the snapshots (BMP)\n"
-         "                         and recorded segments (AVI) that the commands ask for\n"
-         "  --save-frames          also write DIR\\frames.raw: every frame after the plug-in\n"
-         "                         returned, in the input's layout\n"
-         "  --sequence-every N     a snapshot sequence takes one snapshot per N frames (25)\n"
-         "  --settings             open the plug-in's settings dialog after init (without\n"
-         "                         --input, hostsim then runs until its main window is\n"
-         "                         closed); menu Plug-in > Settings or F2 open it any time\n"
-         "  --notviewing           the host is not in its viewing mode (the plug-in then\n"
-         "                         refuses its settings)\n"
-         "  --progress             show a progress line on standard error\n"
-         "  --dll NAME             plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)\n"
-         "  --help                 this text\n";
+std::string HostUsage() {
+  std::string s =
+      "hostsim.exe - a stand-in for the Quelvar host: loads Plugins\\QPM_QLVGuard.dll beside\n"
+      "itself and plays raw video through it.\n"
+      "\n";
+  const size_t column = 25;  // where the descriptions start
+  for (const HostOptionSpec& spec : HostOptionTable()) {
+    std::string left = std::string("  ") + spec.names[0] + (spec.argument ? std::string(" ") + spec.argument : "");
+    left.resize(std::max(left.size() + 1, column), ' ');
+    const std::string help(spec.help);
+    size_t start = 0;
+    for (;;) {
+      const size_t end = help.find('\n', start);
+      s += left + help.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\n";
+      if (end == std::string::npos) break;
+      start = end + 1;
+      left.assign(column, ' ');
+    }
+  }
+  return s;
 }
 
 }  // namespace hostsim

@@ -1,13 +1,22 @@
-// Command line of hostsim.exe. Portable, so that the rules are testable anywhere.
+// Command line of hostsim.exe, one parser for every mode. Options are rows of a table,
+// each with its handler and help text, so that the usage text is made from the same
+// rows. Portable, so that the rules are testable anywhere.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "channels.h"
 
 namespace hostsim {
+
+enum class HostMode {
+  Play,   // the playing host (the default)
+  Info,   // --info: load the plug-in, print what it says about itself, init, start, close
+  Usage,  // --help: print the usage text
+};
 
 // From frame `frame` on, frames show the channel at GetChannel index `index`
 // (0, 1, ... the channel list; -2, -3, ... the other sources).
@@ -17,7 +26,7 @@ struct ChannelSwitch {
 };
 
 struct HostOptions {
-  bool help = false;
+  HostMode mode = HostMode::Play;  // the last of --info and --help wins
   std::string input;           // file name, or "-" for standard input; empty: no playback
   int32_t format = 0;          // 0 yuy2, 1 rgb24
   int32_t width = 0;
@@ -43,8 +52,24 @@ struct HostOptions {
   std::string dll = "QPM_QLVGuard.dll";
 };
 
-// Parses argv[1..]. On failure returns false with a one-line message in *error.
+// One row of the option table.
+struct HostOptionSpec {
+  std::vector<const char*> names;  // the first is shown in the usage text
+  const char* argument;            // null: a switch; else the value's name for the usage text
+  const char* help;                // lines after the first continue the description
+  // Applies the option; returns false with a message for a bad value.
+  std::function<bool(HostOptions&, const std::string& value, std::string* error)> apply;
+};
+
+const std::vector<HostOptionSpec>& HostOptionTable();
+
+// Parses argv[1..]. An option with a value takes it as the next word or after "=".
+// The host's own instance forms "-inst:X" and "/inst:X" (and "--inst:X") are accepted
+// as the real host takes them. On failure returns false with a one-line message.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* out, std::string* error);
+
+// A number in decimal or with a 0x prefix; false for anything else or above 32 bits.
+bool ParseUnsigned(const std::string& text, uint32_t* value);
 
 // "1:0:News,2:0:Sport" -> channels; empty text -> empty list.
 bool ParseChannelList(const std::string& text, std::vector<ChannelSpec>* out, std::string* error);
@@ -64,7 +89,7 @@ bool ExposeInstanceOption(char* line, const std::string& id);
 // backslash): Plugins\, or Instances\ID\Plugins\ with an instance.
 std::string PluginSettingsFolder(const std::string& exeFolder, const std::string& inst);
 
-// The text of --help.
-const char* HostUsage();
+// The text of --help, made from the option table.
+std::string HostUsage();
 
 }  // namespace hostsim

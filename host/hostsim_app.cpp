@@ -73,19 +73,8 @@ void CloseFile(std::FILE*& f) {
 }
 
 }  // namespace
-
-int HostsimMain(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  HostOptions o;
+int PlayHost(const HostOptions& o) {
   std::string error;
-  if (!ParseHostOptions(args, &o, &error)) {
-    std::fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 2;
-  }
-  if (o.help || args.empty()) {
-    std::fputs(HostUsage(), stdout);
-    return 0;
-  }
   if (!o.inst.empty() && !ExposeInstanceOption(GetCommandLineA(), o.inst))
     std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
                  o.inst.c_str());

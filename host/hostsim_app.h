@@ -1,11 +1,13 @@
-// hostsim.exe: the stand-in host as a program. main() only forwards here.
+// hostsim.exe as the playing host; main() parses the command line and comes here.
 #pragma once
+
+#include "host_options.h"
 
 namespace hostsim {
 
-// Parses the command line, loads the plug-in, plays the input through it and writes
-// the results. Returns the process exit code: 0 done, 1 the plug-in could not be
-// loaded or a file could not be opened, 2 bad options.
-int HostsimMain(int argc, char** argv);
+// Loads the plug-in, plays the input through it and writes the results. Returns the
+// process exit code: 0 done, 1 the plug-in could not be loaded or a file could not be
+// opened.
+int PlayHost(const HostOptions& o);
 
 }  // namespace hostsim

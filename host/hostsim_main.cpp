@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "host_options.h"
 #include "host_session.h"
 #include "hostsim_app.h"
-#include "hostsim_options.h"
 
 namespace {
 
-int RunInfo(const hostsim::HostSimOptions& o) {
+int RunInfo(const hostsim::HostOptions& o) {
   hostsim::HostSessionOptions so;
-  so.windows.instanceId = o.instanceId;
-  so.windows.languageAnswer = o.languageAnswer;
+  so.windows.instanceId = o.inst;
+  so.windows.languageAnswer = o.lang;
+  so.dllName = o.dll;
   hostsim::HostSession session;
   std::string error;
   if (!session.Open(so, &error)) {
@@ -22,7 +23,7 @@ int RunInfo(const hostsim::HostSimOptions& o) {
     return 1;
   }
   std::printf("Plug-in: Plugins\\%s\n", so.dllName.c_str());
-  std::printf("Host window: %s\n", hostsim::HostWindows::MainTitle(o.instanceId).c_str());
+  std::printf("Host window: %s\n", hostsim::HostWindows::MainTitle(o.inst).c_str());
   std::printf("Interface version: %d\n", session.Version());
   qlv::PluginRecord* r = session.Record();
   if (!r) {
@@ -45,23 +46,22 @@ int RunInfo(const hostsim::HostSimOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  // Everything but --info is the playing host, with its own options (see --help).
-  bool info = false;
-  for (const std::string& a : args) info = info || a == "--info";
-  if (!info) return hostsim::HostsimMain(argc, argv);
-  hostsim::HostSimOptions options;
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  hostsim::HostOptions options;
   std::string error;
-  if (!hostsim::ParseHostSimArguments(args, &options, &error)) {
-    std::fprintf(stderr, "hostsim: %s\n%s", error.c_str(), hostsim::HostSimUsage().c_str());
+  if (!hostsim::ParseHostOptions(args, &options, &error)) {
+    std::fprintf(stderr, "hostsim: %s\n", error.c_str());
     return 2;
   }
+  if (args.empty()) options.mode = hostsim::HostMode::Usage;
   switch (options.mode) {
-    case hostsim::HostSimMode::Info:
+    case hostsim::HostMode::Info:
       return RunInfo(options);
-    case hostsim::HostSimMode::Usage:
+    case hostsim::HostMode::Play:
+      return hostsim::PlayHost(options);
+    case hostsim::HostMode::Usage:
     default:
-      std::printf("%s", hostsim::HostSimUsage().c_str());
+      std::fputs(hostsim::HostUsage().c_str(), stdout);
       return 0;
   }
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Pictures of the settings dialog for docs/: run by ./run shots inside xvfb-run.
+# Pictures of the settings dialog for docs/: run by ./run shots on its X display.
 # Usage: tools/shots.sh BUILD_DIR OUT_DIR
 # For English (host answer 1033, western code page) and Russian (0x419, code page 1251)
 # it starts dialog_shots.exe, and for every "shot NAME X Y W H" line it prints grabs that
@@ -9,7 +9,7 @@ set -uo pipefail
 build="$1"
 out="$2"
 mkdir -p "$out"
-: "${DISPLAY:?run inside xvfb-run}"
+: "${DISPLAY:?needs an X display (./run shots starts one)}"
 
 grab_language() {
   local lang_id="$1" prefix="$2" locale="$3"

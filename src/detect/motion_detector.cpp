@@ -4,32 +4,10 @@
 #include <cstring>
 #include <new>
 
-#include "overlay/kernels.h"
-#include "overlay/mul_div.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
-
-uint32_t FullMask(int32_t frameCounter) {
-  if (frameCounter < 1) return 1u;
-  if (frameCounter >= 32) return 0xFFFFFFFFu;
-  return (1u << frameCounter) - 1u;
-}
-
-CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask) {
-  if (watch == 0) return CellState::Inactive;
-  if (history == fullMask) return CellState::Alarm;
-  if (history == 0) return CellState::Active;
-  return CellState::Danger;
-}
-
-CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows) {
-  CellRect r;
-  r.left = MulDiv(column, width, columns);
-  r.right = MulDiv(column + 1, width, columns);
-  r.top = MulDiv(row, height, rows);
-  r.bottom = MulDiv(row + 1, height, rows);
-  return r;
-}
 
 namespace {
 
@@ -64,12 +42,12 @@ uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, cons
   return AverageWith(*kernels::KernelsFor(kernels::KernelLevel::Reference), sample, width, height, r);
 }
 
-void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& flag) {
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged) {
   int32_t oldByte = (oldWord >> (8 * byteIndex)) & 0xFF;
   int32_t newByte = (newWord >> (8 * byteIndex)) & 0xFF;
   int64_t threshold = 16 - static_cast<int64_t>(sensitive);
   int32_t diff = oldByte > newByte ? oldByte - newByte : newByte - oldByte;
-  if (diff > threshold && oldByte != 255) flag = 1;
+  if (diff > threshold && oldByte != 255) cellChanged = 1;
 }
 
 MotionDetector::MotionDetector() : kernels_(&kernels::ActiveKernels()) {}
@@ -202,7 +180,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       uint32_t oldWord = reference[cell];
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
       reference[cell] = newWord;
-      int changed = 0;
+      int changed = 0;  // bytes of the means: 3 Y, 2 R, 1 G, 0 B
       if (s.ControlY) ChannelChanged(oldWord, newWord, 3, s.Sensitive, changed);
       if (s.ControlR) ChannelChanged(oldWord, newWord, 2, s.Sensitive, changed);
       if (s.ControlG) ChannelChanged(oldWord, newWord, 1, s.Sensitive, changed);

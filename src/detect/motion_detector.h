@@ -6,30 +6,20 @@
 #include <memory>
 #include <vector>
 
+#include "detect/cell_state.h"
 #include "detect/mask_grid.h"
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 #include "settings/settings.h"
 
 namespace qlv {
 
-enum class CellState { Inactive, Active, Danger, Alarm };
-
-// The low N bits set for N = frameCounter. Values below 1 count as 1 and values above
-// 32 as 32 (all bits), so no shift by 32 or more is ever made.
-uint32_t FullMask(int32_t frameCounter);
-CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask);
-
-struct CellRect {
-  int32_t left, top, right, bottom;  // picture coordinates, right and bottom exclusive
-};
-CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows);
-
 // Packed truncated means (B in byte 0, G, R, Y in byte 3) of the sample pixels in r;
 // `sample` is width x height, bottom row first. r must be non-empty and inside.
 uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, const CellRect& r);
-// Sets `flag` when byte `byteIndex` moved by more than 16 - sensitive and the old byte is
-// not 255 (so a cell at rest never counts); never clears it.
-void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& flag);
+// Sets `cellChanged` to 1 when byte `byteIndex` of the packed means moved by more than
+// 16 - sensitive and the old byte is not 255 (so a cell at rest never counts); never
+// clears it, so that one call per enabled channel leaves 1 when any of them moved.
+void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged);
 
 class MotionDetector {  // owns the SampleBuffer
  public:

@@ -3,8 +3,7 @@
 #include <cstring>
 
 #include "lang/string_block.h"
-#include "plugin/host_api.h"
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 
 namespace qlv {
 
@@ -16,25 +15,11 @@ HMODULE PluginResourceModule() {
   return self;
 }
 
-LanguageSelector::LanguageSelector() : module_(PluginResourceModule()), primary_(GetSystemDefaultLangID()) {
-  AskHostLanguage();
-}
+LanguageSelector::LanguageSelector() : module_(PluginResourceModule()), primary_(GetSystemDefaultLangID()) {}
 
 LanguageSelector::LanguageSelector(HMODULE module, LANGID primary) : module_(module), primary_(primary) {}
 
-void LanguageSelector::AskHostLanguage() {
-  // Always the plain title, also when the host runs as a numbered instance.
-  HWND host = FindWindowA("TMain", "Quelvar");
-  if (!host) return;
-  const LRESULT answer = SendMessageA(host, kHostCommand, kCmdLanguage, 0);
-  const LANGID lang = LOWORD(static_cast<DWORD>(answer));
-  if (lang != 0) primary_ = lang;
-}
-
-void LanguageSelector::Refresh() {
-  module_ = PluginResourceModule();
-  AskHostLanguage();
-}
+void LanguageSelector::Refresh() { module_ = PluginResourceModule(); }
 
 const void* LanguageSelector::LoadResourceData(LPCSTR type, UINT id, DWORD* size) const {
   if (size) *size = 0;

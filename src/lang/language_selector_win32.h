@@ -16,15 +16,17 @@ constexpr LANGID kRussianLanguage = 1049;
 
 class LanguageSelector {
  public:
-  // primary = the system default language, module = the plug-in's; then asks the host.
+  // primary = the system default language, module = the plug-in's.
   LanguageSelector();
-  // For tests and tools: a given module and primary language; the host is not asked.
+  // A given module and primary language.
   LanguageSelector(HMODULE module, LANGID primary);
 
-  // Sends HostCommand 1313 to the top-level "TMain" window titled "Quelvar"; a
-  // non-zero low word of the answer becomes the primary language.
-  void AskHostLanguage();
-  // Takes the module handle again, then asks the host.
+  // The host's answer to the language question: a non-zero one becomes the primary
+  // language, 0 (no host, no answer) keeps the one there is.
+  void TakeHostLanguage(LANGID answer) {
+    if (answer != 0) primary_ = answer;
+  }
+  // Takes the module handle again.
   void Refresh();
 
   HMODULE module() const { return module_; }

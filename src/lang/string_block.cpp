@@ -28,20 +28,4 @@ StringEntryStatus FindStringEntry(const void* block, size_t bytes, uint32_t entr
   }
 }
 
-std::string MakeStringBlock(const std::u16string* texts, size_t count) {
-  std::string out;
-  auto put = [&out](size_t unit) {
-    out.push_back(static_cast<char>(unit & 0xFF));
-    out.push_back(static_cast<char>((unit >> 8) & 0xFF));
-  };
-  for (uint32_t i = 0; i < kStringsPerBlock; ++i) {
-    const std::u16string empty;
-    const std::u16string& t = i < count ? texts[i] : empty;
-    const size_t n = t.size() < 0xFFFF ? t.size() : 0xFFFF;
-    put(n);
-    for (size_t k = 0; k < n; ++k) put(t[k]);
-  }
-  return out;
-}
-
 }  // namespace qlv

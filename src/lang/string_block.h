@@ -25,8 +25,4 @@ enum class StringEntryStatus {
 // a null block counts as zero bytes.
 StringEntryStatus FindStringEntry(const void* block, size_t bytes, uint32_t entry, std::u16string* text);
 
-// Builds a block from up to 16 texts; entries past the list are empty. The
-// inverse of FindStringEntry; used to make blocks for tests and tools.
-std::string MakeStringBlock(const std::u16string* texts, size_t count);
-
 }  // namespace qlv

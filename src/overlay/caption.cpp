@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "overlay/mul_div.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
 

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <string>
 
-#include "overlay/frame_canvas.h"
 #include "overlay/overlay_composer.h"
 #include "overlay/overlay_surface.h"
+#include "pixel/frame_canvas.h"
 #include "settings/settings.h"
 
 namespace qlv {

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "overlay/exact_double.h"
-#include "overlay/mul_div.h"
-#include "overlay/overlay_kernels.h"
+#include "pixel/color_coefficients.h"
+#include "pixel/exact_double.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
 namespace {
@@ -184,15 +185,18 @@ void FilterTable::Reset() {
 void ConvertPixelsToYCbCr(uint8_t* p, int32_t count) {
   for (int32_t i = 0; i < count; ++i, p += 4) {
     const int32_t b = p[0], g = p[1], r = p[2];
-    p[0] = Saturate((9798 * r + 19235 * g + 3735 * b) >> 15);
-    p[1] = Saturate(((-5529 * r - 10855 * g + 16384 * b) >> 15) + 128);
-    p[2] = Saturate(((16384 * r - 13720 * g - 2664 * b) >> 15) + 128);
+    p[0] = Saturate(color::Luma(b, g, r));
+    p[1] = Saturate(color::ChromaB(b, g, r) + 128);
+    p[2] = Saturate(color::ChromaR(b, g, r) + 128);
   }
 }
 
-OverlayComposer::OverlayComposer() : kernels_(&SelectedOverlayKernels()) {}
-OverlayComposer::OverlayComposer(bool useReferenceKernels)
-    : kernels_(useReferenceKernels ? &ReferenceOverlayKernels() : &SelectedOverlayKernels()) {}
+OverlayComposer::OverlayComposer() : kernels_(&kernels::ActiveKernels()) {}
+
+OverlayComposer::OverlayComposer(kernels::KernelLevel level) {
+  const kernels::KernelSet* k = kernels::KernelsFor(level);
+  kernels_ = k ? k : &kernels::ActiveKernels();
+}
 
 void OverlayComposer::ForgetTables() {
   horizontal_.Reset();
@@ -295,12 +299,12 @@ void OverlayComposer::BlendOverlay(uint8_t* frame, int32_t px, int32_t py, int32
         --left;
       }
       const int32_t pairs = left / 2;
-      if (pairs > 0) kernels_->blendYuv(d + 2 * at, s, pairs, op);
+      if (pairs > 0) kernels_->blendOverlayYuv(d + 2 * at, s, pairs, op);
       if (left & 1) BlendLoneYuv(d + 2 * (at + 2 * pairs), s + 8 * pairs, false, op);
     } else {
       const uint8_t* s = overlay + (capH_ - 1 - srcRow) * 4 * capW_ + 4 * l;
       uint8_t* d = frame + (height - 1 - dstRow) * 3 * geometry.width + 3 * x;
-      kernels_->blendRgb(d, s, count, op);
+      kernels_->blendOverlayRgb(d, s, count, op);
     }
   }
 }

@@ -6,11 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 
 namespace qlv {
-
-struct OverlayKernels;
 
 // Rectangle in picture coordinates, right and bottom exclusive.
 struct OverlayRect {
@@ -25,8 +23,8 @@ struct OverlayRect {
 
 // The frame geometry the compositing needs (FrameCanvas supplies it).
 struct OverlayGeometry {
-  static constexpr int32_t kYuv422 = 0;  // Y0 U Y1 V per pixel pair, top row first
-  static constexpr int32_t kRgb24 = 1;   // B G R, bottom row first
+  static constexpr int32_t kYuv422 = PixelFormatYUV422;
+  static constexpr int32_t kRgb24 = PixelFormatRGB24;
   int32_t width = 0;
   int32_t height = 0;
   int32_t pixelFormat = -1;
@@ -113,8 +111,9 @@ void ConvertPixelsToYCbCr(uint8_t* pixels, int32_t count);
 
 class OverlayComposer {
  public:
+  // The CPU's best kernels, or those of `level` when this CPU runs it.
   OverlayComposer();
-  explicit OverlayComposer(bool useReferenceKernels);
+  explicit OverlayComposer(kernels::KernelLevel level);
 
   // Resamples the used rectangle of a layer (bottom-up 32-bit B, G, R, A rows of
   // capW pixels) to sx / sy thousandths of the frame size, converts it to the
@@ -152,7 +151,7 @@ class OverlayComposer {
  private:
   bool ResampleLayer(const uint8_t* pixels, int32_t srcCapW, int32_t srcCapH, OverlayRect src, int32_t format);
 
-  const OverlayKernels* kernels_;
+  const kernels::KernelSet* kernels_;
   AlignedBuffer overlay_;
   int32_t capW_ = 0, capH_ = 0;
   OverlayRect prepared_;

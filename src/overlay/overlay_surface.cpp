@@ -2,31 +2,9 @@
 
 #include <cstdlib>
 
-#include "overlay/mul_div.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
-void* HeapLayerAllocator::CreateBitmap(const LayerBitmapInfo& info, uint8_t** pixels) {
-  *pixels = nullptr;
-  if (failNext_) {
-    failNext_ = false;
-    return nullptr;
-  }
-  if (info.biWidth <= 0 || info.biHeight <= 0) return nullptr;
-  auto* block = new AlignedBuffer();
-  if (!block->Allocate(static_cast<size_t>(info.biWidth) * static_cast<size_t>(info.biHeight) * 4)) {
-    delete block;
-    return nullptr;
-  }
-  ++created_;
-  *pixels = block->data();
-  return block;
-}
-
-void HeapLayerAllocator::DeleteBitmap(void* handle) {
-  if (!handle) return;
-  delete static_cast<AlignedBuffer*>(handle);
-  ++deleted_;
-}
 
 OverlaySurface::OverlaySurface(LayerAllocator& allocator) : allocator_(allocator) {}
 

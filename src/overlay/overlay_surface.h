@@ -37,20 +37,6 @@ class LayerAllocator {
   virtual void DeleteBitmap(void* handle) = 0;
 };
 
-// Plain 16-byte aligned heap memory; counts what it made and deleted.
-class HeapLayerAllocator : public LayerAllocator {
- public:
-  void* CreateBitmap(const LayerBitmapInfo& info, uint8_t** pixels) override;
-  void DeleteBitmap(void* handle) override;
-  int32_t created() const { return created_; }
-  int32_t deleted() const { return deleted_; }
-  void FailNext(bool fail) { failNext_ = fail; }  // simulates a failed creation
-
- private:
-  int32_t created_ = 0, deleted_ = 0;
-  bool failNext_ = false;
-};
-
 struct OverlayLayer {
   void* bitmap = nullptr;                  // owned; null until the first SizeLayer
   std::unique_ptr<LayerBitmapInfo> info;   // owned

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "detect/motion_detector.h"
+#include "detect/cell_state.h"
 
 namespace qlv {
 

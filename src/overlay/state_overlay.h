@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "detect/mask_grid.h"
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 #include "settings/settings.h"
 
 namespace qlv {

@@ -46,26 +46,26 @@ void AlarmActions::TriggerActions() {
   }
   if (s_.ProcessEnable) RunExternalTask();
   if (!s_.RecordEnable) return;
-  switch (s_.RecordType) {
-    case 0:
+  switch (static_cast<RecordKind>(s_.RecordType)) {
+    case RecordKind::Snapshot:
       Post(kCmdSnapshot);
       break;
-    case 1:
+    case RecordKind::SnapshotSequence:
       SetStopTime();
       if (!(s_.Action & kActSequence)) {
         s_.Action |= kActSequence;
         Post(kCmdSequenceStart);
       }
       break;
-    case 2: TriggerRecording(kActVideo, kCmdRecordStart); break;
-    case 3: TriggerRecording(kActKind3, kCmdKind3Start); break;
-    default: break;
+    case RecordKind::Video: TriggerRecording(kActVideo, kCmdRecordStart); break;
+    case RecordKind::Kind3: TriggerRecording(kActKind3, kCmdKind3Start); break;
+    default: break;  // a value from the file that names no kind: nothing is recorded
   }
 }
 
-void AlarmActions::StopRecording(uint32_t runningBit, uint32_t stopCode, bool final) {
+void AlarmActions::StopRecording(uint32_t runningBit, uint32_t stopCode, StopKind kind) {
   if (!(s_.Action & runningBit)) return;
-  if (s_.RecordPause != 0 && !final) {
+  if (s_.RecordPause != 0 && kind == StopKind::TimeUp) {
     if (!(s_.Action & kActPaused)) {
       s_.Action |= kActPaused;
       lockOut_ = kLockOutFrames;
@@ -78,7 +78,7 @@ void AlarmActions::StopRecording(uint32_t runningBit, uint32_t stopCode, bool fi
   }
 }
 
-void AlarmActions::StopActions(bool final) {
+void AlarmActions::StopActions(StopKind kind) {
   if (s_.Action & kActSound) {
     s_.Action &= ~static_cast<uint32_t>(kActSound);
     lockOut_ = kLockOutFrames;
@@ -89,10 +89,10 @@ void AlarmActions::StopActions(bool final) {
     Post(kCmdSequenceStop);
     lockOut_ = kLockOutFrames;
   }
-  StopRecording(kActVideo, kCmdRecordStop, final);
-  StopRecording(kActKind3, kCmdKind3Stop, final);
+  StopRecording(kActVideo, kCmdRecordStop, kind);
+  StopRecording(kActKind3, kCmdKind3Stop, kind);
   s_.ActionStopTime = 0;
-  if (final) {
+  if (kind == StopKind::Final) {
     s_.Action = 0;
     CloseTaskHandles();
   }

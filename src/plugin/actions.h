@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "plugin/platform.h"
+#include "platform/platform.h"
 #include "settings/settings.h"
 
 namespace qlv {
@@ -20,6 +20,12 @@ constexpr int32_t kGuardFrames = 25;    // frames after a recording start or sto
 // cannot start a program named by its first word. Anything else is unchanged.
 std::string QuoteCommandLine(Platform& platform, const std::string& commandLine);
 
+// How StopActions ends what runs.
+enum class StopKind {
+  TimeUp,  // the alarm's duration has passed: a recording with RecordPause is paused, not stopped
+  Final,   // everything stops, the action state is cleared and the task handles are closed
+};
+
 class AlarmActions {
  public:
   AlarmActions(Platform& platform, SettingsRecord& working);
@@ -30,7 +36,7 @@ class AlarmActions {
   void SetDialogOpenQuery(std::function<bool()> isOpen) { dialogOpen_ = std::move(isOpen); }
 
   void TriggerActions();
-  void StopActions(bool final);
+  void StopActions(StopKind kind);
   void SetStopTime();
   void PlayAlarmSound();
   void StopAlarmSound();
@@ -50,7 +56,7 @@ class AlarmActions {
  private:
   void Post(uint32_t code);
   bool StartTask(ProcessInfo* pi);
-  void StopRecording(uint32_t runningBit, uint32_t stopCode, bool final);
+  void StopRecording(uint32_t runningBit, uint32_t stopCode, StopKind kind);
   void TriggerRecording(uint32_t runningBit, uint32_t startCode);
 
   Platform& platform_;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pixel/pixel_format.h"
+
 namespace qlv {
 
 #if defined(__i386__) || defined(_M_IX86)
@@ -33,7 +35,7 @@ struct StreamFormat {
   int32_t width;
   int32_t height;
   int32_t third;  // stored, not used
-  int32_t pixelFormat;
+  int32_t pixelFormat;  // a PixelFormat; any other value leaves frames untouched
   int32_t processorClass;
   int32_t recording;
 };
@@ -89,8 +91,6 @@ enum HostCommandCode : uint32_t {
   kCmdVersion = 1309,
   kCmdLanguage = 1313,
 };
-
-enum PixelFormat : int32_t { PixelFormatYUV422 = 0, PixelFormatRGB24 = 1 };
 
 #if defined(__i386__) || defined(_M_IX86)
 static_assert(offsetof(ChannelInfo, id0) == 0 && offsetof(ChannelInfo, id1) == 4, "ChannelInfo");

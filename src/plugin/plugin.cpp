@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "overlay/state_overlay.h"
-#include "settings/settings_path.h"
 
 namespace qlv {
 
@@ -75,11 +74,11 @@ int Plugin::Start(const StreamFormat& format) {
   }
   // Outside the lock: the version query waits for the host's interface thread,
   // which may itself be waiting for the lock in LoadMask.
-  HostWindows windows;
+  HostWindowHandles windows;
   FindHostWindows(platform_, store_.location.instance, &windows);
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
-    store_.windows = windows;
+    hostWindows_ = windows;
     actions_.SetHostWindow(windows.main);
   }
   if (caption_) caption_->OnStart(canvas_, working_);
@@ -114,7 +113,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
         grid_.RestartCells();
         warmUp_ = kWarmUpFrames;
       } else {
-        actions_.StopActions(true);
+        actions_.StopActions(StopKind::Final);
       }
     }
     if (currentId0_ != working_.ChannelId0() || currentId1_ != working_.ChannelId1()) return 0;
@@ -127,7 +126,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
     if (detectorReady_ && grid_.HasCells() && detector_.DetectMotion(pixels, canvas_, grid_, working_) == 1)
       actions_.TriggerActions();
 
-    if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(false);
+    if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(StopKind::TimeUp);
 
     const bool recording = format_.recording != 0;
     if ((recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells())
@@ -146,7 +145,7 @@ void Plugin::Close() {
     if (actions_.guard() == 0) {
       // Forget the recording state without posting stops; a playing sound is stopped.
       working_.Action &= kActSound;
-      actions_.StopActions(true);
+      actions_.StopActions(StopKind::Final);
     }
     grid_.FreeCells();
     initialised_ = false;
@@ -162,7 +161,7 @@ void Plugin::Close() {
 
 void Plugin::StopAllActions() {
   std::lock_guard<std::mutex> lock(frameMutex_);
-  actions_.StopActions(true);
+  actions_.StopActions(StopKind::Final);
 }
 
 bool Plugin::LoadMask(const std::string& path) {

@@ -8,10 +8,11 @@
 
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
+#include "platform/platform.h"
 #include "plugin/actions.h"
 #include "plugin/host_api.h"
-#include "plugin/platform.h"
+#include "plugin/host_windows.h"
 #include "settings/ini_store.h"
 #include "settings/settings.h"
 
@@ -84,6 +85,8 @@ class Plugin {
   int32_t& dlgWndPosX() { return dlgWndPosX_; }
   int32_t& dlgWndPosY() { return dlgWndPosY_; }
   IniStore& store() { return store_; }
+  // Found at every stream start.
+  const HostWindowHandles& hostWindows() const { return hostWindows_; }
   AlarmActions& actions() { return actions_; }
   const FrameCanvas& canvas() const { return canvas_; }
   const StreamFormat& format() const { return format_; }
@@ -113,6 +116,7 @@ class Plugin {
   int32_t dlgWndPosX_ = kDefaultDialogPos;
   int32_t dlgWndPosY_ = kDefaultDialogPos;
   IniStore store_;
+  HostWindowHandles hostWindows_;
 
   // Held by the frame driver across detection and drawing of the cells, and by
   // every rebuild of the grid.

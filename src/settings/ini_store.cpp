@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "settings/file_replace.h"
+#include "platform/file_replace.h"
 
 namespace qlv {
 namespace {
@@ -119,16 +119,8 @@ bool IniStore::CommitWrite() {
   bool ok = true;
   size_t done = 0;
   while (ok && done < content_.size()) {
-    size_t chunk = content_.size() - done;
-    if (failAfter_ >= 0) {
-      const uint64_t budget = static_cast<uint64_t>(failAfter_);
-      if (done >= budget) {
-        ok = false;
-        break;
-      }
-      if (chunk > budget - done) chunk = static_cast<size_t>(budget - done);
-    }
-    const size_t wrote = std::fwrite(content_.data() + done, 1, chunk, tempFile_);
+    const size_t chunk = content_.size() - done;
+    const size_t wrote = WriteChunk(tempFile_, content_.data() + done, chunk, done);
     done += wrote;
     if (wrote != chunk) ok = false;
   }
@@ -138,6 +130,10 @@ bool IniStore::CommitWrite() {
   if (ok) ok = ReplaceFileAtomically(temp, location.fullPath);
   if (!ok) std::remove(temp.c_str());
   return ok;
+}
+
+size_t IniStore::WriteChunk(std::FILE* f, const char* data, size_t bytes, size_t) {
+  return std::fwrite(data, 1, bytes, f);
 }
 
 std::string IniStore::ReadLine(size_t* pos) const {

@@ -20,16 +20,6 @@ struct SettingsLocation {
   std::string fullPath;  // folder + fileName
 };
 
-// The host windows the plug-in talks to, filled by FindHostWindows.
-struct HostWindows {
-  uintptr_t main = 0;        // receives HostCommand
-  uintptr_t videoFrame = 0;
-  uintptr_t video = 0;       // "ActiveMovie Window" child, or videoFrame itself
-  uint32_t version = 0;      // answer to HostCommand 1309
-  uint16_t versionHigh = 0;
-  uint16_t versionLow = 0;
-};
-
 // Decimal reading shared by every numeric type code: leading white space, one
 // sign, digits up to the first non-digit, accumulated modulo 2^64 (callers keep
 // the low bits they need). No digits reads as 0.
@@ -41,12 +31,11 @@ std::string FormatNumber(uint32_t code, uint64_t value);
 class IniStore {
  public:
   SettingsLocation location;
-  HostWindows windows;
 
   IniStore() = default;
   IniStore(const IniStore&) = delete;
   IniStore& operator=(const IniStore&) = delete;
-  ~IniStore();
+  virtual ~IniStore();
 
   // Reading: creates the file empty when missing, never truncates, and reads it.
   // Writing: prepares a temporary file beside the target; the target itself is
@@ -68,12 +57,13 @@ class IniStore {
   void WriteInt(const char* key, int32_t value);
   void WriteTable(const SettingsEntry* table, size_t count, const SettingsRecord& source);
 
-  // Test hook: the commit's file writes fail once this many bytes have been
-  // written (negative: never). The bytes before the limit do reach the file.
-  void SetWriteFailureAfter(int64_t bytes) { failAfter_ = bytes; }
-
   // Name of the temporary file used while saving.
   std::string TempPath() const { return location.fullPath + ".tmp"; }
+
+ protected:
+  // One write of the commit: `bytes` bytes that start `offset` bytes into the
+  // file. Returns how many reached the stream; fewer than asked fails the commit.
+  virtual size_t WriteChunk(std::FILE* f, const char* data, size_t bytes, size_t offset);
 
  private:
   bool FindSection(const std::string& header);
@@ -89,7 +79,6 @@ class IniStore {
   std::string content_;   // reading: the file's bytes; writing: the bytes to save
   size_t sectionPos_ = 0; // start of the header found last
   size_t cursor_ = 0;     // line after the header found last
-  int64_t failAfter_ = -1;
 };
 
 }  // namespace qlv

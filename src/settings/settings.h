@@ -5,27 +5,24 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/process_info.h"
+
 namespace qlv {
 
 // Type codes of a table entry: width and signedness of the field and its text form.
+// kU16b, kU32b, kS32b and kU32c are second names of kU16, kU32, kS32 and kU32: handled alike.
 enum TypeCode : uint32_t {
   kU8 = 0, kS16 = 1, kU16 = 2, kU16b = 3, kBool32 = 4, kU32 = 5, kS32 = 6, kU32b = 7,
   kS32b = 8, kU32c = 9, kS64 = 10, kU64 = 11, kText = 12,
-};
-
-// The platform's process-information record, in its own order. Handles are
-// 32-bit values of the process that created them.
-struct ProcessInfo {
-  uint32_t hProcess = 0;
-  uint32_t hThread = 0;
-  uint32_t processId = 0;
-  uint32_t threadId = 0;
 };
 
 // Bits of SettingsRecord::Action.
 enum ActionBits : uint32_t {
   kActSequence = 0x02, kActVideo = 0x04, kActKind3 = 0x08, kActPaused = 0x10, kActSound = 0x20,
 };
+
+// What an alarm records (SettingsRecord::RecordType); other values record nothing.
+enum class RecordKind : int32_t { Snapshot = 0, SnapshotSequence = 1, Video = 2, Kind3 = 3 };
 
 // Fields follow the table order with the widths of their type codes.
 struct SettingsRecord {

@@ -1,8 +1,5 @@
 #include "settings/settings_path.h"
 
-#include "plugin/host_api.h"
-#include "plugin/platform.h"
-
 namespace qlv {
 namespace {
 
@@ -49,22 +46,6 @@ bool BuildSettingsPath(const SettingsPathInputs& in, SettingsLocation* out) {
   out->fileName = in.moduleBaseName + ".ini";
   out->fullPath = folder + out->fileName;
   return true;
-}
-
-void FindHostWindows(Platform& platform, const std::string& instance, HostWindows* out) {
-  std::string mainTitle = "Quelvar";
-  std::string videoTitle = "Video window";
-  if (!instance.empty()) {
-    mainTitle += ".Inst" + instance;
-    videoTitle += ".Inst" + instance;
-  }
-  out->main = platform.FindTopWindow("TMain", mainTitle.c_str());
-  out->videoFrame = platform.FindTopWindow("TVideoFrame", videoTitle.c_str());
-  const WindowHandle child = out->videoFrame ? platform.FindChildWindow(out->videoFrame, "ActiveMovie Window") : 0;
-  out->video = child ? child : out->videoFrame;
-  out->version = static_cast<uint32_t>(platform.SendMessageTo(out->main, kHostCommand, kCmdVersion, 0));
-  out->versionHigh = static_cast<uint16_t>(out->version >> 16);
-  out->versionLow = static_cast<uint16_t>(out->version & 0xFFFFu);
 }
 
 }  // namespace qlv

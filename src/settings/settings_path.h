@@ -1,4 +1,4 @@
-// Which settings file a plug-in instance uses, and which host windows it talks to.
+// Which settings file a plug-in instance uses.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,6 @@
 #include "settings/ini_store.h"
 
 namespace qlv {
-
-class Platform;
 
 // Everything BuildSettingsPath needs from the system, gathered by the platform layer.
 struct SettingsPathInputs {
@@ -29,9 +27,5 @@ std::string InstanceFromCommandLine(const std::string& commandLine);
 // is unknown every path field stays empty (no file is read or saved) and the
 // result is false. Creating the folder is the caller's job.
 bool BuildSettingsPath(const SettingsPathInputs& in, SettingsLocation* out);
-
-// Main window, video frame window, video window and the host version for the
-// given instance id.
-void FindHostWindows(Platform& platform, const std::string& instance, HostWindows* out);
 
 }  // namespace qlv

@@ -41,16 +41,24 @@ void ValidatedNumberEdit::ShowValue(int32_t value) {
     PostMessageW(owner_->hwnd(), WM_REFRESH_CONTROLS, 0, 0);
     return;
   }
-  const int16_t position = static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
-  SendMessageW(owner_->Item(config_.spinId), UDM_SETPOS32, 0, position);
+  SetPosition(value);
+}
+
+void ValidatedNumberEdit::SetPosition(int32_t value) {
+  if (!owner_) return;
+  int32_t shown = static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
+  if (HWND spin = owner_->Item(config_.spinId)) {
+    SendMessageW(spin, UDM_SETPOS32, 0, shown);
+    shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));  // kept inside its range
+  }
   // The up-down leaves a text alone that it believes current; the field must
-  // end up showing the setting whatever it held.
-  const std::wstring wanted = std::to_wstring(position);
+  // end up showing the position whatever it held.
   HWND edit = owner_->Item(config_.editId);
+  const std::wstring wanted = std::to_wstring(shown);
   if (edit && WindowTextOf(edit) != wanted) SetWindowTextW(edit, wanted.c_str());
 }
 
-void ValidatedNumberEdit::ShowStored() { ShowValue(load_()); }
+void ValidatedNumberEdit::ShowStored() { SetPosition(load_()); }
 
 // ---- swatches -----------------------------------------------------------------
 

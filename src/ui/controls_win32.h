@@ -34,7 +34,7 @@ class ValidatedNumberEdit : private NumberFieldIo {
   void Attach(Dialog& owner);
   // The edit's change notification.
   void OnTextChanged() { validator_.OnTextChanged(); }
-  // Sets the up-down position from the setting (low 16 bits).
+  // Sets the up-down position from the setting (low 16 bits): the owner's reload.
   void ShowStored();
   int editId() const { return config_.editId; }
   int refusals() const { return validator_.refusals(); }
@@ -45,6 +45,7 @@ class ValidatedNumberEdit : private NumberFieldIo {
   void Store(int32_t value) override { store_(value); }
   void ShowRefusal() override;
   void ShowValue(int32_t value) override;
+  void SetPosition(int32_t value);
 
   Config config_;
   std::function<int32_t()> load_;

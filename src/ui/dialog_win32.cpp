@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 #include "res/resource.h"
 #include "ui/dialog_init_data.h"
 

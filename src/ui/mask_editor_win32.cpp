@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 
 namespace qlv {
 

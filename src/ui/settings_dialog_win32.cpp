@@ -1,6 +1,6 @@
 #include "ui/settings_dialog_win32.h"
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 #include "res/resource.h"
 #include "ui/dialog_position.h"
 

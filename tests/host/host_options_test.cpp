@@ -106,6 +106,41 @@ TEST(HostOptions, BadValuesAreRefusedWithAMessage) {
   EXPECT_TRUE(Parse({"--input", "a.raw", "--size", "3x2", "--format", "rgb24"}, &o));
 }
 
+TEST(HostOptions, ModesAndTheUsageTextComeFromOneTable) {
+  HostOptions o;
+  ASSERT_TRUE(Parse({}, &o));
+  EXPECT_EQ(o.mode, hostsim::HostMode::Play);
+  for (const char* help : {"--help", "-h", "/?"}) {
+    ASSERT_TRUE(Parse({"--info", help}, &o)) << help;
+    EXPECT_EQ(o.mode, hostsim::HostMode::Usage) << help;  // the later one wins
+  }
+  ASSERT_TRUE(Parse({"--help", "--info", "--dll=y.dll", "--frames=7"}, &o));
+  EXPECT_EQ(o.mode, hostsim::HostMode::Info);
+  EXPECT_EQ(o.dll, "y.dll");
+  EXPECT_EQ(o.frames, 7);
+  std::string error;
+  EXPECT_FALSE(Parse({"--recording=1"}, &o, &error));  // a switch takes no value
+  EXPECT_FALSE(Parse({"stray"}, &o, &error));
+  EXPECT_NE(error.find("stray"), std::string::npos);
+
+  const std::string usage = hostsim::HostUsage();
+  for (const hostsim::HostOptionSpec& spec : hostsim::HostOptionTable()) {
+    const std::string left = std::string("\n  ") + spec.names[0] + (spec.argument ? " " : "");
+    EXPECT_NE(usage.find(left), std::string::npos) << spec.names[0];
+  }
+  // Every description starts in one column, continuation lines included.
+  size_t lines = 0;
+  for (size_t at = usage.find("\n  -"); at != std::string::npos; at = usage.find('\n', at + 1)) {
+    const std::string line = usage.substr(at + 1, usage.find('\n', at + 1) - at - 1);
+    if (line.empty()) continue;
+    ++lines;
+    ASSERT_GT(line.size(), 25u) << line;
+    EXPECT_EQ(line[24], ' ') << line;
+    EXPECT_NE(line[25], ' ') << line;
+  }
+  EXPECT_GT(lines, hostsim::HostOptionTable().size());
+}
+
 TEST(HostOptions, ChannelScheduleFollowsTheSwitches) {
   HostOptions o;
   ASSERT_TRUE(Parse({"--channel", "1", "--switch", "10:0,10:2,20:-2"}, &o));

@@ -12,9 +12,9 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
 #include "plugin_files.h"
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
 #include "settings/settings.h"
 
 namespace {
@@ -77,11 +77,11 @@ TEST(IntegrationDriver, WarmUpThenAlarmsTenFramesApartTriggerOnce) {
   Cleanup cleanup;
   std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
   mask.append(432, '\x01');
-  WriteBytes(MaskPath(), mask);
-  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
-                            "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=0\r\n");
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+                            "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=0\r\n"));
   hostsim::HostSession session;
-  OpenStarted(&session, {{101, 0, "Camera"}, {7, 0, "Other"}});
+  ASSERT_NO_FATAL_FAILURE(OpenStarted(&session, {{101, 0, "Camera"}, {7, 0, "Other"}}));
 
   qlv::FrameCanvas canvas;
   canvas.SetGeometry(kWidth, kHeight, qlv::PixelFormatYUV422);
@@ -126,7 +126,7 @@ TEST(IntegrationDriver, WarmUpThenAlarmsTenFramesApartTriggerOnce) {
 TEST(IntegrationDriver, ChannelZeroIsProcessedAtOnceAndWarmsUpOnReturn) {
   Cleanup cleanup;
   hostsim::HostSession session;
-  OpenStarted(&session, {{0, 0, "Zero"}, {5, 0, "Five"}});
+  ASSERT_NO_FATAL_FAILURE(OpenStarted(&session, {{0, 0, "Zero"}, {5, 0, "Five"}}));
   const std::vector<uint8_t> still = BoxFrame(0);
   std::vector<uint8_t> pixels = still;
   EXPECT_EQ(Feed(&session, 0, &pixels), 1);
@@ -178,18 +178,18 @@ TEST(IntegrationDriver, RunningTaskIsNotStartedTwice) {
   Cleanup cleanup;
   std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
   mask.append(432, '\x01');
-  WriteBytes(MaskPath(), mask);
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
   const std::string task =
       hostsim::ExecutableFolder() + "host_tests.exe --gtest_filter=NothingAtAll --gtest_repeat=-1 --gtest_brief=1";
-  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                             "\r\nChannelIdx=101\r\nProcessEnable=1\r\nProcessRepeatEnable=0\r\nProcessFileName=" +
-                            task + "\r\n");
+                            task + "\r\n"));
   ASSERT_TRUE(ChildrenNamed("host_tests.exe").empty());
   struct EndChildren {
     ~EndChildren() { EndProcesses(ChildrenNamed("host_tests.exe")); }
   } endChildren;
   hostsim::HostSession session;
-  OpenStarted(&session, {{101, 0, "Camera"}});
+  ASSERT_NO_FATAL_FAILURE(OpenStarted(&session, {{101, 0, "Camera"}}));
   std::vector<DWORD> first, afterSecond;
   int32_t x = 0;
   for (int i = 0; i < 110; ++i) {

@@ -12,11 +12,11 @@
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "host_session.h"
-#include "plugin_files.h"
-#include "overlay/frame_canvas.h"
-#include "overlay/kernels.h"
-#include "overlay/mul_div.h"
 #include "overlay/state_overlay.h"
+#include "pixel/frame_canvas.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
+#include "plugin_files.h"
 #include "settings/settings.h"
 
 namespace {
@@ -39,7 +39,7 @@ struct Cleanup {
 void WriteAllCellsMask() {
   std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
   m.append(432, '\x01');
-  WriteBytes(MaskPath(), m);
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), m));
 }
 
 uint32_t Noise(uint32_t* state) {
@@ -80,8 +80,8 @@ const char kFramesSettings[] =
 // after entering the controlled channel, then detection, state areas and grid.
 void CompareWithReference(int32_t width, int32_t height, int32_t pixelFormat) {
   Cleanup cleanup;
-  WriteAllCellsMask();
-  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() + "\r\n" + kFramesSettings);
+  ASSERT_NO_FATAL_FAILURE(WriteAllCellsMask());
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() + "\r\n" + kFramesSettings));
 
   qlv::FrameCanvas canvas;
   canvas.SetGeometry(width, height, pixelFormat);
@@ -153,9 +153,13 @@ void CompareWithReference(int32_t width, int32_t height, int32_t pixelFormat) {
   EXPECT_GT(alarms, 0) << "the clip is meant to reach the alarm state";
 }
 
-TEST(IntegrationFrames, StateAreasAndGridMatchTheReferenceYuy2) { CompareWithReference(100, 76, qlv::PixelFormatYUV422); }
+TEST(IntegrationFrames, StateAreasAndGridMatchTheReferenceYuy2) {
+  ASSERT_NO_FATAL_FAILURE(CompareWithReference(100, 76, qlv::PixelFormatYUV422));
+}
 
-TEST(IntegrationFrames, StateAreasAndGridMatchTheReferenceRgb24) { CompareWithReference(102, 76, qlv::PixelFormatRGB24); }
+TEST(IntegrationFrames, StateAreasAndGridMatchTheReferenceRgb24) {
+  ASSERT_NO_FATAL_FAILURE(CompareWithReference(102, 76, qlv::PixelFormatRGB24));
+}
 
 struct Box {
   int32_t left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // inclusive
@@ -168,6 +172,7 @@ Box CaptionBox(const std::string& settings) {
   Cleanup cleanup;
   Box box;
   WriteBytes(IniPath(), "[PluginSettings]\r\nShowMask=0\r\nShowGrid=0\r\nShowTime=1\r\n" + settings);
+  if (::testing::Test::HasFatalFailure()) return box;
   hostsim::HostSession session;
   hostsim::HostSessionOptions so;
   std::string error;

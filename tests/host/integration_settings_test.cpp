@@ -54,7 +54,7 @@ struct Cleanup {
 void WriteAllCellsMask() {
   std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
   m.append(432, '\x01');
-  WriteBytes(MaskPath(), m);
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), m));
 }
 
 // The saved section with every value at its default, in saving order, written out
@@ -109,7 +109,7 @@ TEST(IntegrationSettings, FirstRunCreatesAnEmptyFileAndSavesEveryKeyInOrder) {
   Cleanup cleanup;
   ASSERT_FALSE(FileExists(IniPath()));
   hostsim::HostSession session;
-  OpenAndInit(&session);
+  ASSERT_NO_FATAL_FAILURE(OpenAndInit(&session));
   std::string bytes = "not read";
   ASSERT_TRUE(ReadBytes(IniPath(), &bytes)) << "init creates the file";
   EXPECT_EQ(bytes, "");
@@ -136,7 +136,7 @@ TEST(IntegrationSettings, HandEditedFileReadsByTheRulesAndHandlesAreNeverClosed)
   const unsigned long processValue = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(process));
   char handles[96];
   std::snprintf(handles, sizeof handles, "ExtThreadHandle=%lu\r\nExtProcessHandle=%lu\r\n", threadValue, processValue);
-  WriteBytes(IniPath(),
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(),
              "Sensitive=3\r\n"  // before any header
              "\r\n"
              "[PluginSettings]\r\n"
@@ -160,9 +160,9 @@ TEST(IntegrationSettings, HandEditedFileReadsByTheRulesAndHandlesAreNeverClosed)
              "ActionStopTime=4000000000\r\n" +
                  std::string(handles) +
                  "[Other]\r\n"
-                 "ControlR=1\r\n");
+                 "ControlR=1\r\n"));
   hostsim::HostSession session;
-  OpenAndInit(&session);
+  ASSERT_NO_FATAL_FAILURE(OpenAndInit(&session));
   session.Close();
   std::string bytes;
   ASSERT_TRUE(ReadBytes(IniPath(), &bytes));
@@ -204,13 +204,13 @@ std::vector<uint8_t> BoxFrame(int32_t x) {
 // alarm made it.
 TEST(IntegrationSettings, ActionStateAboveTwoToThe31SurvivesACloseUnderTheRecordingGuard) {
   Cleanup cleanup;
-  WriteAllCellsMask();
-  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+  ASSERT_NO_FATAL_FAILURE(WriteAllCellsMask());
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                             "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=2\r\nDuration=10\r\n"
                             "Action=2147483648\r\nActionStopTime=4000000000\r\n"
-                            "ExtThreadHandle=3000000001\r\nExtProcessHandle=4000000002\r\n");
+                            "ExtThreadHandle=3000000001\r\nExtProcessHandle=4000000002\r\n"));
   hostsim::HostSession session;
-  OpenAndInit(&session, {{101, 0, "Camera"}});
+  ASSERT_NO_FATAL_FAILURE(OpenAndInit(&session, {{101, 0, "Camera"}}));
   qlv::StreamFormat format = hostsim::DefaultStreamFormat();
   format.width = 96;
   format.height = 72;
@@ -254,10 +254,10 @@ TEST(IntegrationSettings, ActionStateAboveTwoToThe31SurvivesACloseUnderTheRecord
 TEST(IntegrationSettings, SaveThatCannotWriteLeavesTheOldFileByteIdentical) {
   Cleanup cleanup;
   const std::string old = "; kept\r\n[PluginSettings]\r\nSensitive=5\r\nShowGrid=0\r\n\r\n[Other]\r\nx=1";
-  WriteBytes(IniPath(), old);
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), old));
   ASSERT_TRUE(CreateDirectoryA(TempPath().c_str(), nullptr));
   hostsim::HostSession session;
-  OpenAndInit(&session);
+  ASSERT_NO_FATAL_FAILURE(OpenAndInit(&session));
   session.Close();
   std::string bytes;
   ASSERT_TRUE(ReadBytes(IniPath(), &bytes));
@@ -269,7 +269,7 @@ TEST(IntegrationSettings, SaveThatCannotWriteLeavesTheOldFileByteIdentical) {
 
   // Once the way is free, the next close saves the values read from the old file.
   hostsim::HostSession again;
-  OpenAndInit(&again);
+  ASSERT_NO_FATAL_FAILURE(OpenAndInit(&again));
   again.Close();
   ASSERT_TRUE(ReadBytes(IniPath(), &bytes));
   std::vector<std::pair<std::string, std::string>> lines = DefaultLines();

@@ -45,7 +45,7 @@ class PluginHost : public ::testing::Test {
 };
 
 TEST_F(PluginHost, ExportsAnswerAndTheRecordStaysPut) {
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   EXPECT_EQ(session_.Version(), 3);
   qlv::PluginRecord* r1 = session_.Record();
   qlv::PluginRecord* r2 = session_.Record();
@@ -64,7 +64,7 @@ TEST_F(PluginHost, ExportsAnswerAndTheRecordStaysPut) {
 
 TEST_F(PluginHost, EnglishNameWhenTheHostAnswersZero) {
   ASSERT_EQ(GetSystemDefaultLangID(), 1033) << "run with LANG=en_US.UTF-8";
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   qlv::PluginRecord* r = session_.Record();
   EXPECT_STREQ(r->name, "Motion detection");
   EXPECT_STREQ(r->description, "Motion detector with DVR functions.");
@@ -72,7 +72,7 @@ TEST_F(PluginHost, EnglishNameWhenTheHostAnswersZero) {
 }
 
 TEST_F(PluginHost, RecordWorksWithoutAHostWindow) {
-  Open(1049, /*windows=*/false);
+  ASSERT_NO_FATAL_FAILURE(Open(1049, /*windows=*/false));
   ASSERT_EQ(FindWindowA("TMain", "Quelvar"), nullptr);
   qlv::PluginRecord* r = session_.Record();
   ASSERT_NE(r, nullptr);
@@ -80,7 +80,7 @@ TEST_F(PluginHost, RecordWorksWithoutAHostWindow) {
 }
 
 TEST_F(PluginHost, EveryCallRefillsTheBuffersInTheLanguageAskedAnew) {
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   qlv::PluginRecord* r = session_.Record();
   std::memset(r->name, 'X', 127);
   r->description[0] = '\0';
@@ -102,7 +102,7 @@ TEST_F(PluginHost, EveryCallRefillsTheBuffersInTheLanguageAskedAnew) {
 
 TEST_F(PluginHost, RussianNameInCodePage1251WhenTheHostAnswers1049Cp1251) {
   ASSERT_EQ(GetACP(), 1251u) << "run with LANG=ru_RU.UTF-8";
-  Open(1049);
+  ASSERT_NO_FATAL_FAILURE(Open(1049));
   qlv::PluginRecord* r = session_.Record();
   EXPECT_EQ(std::string(r->name), std::string(kRussianName1251));
   EXPECT_EQ(std::string(r->description), std::string(kRussianDescription1251));
@@ -110,7 +110,7 @@ TEST_F(PluginHost, RussianNameInCodePage1251WhenTheHostAnswers1049Cp1251) {
 
 TEST_F(PluginHost, HostAnswerWinsOverARussianSystemCp1251) {
   ASSERT_EQ(GetACP(), 1251u) << "run with LANG=ru_RU.UTF-8";
-  Open(1033);
+  ASSERT_NO_FATAL_FAILURE(Open(1033));
   EXPECT_STREQ(session_.Record()->name, "Motion detection");
   // Without an answer the system's language, Russian here, is used.
   session_.windows().SetLanguageAnswer(0);
@@ -118,7 +118,7 @@ TEST_F(PluginHost, HostAnswerWinsOverARussianSystemCp1251) {
 }
 
 TEST_F(PluginHost, NullRecordsAreRefusedQuietly) {
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   qlv::PluginRecord* r = session_.Record();
   r->init(nullptr);
   EXPECT_EQ(r->start(nullptr), 0);
@@ -132,7 +132,7 @@ TEST_F(PluginHost, NullRecordsAreRefusedQuietly) {
 }
 
 TEST_F(PluginHost, OldProcessorRefusesSettingsEvenWhenNotViewing) {
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   session_.Init();
   qlv::StreamFormat f = hostsim::DefaultStreamFormat();
   f.processorClass = 2;
@@ -156,7 +156,7 @@ TEST_F(PluginHost, OldProcessorRefusesSettingsEvenWhenNotViewing) {
 }
 
 TEST_F(PluginHost, SettingsRefusedOutsideViewingMode) {
-  Open(0);
+  ASSERT_NO_FATAL_FAILURE(Open(0));
   session_.Init();
   qlv::StreamFormat f = hostsim::DefaultStreamFormat();
   f.processorClass = 1;

@@ -59,7 +59,7 @@ void WriteSettings(const std::string& body) {
 // still pauses it, moving again resumes it, and another channel stops it at once.
 TEST(PluginPlayback, RecordingPausesResumesAndStopsOnAChannelChange) {
   SettingsCleanup cleanup;
-  WriteSettings("ChannelIdx=101\r\nDuration=1\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\n");
+  ASSERT_NO_FATAL_FAILURE(WriteSettings("ChannelIdx=101\r\nDuration=1\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\n"));
   hostsim::HostSession session;
   hostsim::HostSessionOptions so;
   std::string error;

@@ -17,7 +17,7 @@ class ActionsTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       p_.tick += ms;
       actions_.CountDownFrame();
-      if (s_.ActionStopTime < p_.tick) actions_.StopActions(false);
+      if (s_.ActionStopTime < p_.tick) actions_.StopActions(StopKind::TimeUp);
     }
   }
   FakePlatform p_;
@@ -56,7 +56,7 @@ TEST_F(ActionsTest, VideoRecordingPausesAndResumes) {
   Frames(249, 40);  // tick 14960: not yet
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
   Frames(2, 40);    // 15000 is not past; 15040 is
-  EXPECT_EQ(p_.Commands(), Cmds({1294, 1302}));
+  ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
   EXPECT_EQ(p_.posts.back().tick, 15040u);
   EXPECT_EQ(s_.Action, uint32_t{kActVideo | kActPaused});
   EXPECT_EQ(s_.ActionStopTime, 0u);
@@ -65,7 +65,7 @@ TEST_F(ActionsTest, VideoRecordingPausesAndResumes) {
   actions_.TriggerActions();
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1303}));
   EXPECT_EQ(s_.Action, uint32_t{kActVideo});
-  actions_.StopActions(true);
+  actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1303, 1295}));
   EXPECT_EQ(s_.Action, 0u);
   EXPECT_EQ(actions_.guard(), 25);
@@ -76,7 +76,7 @@ TEST_F(ActionsTest, FinalStopOfAPausedRecordingSendsItsStop) {
   s_.RecordType = 3;
   s_.RecordPause = 1;
   s_.Action = kActKind3 | kActPaused;
-  actions_.StopActions(true);
+  actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.Commands(), Cmds({1299}));
   EXPECT_EQ(s_.Action, 0u);
 }
@@ -114,7 +114,7 @@ TEST_F(ActionsTest, SoundFlagsAndStop) {
   actions_.TriggerActions();
   s_.SoundRepeatEnable = 1;
   actions_.PlayAlarmSound();
-  actions_.StopActions(false);
+  actions_.StopActions(StopKind::TimeUp);
   ASSERT_EQ(p_.sounds.size(), 3u);
   EXPECT_EQ(p_.sounds[0].file, "alarm.wav");
   EXPECT_EQ(p_.sounds[0].flags, 0x11u);
@@ -158,7 +158,7 @@ TEST_F(ActionsTest, TaskIsNotStartedTwiceWithRestartOff) {
   EXPECT_NE(s_.ExtTask.hProcess, proc);
   // A final stop closes the handles but never ends the task.
   const uint32_t proc2 = s_.ExtTask.hProcess, thread2 = s_.ExtTask.hThread;
-  actions_.StopActions(true);
+  actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.closedHandles, std::vector<uint32_t>({thread, proc, thread2, proc2}));
   EXPECT_EQ(s_.ExtTask.hProcess, 0u);
   EXPECT_EQ(s_.ExtTask.hThread, 0u);
@@ -199,7 +199,7 @@ TEST_F(ActionsTest, StaleHandlesFromTheFileAreNeverTouched) {
 
   s_.ExtTask.hProcess = 0x7770;
   s_.ExtTask.hThread = 0x7774;
-  actions_.StopActions(true);
+  actions_.StopActions(StopKind::Final);
   actions_.CloseTaskHandles();
   EXPECT_TRUE(p_.closedHandles.empty());
   EXPECT_EQ(s_.ExtTask.hProcess, 0u);

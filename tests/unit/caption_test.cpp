@@ -6,9 +6,10 @@
 
 #include "fake_platform.h"
 #include "fake_text_rasterizer.h"
-#include "overlay/caption_plugin_hook.h"
+#include "heap_layer_allocator.h"
 #include "overlay/caption.h"
-#include "overlay/mul_div.h"
+#include "pixel/mul_div.h"
+#include "plugin/caption_plugin_hook.h"
 
 namespace qlv {
 namespace {

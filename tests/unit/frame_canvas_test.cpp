@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "overlay/frame_canvas.h"
+#include "pixel/frame_canvas.h"
 #include "pixel_test_util.h"
 
 namespace qlv {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "failing_ini_store.h"
 #include "settings/ini_store.h"
 
 namespace qlv {
@@ -45,7 +46,7 @@ class IniStoreTest : public ::testing::Test {
   }
 
   fs::path dir_;
-  IniStore store_;
+  FailingIniStore store_;
 };
 
 TEST(IniDecimal, SignModuloAndGarbage) {

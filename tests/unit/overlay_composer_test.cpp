@@ -5,13 +5,23 @@
 #include <random>
 #include <vector>
 
-#include "overlay/exact_double.h"
-#include "overlay/mul_div.h"
 #include "overlay/overlay_composer.h"
-#include "overlay/overlay_kernels.h"
+#include "pixel/exact_double.h"
+#include "pixel/kernels.h"
+#include "pixel/mul_div.h"
 
 namespace qlv {
 namespace {
+
+using kernels::BlendOverlayRowRgb_C;
+using kernels::BlendOverlayRowRgb_SSE2;
+using kernels::BlendOverlayRowYuv_C;
+using kernels::BlendOverlayRowYuv_SSE2;
+using kernels::KernelLevel;
+using kernels::ResampleColumns_C;
+using kernels::ResampleColumns_SSE2;
+using kernels::ResampleRow_C;
+using kernels::ResampleRow_SSE2;
 
 struct Entry {
   int32_t offset;
@@ -186,7 +196,9 @@ TEST(FilterTable, HostFpuSettingsDoNotMatter) {
     const uint64_t h = SweepHash(67, 211);
     const uint16_t after = SwapControlWord(old);
     EXPECT_EQ(h, expected) << std::hex << cw << " " << h;
-    if (old != cw) EXPECT_EQ(after, cw);
+    if (old != cw) {
+      EXPECT_EQ(after, cw);
+    }
   }
 }
 
@@ -521,7 +533,7 @@ TEST(OverlayKernels, WholePrepareAndBlendAgree) {
   for (int32_t format : {0, 1}) {
     for (auto [w, h] : {std::pair<int32_t, int32_t>{720, 576}, {1920, 1080}, {352, 288}}) {
       const OverlayGeometry g{w, h, format};
-      OverlayComposer ref(true), fast(false);
+      OverlayComposer ref(KernelLevel::Reference), fast(kernels::ActiveKernels().level);
       for (OverlayComposer* c : {&ref, &fast})
         c->PrepareOverlay(layer.pixels.data(), 300, 60, OverlayRect{0, 0, 251, 43}, 327, 75, g);
       ASSERT_EQ(ref.prepared(), fast.prepared());

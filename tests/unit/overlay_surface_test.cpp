@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "heap_layer_allocator.h"
 #include "overlay/overlay_surface.h"
 
 namespace qlv {

@@ -150,13 +150,13 @@ TEST_F(PluginTest, MissingMaskFileEmptiesItsName) {
   EXPECT_EQ(plugin_.working().MaskFileName, "");
   EXPECT_EQ(plugin_.dlgWndPosX(), 7);
   EXPECT_EQ(plugin_.dlgWndPosY(), -100);
-  EXPECT_EQ(plugin_.grid().cellCount(), 432);
+  ASSERT_EQ(plugin_.grid().cellCount(), 432);
   for (int i = 0; i < 432; ++i) EXPECT_EQ(plugin_.grid().watch()[i], 0);
 }
 
 TEST_F(PluginTest, WarmUpOfThirtyFrames) {
   WriteIni("ChannelIdx=5\r\nShowGrid=1\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   for (int i = 0; i < 30; ++i) {
     auto f = Frame(0x80);
     ASSERT_EQ(Feed(f), 0) << i;
@@ -169,7 +169,7 @@ TEST_F(PluginTest, WarmUpOfThirtyFrames) {
 }
 
 TEST_F(PluginTest, UnselectedChannelIsProcessedWithoutWarmUp) {
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f, 0, 0), 1);
   EXPECT_TRUE(dialog_.refreshes.empty());  // no change was seen
@@ -178,14 +178,14 @@ TEST_F(PluginTest, UnselectedChannelIsProcessedWithoutWarmUp) {
 
 TEST_F(PluginTest, AnotherChannelIsNotControlled) {
   WriteIni("ChannelIdx=5\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   for (int i = 0; i < 40; ++i) EXPECT_EQ(Feed(f, 5, 1), 0);  // same id0, other id1
   EXPECT_EQ(f, Frame(0x80));
 }
 
 TEST_F(PluginTest, BadFramesAreLeftAlone) {
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   const ChannelRef ch{0, 0, "x"};
   EXPECT_EQ(plugin_.ProcessFrame(nullptr, &ch), 0);
@@ -231,7 +231,7 @@ TEST_F(PluginTest, AbsurdFormatsProcessNoFrames) {
 
 TEST_F(PluginTest, SwitchesFollowTheRecordingFlag) {
   WriteIni("ShowMask=0\r\nShowGrid=1\r\nShowTime=0\r\nRecShowMask=0\r\nRecShowGrid=0\r\nRecShowTime=1\r\n");
-  Begin(1);
+  ASSERT_NO_FATAL_FAILURE(Begin(1));
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f, 0, 0), 1);
   EXPECT_EQ(f, Frame(0x80));  // recording: grid off
@@ -246,7 +246,7 @@ TEST_F(PluginTest, SwitchesFollowTheRecordingFlag) {
 
 TEST_F(PluginTest, NothingShownLeavesPixelsButStillProcesses) {
   WriteIni("ShowMask=0\r\nShowGrid=0\r\nShowTime=0\r\nInactiveOpacity=100\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f, 0, 0), 1);
   EXPECT_EQ(f, Frame(0x80));
@@ -255,7 +255,7 @@ TEST_F(PluginTest, NothingShownLeavesPixelsButStillProcesses) {
 
 TEST_F(PluginTest, LeavingTheControlledChannelStopsRecordingAtOnce) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\nDuration=60\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);
   Motion(3);
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
@@ -266,7 +266,7 @@ TEST_F(PluginTest, LeavingTheControlledChannelStopsRecordingAtOnce) {
 
 TEST_F(PluginTest, RecordingWithPauseAcrossAlarmsAndAChannelChange) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\nDuration=5\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);  // warm-up
   Motion(4);
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
@@ -287,7 +287,7 @@ TEST_F(PluginTest, RecordingWithPauseAcrossAlarmsAndAChannelChange) {
 
 TEST_F(PluginTest, TwoAlarmsTenFramesApartTriggerOnce) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=0\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);
   Motion(2);
   Still(10);
@@ -300,7 +300,7 @@ TEST_F(PluginTest, TwoAlarmsTenFramesApartTriggerOnce) {
 
 TEST_F(PluginTest, OpenDialogGetsRefreshesAndSuppressesAlarms) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=0\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   dialog_.open = true;
   Still(30);
   EXPECT_EQ(dialog_.refreshes, std::vector<uint32_t>({0}));
@@ -312,7 +312,7 @@ TEST_F(PluginTest, OpenDialogGetsRefreshesAndSuppressesAlarms) {
 
 TEST_F(PluginTest, CloseKeepsARecentRecordingAndTheNextInitReadsIt) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nDuration=10\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);
   Motion(2);  // 1294, guard 25
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
@@ -330,7 +330,7 @@ TEST_F(PluginTest, CloseKeepsARecentRecordingAndTheNextInitReadsIt) {
 
 TEST_F(PluginTest, CloseAfterTheGuardForgetsRecordingAndStopsSound) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nSoundEnable=1\r\nDuration=100\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);
   Motion(2);
   Still(30);
@@ -346,7 +346,7 @@ TEST_F(PluginTest, CloseAfterTheGuardForgetsRecordingAndStopsSound) {
 TEST_F(PluginTest, StaleTaskHandlesFromTheFileAreNeverClosed) {
   WriteIni("ChannelIdx=5\r\nProcessEnable=1\r\nProcessFileName=alarm.exe\r\n"
            "ExtThreadHandle=3000000000\r\nExtProcessHandle=3000000004\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   EXPECT_EQ(plugin_.working().ExtTask.hProcess, 3000000004u);
   Still(30);
   Motion(2);
@@ -365,7 +365,7 @@ TEST_F(PluginTest, StaleTaskHandlesFromTheFileAreNeverClosed) {
 
 TEST_F(PluginTest, SelectingTheShownChannelNeedsNoWarmUp) {
   WriteIni("ChannelIdx=5\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f, 6), 0);
   plugin_.working().ChannelIdx = 6;  // the dialog picks the channel on show
@@ -375,7 +375,7 @@ TEST_F(PluginTest, SelectingTheShownChannelNeedsNoWarmUp) {
 
 TEST_F(PluginTest, NullPixelsDoNotEvenChangeTheChannel) {
   WriteIni("ChannelIdx=5\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   const ChannelRef ch{5, 0, "five"};
   EXPECT_EQ(plugin_.ProcessFrame(nullptr, &ch), 0);
   EXPECT_EQ(plugin_.currentId0(), 0u);
@@ -384,7 +384,7 @@ TEST_F(PluginTest, NullPixelsDoNotEvenChangeTheChannel) {
 }
 
 TEST_F(PluginTest, HostFrameCarriesTheChannelRecord) {
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   // The host's record: id0, id1, a word of its own, then the name in place.
   alignas(4) char record[64] = {0};
   const uint32_t ids[3] = {7, 9, 0xDEADBEEF};
@@ -402,7 +402,7 @@ TEST_F(PluginTest, HostFrameCarriesTheChannelRecord) {
 
 TEST_F(PluginTest, OpeningTheDialogEndsAPausedRecording) {
   WriteIni("ChannelIdx=5\r\nRecordEnable=1\r\nRecordType=2\r\nRecordPause=1\r\nDuration=1\r\n");
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   Still(30);
   Motion(2);
   Still(40);
@@ -417,9 +417,9 @@ TEST_F(PluginTest, StartFindsTheInstanceWindows) {
   p_.topWindows[{"TMain", "Quelvar.Inst3"}] = 77;
   p_.topWindows[{"TVideoFrame", "Video window.Inst3"}] = 78;
   WriteIni("RecordEnable=1\r\n");
-  Begin();
-  EXPECT_EQ(plugin_.store().windows.main, 77u);
-  EXPECT_EQ(plugin_.store().windows.video, 78u);
+  ASSERT_NO_FATAL_FAILURE(Begin());
+  EXPECT_EQ(plugin_.hostWindows().main, 77u);
+  EXPECT_EQ(plugin_.hostWindows().video, 78u);
   Motion(3, 0);
   ASSERT_EQ(p_.Commands(), Cmds({1287}));
   EXPECT_EQ(p_.posts[0].window, 77u);
@@ -438,7 +438,7 @@ TEST_F(PluginTest, MaskLoadsDoNotOverlapFrames) {
     g.InvertMask();
     g.SaveMaskFile(large);
   }
-  Begin();
+  ASSERT_NO_FATAL_FAILURE(Begin());
   std::atomic<bool> stop{false};
   std::thread loader([&] {
     for (int i = 0; i < 200 && !stop; ++i) EXPECT_TRUE(plugin_.LoadMask(i % 2 ? small : large));

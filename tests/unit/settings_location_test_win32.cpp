@@ -19,7 +19,9 @@ TEST(SettingsLocationWin32, InputsFromTheSystemAndTheFolder) {
 
   const SettingsLocation loc = LocateSettings(self);
   const std::string exeFolder = in.executablePath.substr(0, in.executablePath.rfind('\\') + 1);
-  if (in.storeInUsersFolder == 0) EXPECT_EQ(loc.folder, exeFolder + "Plugins\\");
+  if (in.storeInUsersFolder == 0) {
+    EXPECT_EQ(loc.folder, exeFolder + "Plugins\\");
+  }
   EXPECT_EQ(loc.fileName, "unit_tests.ini");
   EXPECT_EQ(loc.fullPath, loc.folder + "unit_tests.ini");
   const DWORD a = GetFileAttributesA(loc.folder.c_str());

@@ -94,44 +94,5 @@ TEST(SettingsPath, ExecutableWithoutFolder) {
   EXPECT_EQ(loc.fullPath, "Plugins\\QPM_QLVGuard.ini");
 }
 
-TEST(HostWindows, PlainTitlesWithChild) {
-  FakePlatform p;
-  p.topWindows[{"TMain", "Quelvar"}] = 11;
-  p.topWindows[{"TVideoFrame", "Video window"}] = 22;
-  p.childWindows[{22, "ActiveMovie Window"}] = 33;
-  p.topWindows[{"TMain", "Quelvar.Inst3"}] = 99;
-  p.sendAnswer = 0x00020005;
-  HostWindows w;
-  FindHostWindows(p, "", &w);
-  EXPECT_EQ(w.main, 11u);
-  EXPECT_EQ(w.videoFrame, 22u);
-  EXPECT_EQ(w.video, 33u);
-  EXPECT_EQ(w.version, 0x00020005u);
-  EXPECT_EQ(w.versionHigh, 2);
-  EXPECT_EQ(w.versionLow, 5);
-  ASSERT_EQ(p.sends.size(), 1u);
-  EXPECT_EQ(p.sends[0], std::make_pair(WindowHandle{11}, 1309u));
-}
-
-TEST(HostWindows, InstanceTitlesWithoutChild) {
-  FakePlatform p;
-  p.topWindows[{"TMain", "Quelvar"}] = 11;
-  p.topWindows[{"TMain", "Quelvar.Inst3"}] = 12;
-  p.topWindows[{"TVideoFrame", "Video window.Inst3"}] = 23;
-  p.childWindows[{22, "ActiveMovie Window"}] = 33;
-  p.sendAnswer = 7;
-  HostWindows w;
-  FindHostWindows(p, "3", &w);
-  EXPECT_EQ(w.main, 12u);
-  EXPECT_EQ(w.videoFrame, 23u);
-  EXPECT_EQ(w.video, 23u);  // no child: the frame window itself
-  EXPECT_EQ(w.version, 7u);
-
-  FindHostWindows(p, "q", &w);  // nothing found: null handles, the version query goes nowhere
-  EXPECT_EQ(w.main, 0u);
-  EXPECT_EQ(w.video, 0u);
-  EXPECT_EQ(w.version, 0u);
-}
-
 }  // namespace
 }  // namespace qlv

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lang/string_block.h"
+#include "string_block_builder.h"
 
 namespace qlv {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/module_state_win32.h"
+#include "platform/module_state_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
 
@@ -90,6 +90,7 @@ class TestDialog : public Dialog {
   HWND hwndAtFinal = reinterpret_cast<HWND>(1);
   HMODULE moduleInHandler = nullptr;
   ValidatedNumberEdit* field = nullptr;
+  int refreshes = 0;
 
  protected:
   BOOL OnInitDialog() override {
@@ -111,6 +112,11 @@ class TestDialog : public Dialog {
       return true;
     }
     if (msg == WM_APP + 1) throw std::runtime_error("handler failed");
+    if (msg == WM_REFRESH_CONTROLS) {
+      ++refreshes;
+      if (field) field->ShowStored();
+      return true;
+    }
     return false;
   }
   void OnDestroy() override { ++destroys; }
@@ -260,6 +266,44 @@ TEST(ValidatedNumberEditWin32, RealEditAndUpDownStoreGoodTextAndRefuseBadTextOnc
   }
   EXPECT_EQ(field.refusals(), 5);
   d.Destroy();
+}
+
+TEST(ValidatedNumberEditWin32, PageRefreshResyncReloadsThePageOnceAndSettles) {
+  const TemplateBuilder t = FieldTemplate();
+  TestDialog page;
+  int32_t stored = 30;
+  ValidatedNumberEdit field({kEdit, kSpin, {0, 100}, 3, 34, false, Resync::PageRefresh}, [&] { return stored; },
+                            [&](int32_t v) { stored = v; });
+  page.field = &field;
+  ASSERT_NE(page.CreateModeless(t.data(), nullptr), nullptr);
+  field.Attach(page);
+  field.ShowStored();
+  HWND edit = page.Item(kEdit);
+  EXPECT_EQ(WindowTextOf(edit), L"30");
+  for (int i = 0; i < 20; ++i) Pump();
+  const int before = page.refreshes;
+
+  SetWindowTextW(edit, L"050");
+  EXPECT_EQ(stored, 50);
+  for (int i = 0; i < 20; ++i) Pump();
+  EXPECT_EQ(WindowTextOf(edit), L"50");
+  const int afterGood = page.refreshes;
+  // One reload; its rewrite of "050" as "50" asks for one more, then it settles.
+  EXPECT_EQ(afterGood - before, 2);
+
+  {
+    MessageBoxCounter boxes(page.hwnd());
+    SetWindowTextW(edit, L"101");
+    for (int i = 0; i < 20; ++i) {
+      Pump();
+      Sleep(10);
+    }
+    EXPECT_EQ(boxes.count(), 1);
+  }
+  EXPECT_EQ(stored, 50);
+  EXPECT_EQ(WindowTextOf(edit), L"50");
+  EXPECT_LE(page.refreshes - afterGood, 2);
+  page.Destroy();
 }
 
 TEST(ColorSwatchButtonWin32, FillsWithTheSettingsColourOrAGreyHatchWhenDisabled) {

@@ -1,0 +1,86 @@
+// The layout of the host's frames and the primitives that draw into them in place,
+// in the frame's own pixel format, with an opacity.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pixel/pixel_format.h"
+
+namespace qlv {
+
+namespace kernels {
+struct KernelSet;
+enum class KernelLevel : int32_t;
+}  // namespace kernels
+
+class FrameCanvas {
+ public:
+  FrameCanvas();
+
+  // Stream start. A format other than 0 and 1, a width or height below 1, or a frame
+  // whose byte size does not fit 32 bits leaves the canvas unknown: it then draws and
+  // converts nothing.
+  void SetGeometry(int32_t width, int32_t height, int32_t pixelFormat);
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  int32_t pixelFormat() const { return format_; }
+  bool IsKnownFormat() const { return known_; }
+  size_t FrameBytes() const { return frameBytes_; }
+  int32_t bytesPerPixel() const { return bytesPerPixel_; }
+  // Signed byte distance from one picture row to the next one down.
+  ptrdiff_t rowStride() const { return rowStride_; }
+
+  // Address of picture pixel (x, y); for an odd x in YUV 4:2:2, the Y1 byte of its pair.
+  uint8_t* PixelAddress(uint8_t* frame, int32_t x, int32_t y) const;
+  const uint8_t* PixelAddress(const uint8_t* frame, int32_t x, int32_t y) const;
+  // The colour in frame format: B, G, R (RGB24) or Y, U, Y, V of one pair (YUV 4:2:2).
+  uint32_t ColorToPixel(uint32_t colorref) const;
+  static uint32_t ColorToYuvPair(uint32_t colorref);
+  // Share of the old pixel out of 256; the opacity is clamped to 0..100 first.
+  static int32_t BlendWeight(int32_t opacity);
+
+  void BlendHSpan(uint8_t* frame, int32_t x1, int32_t x2, int32_t y, bool inclusive, uint32_t color,
+                  int32_t opacity) const;
+  void BlendVSpan(uint8_t* frame, int32_t x, int32_t y1, int32_t y2, bool inclusive, uint32_t color,
+                  int32_t opacity) const;
+  void BlendFrameRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, int32_t lineWidth,
+                      uint32_t color, int32_t opacity) const;
+  void BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t color,
+                     int32_t opacity) const;
+
+  // The pixels at columns xs[0 .. count) of rows y1 .. y2 - 1, each written alone: the same
+  // bytes as one BlendVSpan(x, y1, y2, not inclusive) per column, with one colour set-up.
+  void BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, int32_t y1, int32_t y2, uint32_t color,
+                    int32_t opacity) const;
+
+  // The whole frame to B, G, R, Y sample pixels, sample row 0 being the picture's bottom
+  // row. An unknown format converts nothing.
+  void ConvertToSample(const uint8_t* frame, uint32_t* sample) const;
+
+  // Kernel set used by the primitives; the CPU's best unless a test chooses another.
+  void SetKernelLevel(kernels::KernelLevel level);
+  const kernels::KernelSet& kernelSet() const { return *kernels_; }
+
+ private:
+  struct Ink;  // colour, weight and pattern of one drawing call
+  Ink MakeInk(uint32_t color, int32_t opacity) const;
+  // Blends picture columns x0..x1 (inclusive, already clipped) of row y by the pair rules.
+  void BlendRow(uint8_t* frame, int64_t x0, int64_t x1, int64_t y, const Ink& ink) const;
+  void HSpan(uint8_t* frame, int64_t x1, int64_t x2, int64_t y, bool inclusive, const Ink& ink) const;
+  void VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool inclusive, const Ink& ink) const;
+  uint8_t* RowAddress(uint8_t* frame, int64_t y) const;
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t format_ = -1;
+  bool known_ = false;
+  int32_t bytesPerPixel_ = 0;
+  int32_t pairStep_ = 0;
+  int32_t quadStep_ = 0;
+  ptrdiff_t rowStride_ = 0;
+  size_t frameBytes_ = 0;
+  const kernels::KernelSet* kernels_;
+};
+
+}  // namespace qlv
