@@ -212,9 +212,11 @@ TEST_F(SettingsDialogTest, NumberFieldsRefuseOutOfRangeAndKeysDoNotCloseTheDialo
   const std::wstring frames = L"Value of the frame counter should be a number from 1 to 25";
   const std::wstring duration = L"Duration time value should be a number from 5 to 60";
   hosttest::MessageBoxCatcher boxes;
-  // Whole texts at once, as pasted: out of range, empty, beyond 2^32.
-  for (const wchar_t* text : {L"17", L"", L"99999999999", L"4294967306"}) {
-    SCOPED_TRACE(testing::Message() << "Sensitivity \"" << testing::PrintToString(std::wstring(text)) << "\"");
+  // Whole texts at once, as pasted: out of range, empty, not a number, beyond 2^32
+  // (also one that would wrap to a valid 10), a thousand digits.
+  const std::wstring pasted[] = {L"17", L"", L"12a", L"99999999999", L"4294967306", std::wstring(1000, L'7')};
+  for (const std::wstring& text : pasted) {
+    SCOPED_TRACE(testing::Message() << "Sensitivity " << testing::PrintToString(text.substr(0, 12)));
     const size_t before = boxes.count();
     hosttest::SetItemText(d, IDC_SENSITIVE_EDIT, text);
     EXPECT_TRUE(boxes.WaitForCount(before + 1));
@@ -223,11 +225,11 @@ TEST_F(SettingsDialogTest, NumberFieldsRefuseOutOfRangeAndKeysDoNotCloseTheDialo
   // Typed key by key: every keystroke is checked.
   HWND frameEdit = GetDlgItem(d, IDC_FRAME_COUNTER_EDIT);
   ASSERT_TRUE(hosttest::TypeInto(frameEdit, "0"));
-  EXPECT_TRUE(boxes.WaitForCount(5));
+  EXPECT_TRUE(boxes.WaitForCount(7));
   EXPECT_TRUE(PumpUntil([&] { return ItemText(d, IDC_FRAME_COUNTER_EDIT) == L"1"; }));
   HWND durationEdit = GetDlgItem(d, IDC_DURATION_EDIT);
   ASSERT_TRUE(hosttest::TypeInto(durationEdit, "75"));  // "7" is taken, "75" refused
-  EXPECT_TRUE(boxes.WaitForCount(6));
+  EXPECT_TRUE(boxes.WaitForCount(8));
   EXPECT_TRUE(PumpUntil([&] { return ItemText(d, IDC_DURATION_EDIT) == L"7"; }));
   ASSERT_TRUE(hosttest::TypeInto(durationEdit, "60"));
   EXPECT_TRUE(PumpUntil([&] { return ItemText(d, IDC_DURATION_EDIT) == L"60"; }));
@@ -246,8 +248,9 @@ TEST_F(SettingsDialogTest, NumberFieldsRefuseOutOfRangeAndKeysDoNotCloseTheDialo
 
   ASSERT_TRUE(CloseWithOk(d));
   const std::vector<hosttest::SeenMessageBox> seen = boxes.boxes();
-  ASSERT_EQ(seen.size(), 6u) << "each refusal shows one message";
-  const std::wstring expected[] = {sensitivity, sensitivity, sensitivity, sensitivity, frames, duration};
+  ASSERT_EQ(seen.size(), 8u) << "each refusal shows one message";
+  const std::wstring expected[] = {sensitivity, sensitivity, sensitivity, sensitivity,
+                                   sensitivity, sensitivity, frames,      duration};
   for (size_t i = 0; i < seen.size(); ++i) {
     EXPECT_EQ(seen[i].text, expected[i]) << "message " << i;
     EXPECT_EQ(seen[i].owner, d) << "message " << i;
@@ -289,9 +292,11 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 TEST_F(SettingsDialogTest, TabsFollowTheStoredChoiceAndTheActionTabImages) {
-  OpenHost("RecordEnable=1\r\nSoundEnable=0\r\nProcessEnable=0\r\nActionTab=2\r\nVisualTab=3\r\n");
+  // The stored channel is not in the host's list.
+  OpenHost("RecordEnable=1\r\nSoundEnable=0\r\nProcessEnable=0\r\nActionTab=2\r\nVisualTab=3\r\nChannelIdx=999\r\n");
   HWND d = OpenDialog();
   ASSERT_NE(d, nullptr);
+  EXPECT_EQ(hosttest::ComboSelection(GetDlgItem(d, IDC_CHANNEL_LIST)), 0) << "shown as not selected";
   HWND actions = GetDlgItem(d, IDC_ACTION_TAB);
   HWND visual = GetDlgItem(d, IDC_VISUAL_TAB);
   EXPECT_EQ(hosttest::TabTexts(actions), (std::vector<std::wstring>{L"Record", L"Sound", L"Task"}));
@@ -319,6 +324,7 @@ TEST_F(SettingsDialogTest, TabsFollowTheStoredChoiceAndTheActionTabImages) {
   session_.Close();
   EXPECT_EQ(SavedValue("ActionTab"), "0");
   EXPECT_EQ(SavedValue("VisualTab"), "1");
+  EXPECT_EQ(SavedValue("ChannelIdx"), "999") << "kept until the user chooses";
 }
 
 }  // namespace
