@@ -13,10 +13,12 @@ mkdir -p "$out"
 
 grab_language() {
   local lang_id="$1" prefix="$2" locale="$3"
-  local line word name x y w h shots=0
+  local line word="" name x y w h shots=0
   coproc SHOTS { cd "$build" && LANG="$locale" exec wine dialog_shots.exe "$lang_id" "$prefix" 2>&1; }
   local pid="$SHOTS_PID"  # bash forgets it once the program has ended
-  while IFS= read -r line <&"${SHOTS[0]}"; do
+  # Wine's helper processes may keep the pipe open after the program ends: stop at
+  # "done", or when the program says nothing for a minute.
+  while IFS= read -r -t 60 line <&"${SHOTS[0]}"; do
     line="${line%$'\r'}"
     read -r word name x y w h <<< "$line"
     case "$word" in
@@ -24,19 +26,25 @@ grab_language() {
         # Whatever part lies off the screen is not in the picture.
         if [ "$x" -lt 0 ]; then w=$((w + x)); x=0; fi
         if [ "$y" -lt 0 ]; then h=$((h + y)); y=0; fi
-        if ffmpeg -loglevel error -y -f x11grab -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
+        if ffmpeg -nostdin -loglevel error -y -f x11grab -video_size "${w}x${h}" -i "$DISPLAY+$x,$y" -frames:v 1 \
             "$out/$name.png"; then
           echo "   $out/$name.png (${w}x${h})" >&2
           shots=$((shots + 1))
         fi
         echo next >&"${SHOTS[1]}"
         ;;
-      done) ;;
+      done) break ;;
       *) echo "   dialog_shots: $line" >&2 ;;
     esac
   done
-  wait "$pid"
-  local rc=$?
+  local rc=1
+  if [ "$word" = done ]; then
+    wait "$pid"
+    rc=$?
+  else
+    echo "   dialog_shots gave no answer" >&2
+    kill "$pid" 2>/dev/null
+  fi
   [ "$rc" -eq 0 ] && [ "$shots" -eq 5 ]
 }
 
