@@ -172,7 +172,10 @@ bool PressKeys(HWND control, const std::vector<WORD>& keys) {
     SendKey(vk, false);
     SendKey(vk, true);
   }
-  return true;
+  // The keys go to whichever window has the focus when they are taken from the
+  // queue: let them all arrive before anyone moves the focus.
+  hostsim::HostWindows::PumpMessages();
+  return PumpUntil([] { return HIWORD(GetQueueStatus(QS_KEY)) == 0; }, 5000);
 }
 
 bool TypeInto(HWND edit, const std::string& digits) {
@@ -190,6 +193,21 @@ void ClickAt(POINT screen) {
   in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
+}
+
+bool ClickOn(HWND control) {
+  const RECT r = ScreenRect(control);
+  return ClickOn(control, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+bool ClickOn(HWND control, POINT screen) {
+  HWND root = GetAncestor(control, GA_ROOT);
+  if (!root) return false;
+  SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(root);
+  if (!PumpUntil([&] { return WindowFromPoint(screen) == control; }, 5000)) return false;
+  ClickAt(screen);
+  return true;
 }
 
 std::vector<std::wstring> ComboItems(HWND combo) {
@@ -348,10 +366,8 @@ CaptionActivationCounter::~CaptionActivationCounter() {
 LRESULT CALLBACK CaptionActivationCounter::Hook(int code, WPARAM wp, LPARAM lp) {
   if (code == HC_ACTION && t_counter) {
     const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lp);
-    if (m->hwnd == t_counter->window_ && m->message == WM_NCACTIVATE) {
-      ++t_counter->count_;
-      if (!m->wParam) ++t_counter->inactive_;
-    }
+    if (m->hwnd == t_counter->window_ && m->message == WM_NCACTIVATE)
+      t_counter->seen_.push_back({GetTickCount(), m->wParam != 0});
   }
   return CallNextHookEx(nullptr, code, wp, lp);
 }

@@ -42,12 +42,17 @@ RECT ScreenRect(HWND window);
 // Real input. The target's top-level window is brought to the foreground and the
 // control focused first; false when that could not be done.
 bool FocusForInput(HWND control);
-// Presses and releases each virtual key in turn.
+// Presses and releases each virtual key in turn, and pumps until they were handled.
 bool PressKeys(HWND control, const std::vector<WORD>& keys);
 // Selects the edit's whole text and types `digits` key by key.
 bool TypeInto(HWND edit, const std::string& digits);
 // A left click at a point in screen coordinates.
 void ClickAt(POINT screen);
+// Raises the control's top-level window, as a user brings a covered window up, and
+// clicks the control at `screen` (default: its centre). False when the point does
+// not reach the control.
+bool ClickOn(HWND control);
+bool ClickOn(HWND control, POINT screen);
 
 // Combo box: item texts, item values, the selected index.
 std::vector<std::wstring> ComboItems(HWND combo);
@@ -99,15 +104,17 @@ class CaptionActivationCounter {
  public:
   explicit CaptionActivationCounter(HWND window);
   ~CaptionActivationCounter();
-  int count() const { return count_; }
-  int inactive() const { return inactive_; }  // of which asked for the inactive look
+  struct Seen {
+    DWORD tick;
+    bool active;  // wParam: the caption drawn active
+  };
+  const std::vector<Seen>& seen() const { return seen_; }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
   HWND window_;
   HHOOK hook_ = nullptr;
-  int count_ = 0;
-  int inactive_ = 0;
+  std::vector<Seen> seen_;
 };
 
 }  // namespace hosttest
