@@ -218,8 +218,15 @@ std::vector<HostOptionSpec> MakeTable() {
        [](HostOptions& o, S v, std::string* e) {
          return ParseInt32(v, 1, 1000000, &o.sequenceEvery) || Fail(e, "--sequence-every must be a positive count");
        }},
-      {{"--settings"}, nullptr, "open the plug-in's settings dialog after init",
+      {{"--settings"}, nullptr,
+       "open the plug-in's settings dialog after init (without\n"
+       "--input, hostsim then runs until its main window is\n"
+       "closed); menu Plug-in > Settings or F2 open it any time",
        [](HostOptions& o, S, std::string*) { o.showSettings = true; return true; }},
+      {{"--notviewing"}, nullptr,
+       "the host is not in its viewing mode (the plug-in then\n"
+       "refuses its settings)",
+       [](HostOptions& o, S, std::string*) { o.notViewing = true; return true; }},
       {{"--progress"}, nullptr, "show a progress line on standard error",
        [](HostOptions& o, S, std::string*) { o.progress = true; return true; }},
       {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",

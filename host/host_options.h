@@ -48,6 +48,7 @@ struct HostOptions {
   int32_t startChannel = 0;    // GetChannel index of the first frame's channel
   std::vector<ChannelSwitch> switches;
   bool showSettings = false;   // open the settings dialog after init
+  bool notViewing = false;     // the host is not in its viewing mode: settings requests say so
   bool progress = false;       // a progress line on standard error
   std::string dll = "QPM_QLVGuard.dll";
 };

@@ -20,6 +20,7 @@ bool HostSession::Open(const HostSessionOptions& options, std::string* error) {
     *error = "cannot create the host windows";
     return false;
   }
+  windows_.SetSettingsRequestHandler([this] { RequestSettings(); });
   channels_.MakeCurrent();
   if (!LoadPlugin(options.dllName, &plugin_, error)) {
     windows_.Destroy();
@@ -78,6 +79,10 @@ void HostSession::ShowSettings(HWND parent, int32_t notViewing) {
   if (!r || !r->showSettings) return;
   qlv::SettingsRequest request = {static_cast<uint32_t>(reinterpret_cast<uintptr_t>(parent)), notViewing};
   r->showSettings(&request);
+}
+
+void HostSession::RequestSettings() {
+  if (initialised_) ShowSettings(windows_.mainWindow(), options_.notViewing);
 }
 
 void HostSession::Close() {

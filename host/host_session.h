@@ -20,6 +20,7 @@ struct HostSessionOptions {
   bool createWindows = true;  // false: a host without windows (the plug-in finds none)
   std::string dllName = kPluginDllName;
   uint32_t initContext = 0x51564C47;  // the HostInitInfo context word; the plug-in never uses it
+  int32_t notViewing = 0;             // SettingsRequest.notViewing of the user's settings requests
 };
 
 class HostSession {
@@ -44,6 +45,9 @@ class HostSession {
   void Empty();
   void ShowSettings(HWND parent, int32_t notViewing);
   void Close();
+  // What the menu item and F2 do: PluginShowSettings with the main window as parent,
+  // once the plug-in is initialised (the host offers no settings before that).
+  void RequestSettings();
 
   HostWindows& windows() { return windows_; }
   ChannelList& channels() { return channels_; }

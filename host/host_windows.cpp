@@ -8,6 +8,30 @@ namespace {
 const char kMainClass[] = "TMain";
 const char kVideoClass[] = "TVideoFrame";
 const char kMovieClass[] = "ActiveMovie Window";
+const char kSettingsItem[] = "&Settings...\tF2";
+
+// Menu bar of the main window: the one item a user of the plug-in needs.
+HMENU CreateMainMenu() {
+  HMENU bar = CreateMenu();
+  HMENU plugin = CreatePopupMenu();
+  if (!bar || !plugin) {
+    if (bar) DestroyMenu(bar);
+    if (plugin) DestroyMenu(plugin);
+    return nullptr;
+  }
+  AppendMenuA(plugin, MF_STRING, HostWindows::kSettingsMenuCommand, kSettingsItem);
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(plugin), "&Plug-in");
+  return bar;
+}
+
+// The top-level dialog of this thread that `m` is addressed to, or null.
+HWND OwnDialogOf(const MSG& m) {
+  if (!m.hwnd || m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return nullptr;
+  HWND root = GetAncestor(m.hwnd, GA_ROOT);
+  char cls[16] = {};
+  if (!root || !GetClassNameA(root, cls, sizeof cls) || lstrcmpA(cls, "#32770") != 0) return nullptr;
+  return GetWindowThreadProcessId(root, nullptr) == GetCurrentThreadId() ? root : nullptr;
+}
 
 bool RegisterClasses(HINSTANCE instance, WNDPROC mainProc, WNDPROC videoProc, WNDPROC movieProc) {
   static bool registered = false;
@@ -59,9 +83,12 @@ bool HostWindows::Create(const HostWindowOptions& o) {
   if (!RegisterClasses(instance, MainProc, VideoProc, MovieProc)) return false;
   languageAnswer_ = o.languageAnswer;
   versionAnswer_ = o.versionAnswer;
+  quitOnClose_ = o.quitOnClose;
   const DWORD show = o.visible ? WS_VISIBLE : 0;
+  HMENU menu = CreateMainMenu();
   main_ = CreateWindowExA(0, kMainClass, MainTitle(o.instanceId).c_str(), WS_OVERLAPPEDWINDOW | show, 0, 0, 320,
-                          120, nullptr, nullptr, instance, this);
+                          120, nullptr, menu, instance, this);
+  if (!main_ && menu) DestroyMenu(menu);
   RECT r = {0, 0, o.videoWidth, o.videoHeight};
   AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
   video_ = CreateWindowExA(0, kVideoClass, VideoTitle(o.instanceId).c_str(),
@@ -88,10 +115,14 @@ void HostWindows::Destroy() {
   main_ = video_ = movie_ = nullptr;
 }
 
+const char* HostWindows::SettingsMenuText() { return kSettingsItem; }
+
 bool HostWindows::PumpMessages() {
   MSG m;
   while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) return false;
+    if (HWND dialog = OwnDialogOf(m))
+      if (IsDialogMessageA(dialog, &m)) continue;
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
@@ -119,10 +150,25 @@ LRESULT HostWindows::HandleCommand(WPARAM wp, LPARAM lp) {
   return OnCommand(code, lp);
 }
 
+bool HostWindows::HandleSettingsRequest(UINT msg, WPARAM wp, LPARAM lp) {
+  const bool menuItem = msg == WM_COMMAND && HIWORD(wp) == 0 && LOWORD(wp) == kSettingsMenuCommand;
+  // Bit 30: the key was already down, an auto-repeat that asks nothing new.
+  const bool key = msg == WM_KEYDOWN && wp == VK_F2 && !(lp & (1 << 30));
+  if (!menuItem && !key) return false;
+  if (settingsHandler_ && !inSettingsRequest_) {
+    inSettingsRequest_ = true;
+    settingsHandler_();
+    inSettingsRequest_ = false;
+  }
+  return true;
+}
+
 LRESULT CALLBACK HostWindows::MainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   BindOwner(w, msg, lp);
   HostWindows* self = Owner(w);
   if (self && msg == qlv::kHostCommand) return self->HandleCommand(wp, lp);
+  if (self && self->HandleSettingsRequest(msg, wp, lp)) return 0;
+  if (self && msg == WM_DESTROY && self->quitOnClose_) PostQuitMessage(0);
   return DefWindowProcA(w, msg, wp, lp);
 }
 
@@ -130,6 +176,7 @@ LRESULT CALLBACK HostWindows::VideoProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
   BindOwner(w, msg, lp);
   HostWindows* self = Owner(w);
   if (self && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ++self->videoMouse_;
+  if (self && self->HandleSettingsRequest(msg, wp, lp)) return 0;
   return DefWindowProcA(w, msg, wp, lp);
 }
 

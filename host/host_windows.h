@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "command_log.h"
@@ -18,6 +19,7 @@ struct HostWindowOptions {
   uint32_t languageAnswer = 0;       // answer to HostCommand 1313
   uint32_t versionAnswer = 0x00040007; // answer to HostCommand 1309
   bool visible = false;              // show the windows (hostsim does; tests need not)
+  bool quitOnClose = false;          // closing the main window ends the message loop (WM_QUIT)
   int videoWidth = 720;              // client size of the video window
   int videoHeight = 576;
 };
@@ -51,7 +53,15 @@ class HostWindows {
   // Mouse messages that reached the video window (through the transparent child).
   uint32_t videoMouseMessages() const { return videoMouse_; }
 
-  // Dispatches this thread's pending messages; false once WM_QUIT was seen.
+  // The user asks for the plug-in's settings: the main window's menu item, or F2 in
+  // the main or the video window. `handler` runs on the windows' thread.
+  void SetSettingsRequestHandler(std::function<void()> handler) { settingsHandler_ = std::move(handler); }
+  static constexpr UINT kSettingsMenuCommand = 40001;
+  static const char* SettingsMenuText();
+
+  // Dispatches this thread's pending messages; false once WM_QUIT was seen. Keyboard
+  // messages for a top-level dialog of this thread go through IsDialogMessage first,
+  // as a host's loop does for its modeless dialogs (Tab, Enter, Escape, mnemonics).
   static bool PumpMessages();
 
  protected:
@@ -65,6 +75,8 @@ class HostWindows {
   static LRESULT CALLBACK MovieProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK GetMessageHook(int code, WPARAM wp, LPARAM lp);
   LRESULT HandleCommand(WPARAM wp, LPARAM lp);
+  // True when the message was the settings menu item or a first F2 press.
+  bool HandleSettingsRequest(UINT msg, WPARAM wp, LPARAM lp);
 
   HWND main_ = nullptr;
   HWND video_ = nullptr;
@@ -75,6 +87,9 @@ class HostWindows {
   std::atomic<uint32_t> languageQuestions_{0};
   std::atomic<int64_t> frameIndex_{-1};
   std::atomic<uint32_t> videoMouse_{0};
+  std::function<void()> settingsHandler_;
+  bool inSettingsRequest_ = false;
+  bool quitOnClose_ = false;  // a refusal's message box must not let F2 stack up requests
   CommandLog log_;
 };
 

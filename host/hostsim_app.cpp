@@ -98,6 +98,7 @@ int PlayHost(const HostOptions& o) {
   so.windows.instanceId = o.inst;
   so.windows.languageAnswer = o.lang;
   so.windows.visible = true;
+  so.windows.quitOnClose = true;
   if (layout.Valid()) {
     // The window keeps the picture's proportions at a size that fits a screen.
     const int maxW = 960;
@@ -106,6 +107,7 @@ int PlayHost(const HostOptions& o) {
     if (so.windows.videoHeight < 1) so.windows.videoHeight = 1;
   }
   so.dllName = o.dll;
+  so.notViewing = o.notViewing ? 1 : 0;
   HostSession session;
   if (!session.Open(so, &error)) {
     std::fprintf(stderr, "hostsim: %s\n", error.c_str());
@@ -128,7 +130,11 @@ int PlayHost(const HostOptions& o) {
 
   session.Init();
   HostWindows::PumpMessages();
-  if (o.showSettings) session.ShowSettings(session.windows().mainWindow(), 0);
+  if (o.showSettings) session.RequestSettings();
+  // Nothing to play: the host stays up for the settings until its main window is closed.
+  if (o.showSettings && o.input.empty()) {
+    while (HostWindows::PumpMessages()) WaitMessage();
+  }
 
   std::FILE* input = nullptr;
   if (o.input == "-") {

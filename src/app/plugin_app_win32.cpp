@@ -31,7 +31,7 @@ PluginApp::PluginApp()
       caption_(layerAllocator_, rasterizer_),
       captionHook_(caption_, platform_),
       plugin_(platform_),
-      dialog_(plugin_, language_) {
+      dialog_(plugin_, language_, caption_) {
   plugin_.SetCaptionHook(&captionHook_);
   plugin_.SetDialogLink(&dialog_);
 }

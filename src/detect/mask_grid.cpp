@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/file_replace.h"
+
 namespace qlv {
 
 bool MaskGrid::AllocateCells() {
@@ -118,18 +120,29 @@ bool MaskGrid::LoadMaskFile(const std::string& path) {
   return true;
 }
 
-void MaskGrid::SaveMaskFile(const std::string& path) const {
-  if (path.empty()) return;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
+bool MaskGrid::SaveMaskFile(const std::string& path) const {
+  return WriteMaskFile(path, columns_, rows_, watch_.get(), HasCells() ? static_cast<size_t>(cellCount_) : 0);
+}
+
+bool WriteMaskFile(const std::string& path, int32_t columns, int32_t rows, const uint8_t* flags, size_t count) {
+  if (path.empty()) return false;
+  // Written beside the target and moved over it only when complete: a failed
+  // save leaves the previous file as it was.
+  const std::string temp = path + ".tmp";
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return false;
   uint8_t header[10];
-  header[0] = static_cast<uint8_t>(kFormatTag & 0xFF);
-  header[1] = static_cast<uint8_t>(kFormatTag >> 8);
-  WriteLe32(header + 2, columns_);
-  WriteLe32(header + 6, rows_);
-  std::fwrite(header, 1, sizeof header, f);
-  if (HasCells()) std::fwrite(watch_.get(), 1, static_cast<size_t>(cellCount_), f);
-  std::fclose(f);
+  header[0] = static_cast<uint8_t>(MaskGrid::kFormatTag & 0xFF);
+  header[1] = static_cast<uint8_t>(MaskGrid::kFormatTag >> 8);
+  WriteLe32(header + 2, columns);
+  WriteLe32(header + 6, rows);
+  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
+  if (ok && flags && count > 0) ok = std::fwrite(flags, 1, count, f) == count;
+  if (ok) ok = FlushToDisk(f);
+  if (std::fclose(f) != 0) ok = false;
+  if (ok) ok = ReplaceFileAtomically(temp, path);
+  if (!ok) std::remove(temp.c_str());
+  return ok;
 }
 
 }  // namespace qlv

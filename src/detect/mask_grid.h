@@ -49,8 +49,9 @@ class MaskGrid {
   // be opened, is shorter than its header, or carries dimensions outside
   // 1..kMaxDimension leaves the grid unchanged and still returns true.
   bool LoadMaskFile(const std::string& path);
-  // Failures are silent.
-  void SaveMaskFile(const std::string& path) const;
+  // Replaces the file only once the new content is complete on disk. False when
+  // nothing was saved; an existing file is then left as it was.
+  bool SaveMaskFile(const std::string& path) const;
 
  private:
   void FlipCell(int32_t index);
@@ -62,5 +63,10 @@ class MaskGrid {
   std::unique_ptr<uint32_t[]> history_;
   std::unique_ptr<uint32_t[]> reference_;
 };
+
+// The mask file of a grid of `columns` x `rows` with `count` flag bytes, written
+// as SaveMaskFile writes it: callers that copy the flags under a lock write
+// the file after releasing it.
+bool WriteMaskFile(const std::string& path, int32_t columns, int32_t rows, const uint8_t* flags, size_t count);
 
 }  // namespace qlv

@@ -128,6 +128,10 @@ void Caption::RenderCaption(const SettingsRecord& s, const OverlayGeometry& fram
 
 void Caption::Refresh(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged) {
   std::lock_guard<std::mutex> guard(lock_);
+  RefreshHeld(s, frame, fontChanged);
+}
+
+void Caption::RefreshHeld(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged) {
   if (fontChanged) rasterizer_.SetFont(MakeCaptionFontSpec(s));
   RenderLocked(s, frame);
 }

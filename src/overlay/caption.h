@@ -87,6 +87,9 @@ class Caption {
   void RenderCaption(const SettingsRecord& s, const OverlayGeometry& frame);
   // The dialog's update: font (when asked) and render under one hold of the lock.
   void Refresh(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged);
+  // The same for a caller that already holds lock(), having just written the
+  // settings the caption reads.
+  void RefreshHeld(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged);
   // Per frame, holding CaptionLock throughout: re-renders when the second
   // (or the frame geometry) changed, then blends at TextPos with TextOpacity.
   void DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& s, int64_t now);

@@ -17,7 +17,7 @@
 // Menu of time-format codes.
 #define IDR_TIME_FORMAT_MENU 5008
 
-// String table, 1-34.
+// String table, 1-35.
 #define IDS_PLUGIN_NAME 1
 #define IDS_PLUGIN_DESCRIPTION 2
 #define IDS_TAB_RECORD 3
@@ -52,8 +52,9 @@
 #define IDS_MSG_FRAME_COUNTER_RANGE 32
 #define IDS_MSG_DURATION_RANGE 33
 #define IDS_MSG_OPACITY_RANGE 34
+#define IDS_MSG_MASK_NOT_SAVED 35  // %s: the mask file's path
 #define IDS_FIRST 1
-#define IDS_LAST 34
+#define IDS_LAST 35
 
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/module_state_win32.h"
+#include "ui/mask_commands.h"
 
 namespace qlv {
 
@@ -35,6 +36,17 @@ void MaskEditor::Remove() {
 
 void MaskEditor::OnMouse(UINT msg, const MOUSEHOOKSTRUCT& info) {
   if (!info.hwnd) return;
+  // Only a release counts, and only one addressed to the video frame window
+  // itself (its picture child lets the mouse through to it).
+  if (msg == WM_LBUTTONUP && commands_ && videoFrame_) {
+    HWND frame = videoFrame_();
+    if (frame && info.hwnd == frame) {
+      RECT client = {};
+      POINT at = info.pt;
+      if (GetClientRect(frame, &client) && ScreenToClient(frame, &at))
+        commands_->ToggleAt(at.x, at.y, client.right - client.left, client.bottom - client.top);
+    }
+  }
   HWND parent = GetParent(info.hwnd);
   for (const TooltipOwner& o : owners_) {
     if (!o.owner || parent != o.owner) continue;

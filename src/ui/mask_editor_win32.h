@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 namespace qlv {
+
+class MaskCommands;
 
 class MaskEditor {
  public:
@@ -26,6 +29,13 @@ class MaskEditor {
   // In relay order: the settings dialog first, then the action pages.
   void SetTooltipOwners(std::vector<TooltipOwner> owners) { owners_ = std::move(owners); }
 
+  // Where left-button releases on the video frame window toggle cells; the
+  // window is asked for at each release (the host's windows follow the stream).
+  void SetMaskTarget(MaskCommands* commands, std::function<HWND()> videoFrame) {
+    commands_ = commands;
+    videoFrame_ = std::move(videoFrame);
+  }
+
   // What the hook does with one mouse message.
   void OnMouse(UINT msg, const MOUSEHOOKSTRUCT& info);
 
@@ -34,6 +44,8 @@ class MaskEditor {
 
   HHOOK hook_ = nullptr;
   std::vector<TooltipOwner> owners_;
+  MaskCommands* commands_ = nullptr;
+  std::function<HWND()> videoFrame_;
 };
 
 }  // namespace qlv

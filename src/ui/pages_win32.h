@@ -1,7 +1,6 @@
-// The eight tab pages of the settings dialog: three action pages in the
-// "Event action" tab control, five visualisation pages in the "Visualization"
-// one. Each is a child dialog made from its own template; their controls are
-// filled in page by page.
+// What every tab page of the settings dialog shares, and the about box. The
+// three action pages and the five visualisation pages have files of their own.
+// Each page is a child dialog made from its own template.
 #pragma once
 
 #include "plugin/plugin.h"
@@ -25,52 +24,6 @@ class SettingsPage : public Dialog {
  private:
   UINT templateId_;
   SettingsAccess& settings_;
-};
-
-class RecordPage : public SettingsPage {
- public:
-  explicit RecordPage(SettingsAccess& s);
-};
-
-class SoundPage : public SettingsPage {
- public:
-  explicit SoundPage(SettingsAccess& s);
-};
-
-class TaskPage : public SettingsPage {
- public:
-  explicit TaskPage(SettingsAccess& s);
-};
-
-class CaptionPage : public SettingsPage {
- public:
-  explicit CaptionPage(SettingsAccess& s);
-};
-
-class GridPage : public SettingsPage {
- public:
-  explicit GridPage(SettingsAccess& s);
-};
-
-class AreaColorsPage : public SettingsPage {
- public:
-  explicit AreaColorsPage(SettingsAccess& s);
-};
-
-// The preview and the record pages show the same switches for the two cases.
-class ShowSwitchesPage : public SettingsPage {
- public:
-  ShowSwitchesPage(UINT templateId, SettingsAccess& s) : SettingsPage(templateId, s) {}
-};
-
-class PreviewShowPage : public ShowSwitchesPage {
- public:
-  explicit PreviewShowPage(SettingsAccess& s);
-};
-
-class RecordShowPage : public ShowSwitchesPage {
- public:
-  explicit RecordShowPage(SettingsAccess& s);
 };
 
 // The about box: a picture, the name and version, and "OK".

@@ -20,6 +20,10 @@ enum RefreshKind : uint32_t {
   RefreshRecordImage = 5,
   RefreshSoundImage = 6,
   RefreshTaskImage = 7,
+  RefreshSoundFile = 8,     // SoundPage: the file field
+  RefreshSoundRepeat = 9,   // SoundPage: the repeat icon
+  RefreshTaskFile = 10,     // TaskPage: the file field
+  RefreshTaskRestart = 11,  // TaskPage: the restart icon
   RefreshChannelButton = 12,
 };
 

@@ -40,16 +40,21 @@ const MaskButton kMaskButtons[] = {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language)
+SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption,
+                               CommonDialogs* dialogs)
     : plugin_(plugin),
       settings_(plugin),
       language_(language),
-      recordPage_(settings_),
-      soundPage_(settings_),
-      taskPage_(settings_),
-      captionPage_(settings_),
-      gridPage_(settings_),
-      areaColorsPage_(settings_),
+      dialogs_(dialogs ? *dialogs : systemDialogs_),
+      maskCommands_(plugin, dialogs_),
+      actionCommands_(plugin, dialogs_),
+      captionEditor_(plugin, caption),
+      recordPage_(settings_, actionCommands_),
+      soundPage_(settings_, actionCommands_),
+      taskPage_(settings_, actionCommands_),
+      captionPage_(settings_, captionEditor_, dialogs_),
+      gridPage_(settings_, dialogs_),
+      areaColorsPage_(settings_, dialogs_),
       previewShowPage_(settings_),
       recordShowPage_(settings_),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},
@@ -124,6 +129,10 @@ BOOL SettingsDialog::OnInitDialog() {
                                 {recordPage_.hwnd(), recordPage_.tooltip()},
                                 {soundPage_.hwnd(), soundPage_.tooltip()},
                                 {taskPage_.hwnd(), taskPage_.tooltip()}});
+  maskEditor_.SetMaskTarget(&maskCommands_, [this] {
+    auto lock = plugin_.LockGrid();
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(plugin_.hostWindows().videoFrame));
+  });
   maskEditor_.Install();
   Post(RefreshAll);
   return TRUE;
@@ -261,14 +270,41 @@ bool SettingsDialog::OnCommand(WORD id, WORD code, HWND) {
 }
 
 void SettingsDialog::OnMaskCommand(WORD id) {
-  auto lock = plugin_.LockGrid();
-  MaskGrid& grid = plugin_.grid();
   switch (id) {
-    case IDC_MASK_SELECT_ALL: grid.WatchAll(); break;
-    case IDC_MASK_CLEAR: grid.ClearAll(); break;
-    case IDC_MASK_INVERT: grid.InvertMask(); break;
-    default: break;  // load, save and save as come with the mask editor's file dialogs
+    case IDC_MASK_SELECT_ALL: maskCommands_.SelectAll(); break;
+    case IDC_MASK_CLEAR: maskCommands_.Clear(); break;
+    case IDC_MASK_INVERT: maskCommands_.Invert(); break;
+    case IDC_MASK_LOAD: maskCommands_.Load(MaskWindow()); break;
+    case IDC_MASK_SAVE: maskCommands_.Save(MaskWindow()); break;
+    case IDC_MASK_SAVE_AS: maskCommands_.SaveAs(MaskWindow()); break;
+    default: break;
   }
+}
+
+MaskCommands::Window SettingsDialog::MaskWindow() {
+  MaskCommands::Window w;
+  HWND now = hwnd();
+  w.owner = reinterpret_cast<WindowHandle>(now);
+  // PluginClose may destroy the dialog while a chooser is up: its answer is then dropped.
+  w.stillOpen = [this, now] { return now != nullptr && hwnd() == now && IsWindow(now); };
+  w.showPath = [this] { Post(RefreshMaskPath); };
+  w.saveFailed = [this](const std::string& path) { ShowSaveFailure(path); };
+  return w;
+}
+
+void SettingsDialog::ShowSaveFailure(const std::string& path) {
+  if (!hwnd()) return;
+  std::wstring text = language_.LoadWideString(IDS_MSG_MASK_NOT_SAVED);
+  // The path is ANSI like every setting; the message is in the dialog's language.
+  std::wstring widePath;
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0);
+  if (n > 0) {
+    widePath.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), &widePath[0], n);
+  }
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, widePath);
+  ShowMessage(text);
 }
 
 bool SettingsDialog::OnNotify(NMHDR& header, LRESULT* result) {

@@ -9,19 +9,35 @@
 #include <atomic>
 
 #include "plugin/plugin.h"
+#include "overlay/caption.h"
+#include "ui/action_commands.h"
+#include "ui/area_colors_page_win32.h"
+#include "ui/caption_editor.h"
+#include "ui/caption_page_win32.h"
 #include "ui/channel_list.h"
+#include "ui/common_dialogs.h"
+#include "ui/common_dialogs_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
+#include "ui/grid_page_win32.h"
+#include "ui/mask_commands.h"
 #include "ui/mask_editor_win32.h"
 #include "ui/pages_win32.h"
+#include "ui/record_page_win32.h"
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
+#include "ui/show_pages_win32.h"
+#include "ui/sound_page_win32.h"
+#include "ui/task_page_win32.h"
 
 namespace qlv {
 
 class SettingsDialog : public Dialog, public DialogLink {
  public:
-  SettingsDialog(Plugin& plugin, const LanguageSelector& language);
+  // `dialogs`: the file, colour and font choosers; null for the platform's own.
+  // They are owned by the dialog's window, which they disable while up.
+  SettingsDialog(Plugin& plugin, const LanguageSelector& language, Caption& caption,
+                 CommonDialogs* dialogs = nullptr);
   ~SettingsDialog() override;
 
   // DialogLink: asked by the frame driver from its own thread.
@@ -59,6 +75,8 @@ class SettingsDialog : public Dialog, public DialogLink {
   void OnChannelButton();
   void ShowChannelButtonIcon();
   void OnMaskCommand(WORD id);
+  MaskCommands::Window MaskWindow();
+  void ShowSaveFailure(const std::string& path);
   ChannelLookup Lookup();
   void Post(uint32_t kind) { PostRefreshControls(kind); }
 
@@ -68,6 +86,12 @@ class SettingsDialog : public Dialog, public DialogLink {
   std::atomic<bool> opening_{false};
   bool numbersShown_ = false;  // the number fields hold the settings: their changes count
   HWND parent_ = nullptr;  // the host's window: used, never destroyed
+
+  Win32CommonDialogs systemDialogs_;
+  CommonDialogs& dialogs_;  // every chooser of the dialog and its pages
+  MaskCommands maskCommands_;
+  ActionCommands actionCommands_;
+  CaptionEditor captionEditor_;
 
   AboutBox about_;
   RecordPage recordPage_;

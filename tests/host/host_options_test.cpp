@@ -22,7 +22,7 @@ TEST(HostOptions, EveryOptionTakesItsValue) {
                      "--ini", "a.ini", "--recording", "--processor-class", "2", "--inst", "B", "--lang", "0x419",
                      "--out", "o", "--save-frames", "--timing", "--sequence-every", "5", "--channels", "1:0:News,2:7:Sport: late",
                      "--sources", "65536:0:Composite", "--channel", "-2", "--switch", "500:1,20:0", "--settings",
-                     "--progress", "--rgb-bottom-up", "--dll", "x.dll"},
+                     "--notviewing", "--progress", "--rgb-bottom-up", "--dll", "x.dll"},
                     &o));
   EXPECT_EQ(o.input, "-");
   EXPECT_EQ(o.format, 1);
@@ -49,6 +49,7 @@ TEST(HostOptions, EveryOptionTakesItsValue) {
   ASSERT_EQ(o.switches.size(), 2u);
   EXPECT_EQ(o.switches[0].frame, 20);  // sorted by frame
   EXPECT_TRUE(o.showSettings);
+  EXPECT_TRUE(o.notViewing);
   EXPECT_TRUE(o.progress);
   EXPECT_TRUE(o.rgbBottomUp);
   EXPECT_EQ(o.dll, "x.dll");
@@ -62,6 +63,8 @@ TEST(HostOptions, DefaultsAndHostInstanceForms) {
   EXPECT_EQ(o.processorClass, 6);
   EXPECT_EQ(o.lang, 1033u);
   EXPECT_TRUE(o.inst.empty());
+  EXPECT_FALSE(o.showSettings);
+  EXPECT_FALSE(o.notViewing);
   ASSERT_TRUE(Parse({"-INST:3"}, &o));
   EXPECT_EQ(o.inst, "3");
   ASSERT_TRUE(Parse({"/inst:12"}, &o));

@@ -39,18 +39,22 @@ BOOL CALLBACK ReadChildProc(HWND child, LPARAM lp) {
   return TRUE;
 }
 
-void ReadBox(HWND box, SeenMessageBox* seen) {
+}  // namespace
+
+SeenMessageBox ReadMessageBox(HWND box) {
+  SeenMessageBox s;
+  s.found = true;
   wchar_t buf[512] = {};
   GetWindowTextW(box, buf, 512);
-  seen->caption = buf;
-  EnumChildWindows(box, ReadChildProc, reinterpret_cast<LPARAM>(seen));
+  s.caption = buf;
+  EnumChildWindows(box, ReadChildProc, reinterpret_cast<LPARAM>(&s));
   HWND ok = GetDlgItem(box, IDOK);
   HWND cancel = GetDlgItem(box, IDCANCEL);
-  seen->okButton = ok && IsWindowVisible(ok);
-  seen->cancelButton = cancel && IsWindowVisible(cancel);
+  s.okButton = ok && IsWindowVisible(ok);
+  s.cancelButton = cancel && IsWindowVisible(cancel);
+  s.owner = GetWindow(box, GW_OWNER);
+  return s;
 }
-
-}  // namespace
 
 DWORD WINAPI WatchMessageBoxThread(void* p) {
   WatchState* state = static_cast<WatchState*>(p);
@@ -60,9 +64,7 @@ DWORD WINAPI WatchMessageBoxThread(void* p) {
       // Visible means initialised; still, wait for the text rather than trust it.
       const DWORD seenAt = GetTickCount();
       for (;;) {
-        state->seen = SeenMessageBox();
-        state->seen.found = true;
-        ReadBox(box, &state->seen);
+        state->seen = ReadMessageBox(box);
         if (!state->seen.text.empty() || GetTickCount() - seenAt > 5000) break;
         Sleep(25);
       }

@@ -15,7 +15,11 @@ struct SeenMessageBox {
   bool informationIcon = false;  // the icon control shows the system's information icon
   bool okButton = false;         // a visible button IDOK
   bool cancelButton = false;     // a visible button IDCANCEL
+  HWND owner = nullptr;          // the window that owns the box
 };
+
+// Reads a message box's texts, icon, buttons and owner (from any thread).
+SeenMessageBox ReadMessageBox(HWND box);
 
 // Runs `action` on this thread; meanwhile a watcher thread waits up to
 // `timeoutMs` for a visible "#32770" window of this process, reads it and

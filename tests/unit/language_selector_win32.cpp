@@ -19,7 +19,7 @@ struct Texts {
   const wchar_t* russian;
 };
 
-// The string table, 1-34, in both languages.
+// The string table, 1-35, in both languages.
 const Texts kTexts[] = {
     {1, L"Motion detection", L"Детектор движения"},
     {2, L"Motion detector with DVR functions.", L"Детектор движения с функцией видеорекордера."},
@@ -55,6 +55,7 @@ const Texts kTexts[] = {
     {32, L"Value of the frame counter should be a number from %d to %d", L"Значение счётчика кадров  должно быть числом от %d до %d"},
     {33, L"Duration time value should be a number from %d to %d", L"Значение времени записи должно быть числом от %d до %d"},
     {34, L"Opacity value should be a number from 0 to 100", L"Значение прозрачности должно быть числом от 0 до 100"},
+    {35, L"The mask could not be saved to %s", L"Не удалось сохранить маску в файл %s"},
 };
 
 class LanguageSelectorTest : public ::testing::Test {
@@ -117,10 +118,10 @@ TEST_F(LanguageSelectorTest, ResourcesOnlyInEnglishComeFromTheFallback) {
 TEST_F(LanguageSelectorTest, MissingEntriesAndBlocks) {
   const LanguageSelector s(module_, 1049);
   bool block = false;
-  // Entry 0 of the first block and entry 35 of the third exist as empty slots.
+  // Entry 0 of the first block and entry 36 of the third exist as empty slots.
   EXPECT_EQ(s.LoadWideString(0, &block), L"");
   EXPECT_TRUE(block);
-  EXPECT_EQ(s.LoadWideString(35, &block), L"");
+  EXPECT_EQ(s.LoadWideString(36, &block), L"");
   EXPECT_TRUE(block);
   // Block 7 (ids 96-111) does not exist in any language.
   EXPECT_EQ(s.LoadWideString(100, &block), L"");
@@ -130,7 +131,7 @@ TEST_F(LanguageSelectorTest, MissingEntriesAndBlocks) {
   EXPECT_FALSE(s.LoadStringInto(100, buffer, sizeof buffer));
   EXPECT_EQ(buffer[0], '\0');
   std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_TRUE(s.LoadStringInto(35, buffer, sizeof buffer));
+  EXPECT_TRUE(s.LoadStringInto(36, buffer, sizeof buffer));
   EXPECT_EQ(buffer[0], '\0');
   EXPECT_EQ(s.LoadString(100), "");
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -133,7 +134,8 @@ TEST_F(MaskFile, DefaultGridWithThreeCellsIs442Bytes) {
   g.ToggleCell(23, 17);
   std::string p = Path("save");
   made_.push_back(p);
-  g.SaveMaskFile(p);
+  EXPECT_TRUE(g.SaveMaskFile(p));
+  EXPECT_FALSE(std::filesystem::exists(p + ".tmp"));  // the temporary file was moved, not left
   std::vector<uint8_t> expect = {0x03, 0x02, 0x18, 0, 0, 0, 0x12, 0, 0, 0};
   expect.resize(442, 0);
   expect[10 + 0] = 1;
@@ -228,13 +230,31 @@ TEST_F(MaskFile, ReadOnlyFileLoads) {
   EXPECT_EQ(Flags(g), (std::vector<uint8_t>{1, 0}));
 }
 
-TEST_F(MaskFile, SaveToAnUnopenablePathIsSilent) {
+TEST_F(MaskFile, SaveToAnUnopenablePathSavesNothing) {
   MaskGrid g;
   g.SetDefaultGrid();
-  g.SaveMaskFile("no_such_folder_pixtest/x.msk");
-  g.SaveMaskFile("");
+  EXPECT_FALSE(g.SaveMaskFile("no_such_folder_pixtest/x.msk"));
+  EXPECT_FALSE(g.SaveMaskFile(""));
   struct stat st;
   EXPECT_NE(stat("no_such_folder_pixtest/x.msk", &st), 0);
+}
+
+// A save that cannot complete leaves the previous file whole: here the
+// temporary name is taken by a folder, so nothing new can be written.
+TEST_F(MaskFile, FailedSaveKeepsThePreviousFile) {
+  std::vector<uint8_t> old = Header(0x03, 0x02, 2, 1);
+  old.insert(old.end(), {1, 0});
+  const std::string p = Write("keep", old);
+  const std::string blocker = p + ".tmp";
+  ASSERT_TRUE(std::filesystem::create_directory(blocker));
+  MaskGrid g;
+  g.SetDefaultGrid();
+  g.WatchAll();
+  EXPECT_FALSE(g.SaveMaskFile(p));
+  EXPECT_EQ(Read(p), old);
+  std::filesystem::remove(blocker);
+  EXPECT_TRUE(g.SaveMaskFile(p));
+  EXPECT_EQ(Read(p).size(), 442u);
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#include "ui/action_commands.h"
+
+#include "res/resource.h"
+#include "ui/refresh_kinds.h"
+
+namespace qlv {
+
+namespace {
+
+std::vector<ActionPageReload> PageReloads(uint32_t kind, uint32_t fileKind, uint32_t repeatKind) {
+  using R = ActionPageReload;
+  if (kind == RefreshAll) return {R::EnableCheck, R::FileField, R::RepeatIcon};
+  if (kind == fileKind) return {R::FileField};
+  if (kind == repeatKind) return {R::RepeatIcon};
+  return {};
+}
+
+}  // namespace
+
+std::vector<ActionPageReload> SoundPageReloads(uint32_t kind) {
+  return PageReloads(kind, RefreshSoundFile, RefreshSoundRepeat);
+}
+
+std::vector<ActionPageReload> TaskPageReloads(uint32_t kind) {
+  return PageReloads(kind, RefreshTaskFile, RefreshTaskRestart);
+}
+
+int SoundRepeatIcon(uint32_t repeat) { return repeat != 0 ? IDI_REPEAT_ON : IDI_REPEAT_OFF; }
+int TaskRestartIcon(uint32_t restart) { return restart != 0 ? IDI_RESTART_ON : IDI_RESTART_OFF; }
+
+int RecordTypeItem(int32_t recordType) { return recordType >= 0 && recordType <= 2 ? recordType : -1; }
+
+FileChoice SoundFileChoice() { return FileChoice{"Audio files (*.wav)", "*.wav", "wav", std::string()}; }
+FileChoice TaskFileChoice() { return FileChoice{"Execution files (*.exe)", "*.exe", "exe", std::string()}; }
+
+void ActionCommands::Toggle(uint32_t SettingsRecord::*field) {
+  auto lock = plugin_.LockGrid();
+  uint32_t& value = plugin_.working().*field;
+  value = value != 0 ? 0u : 1u;
+}
+
+bool ActionCommands::ChooseInto(std::string SettingsRecord::*field, const FileChoice& choice, WindowHandle owner,
+                                const std::function<bool()>& stillOpen) {
+  const std::optional<std::string> chosen = dialogs_.OpenFile(owner, choice);
+  // The page may have gone with the dialog while the chooser was up.
+  if (!chosen || (stillOpen && !stillOpen())) return false;
+  settings_.Set(field, *chosen);
+  return true;
+}
+
+bool ActionCommands::ChooseSoundFile(WindowHandle owner, const std::function<bool()>& stillOpen) {
+  return ChooseInto(&SettingsRecord::SoundFileName, SoundFileChoice(), owner, stillOpen);
+}
+
+bool ActionCommands::ChooseTaskFile(WindowHandle owner, const std::function<bool()>& stillOpen) {
+  return ChooseInto(&SettingsRecord::ProcessFileName, TaskFileChoice(), owner, stillOpen);
+}
+
+// The actions' state is the frame driver's too: its lock is held.
+void ActionCommands::PlaySound() {
+  auto lock = plugin_.LockGrid();
+  plugin_.actions().PlayAlarmSound();
+}
+
+void ActionCommands::StopSound() {
+  auto lock = plugin_.LockGrid();
+  plugin_.actions().StopAlarmSound();
+}
+
+void ActionCommands::RunTask() {
+  auto lock = plugin_.LockGrid();
+  plugin_.actions().RunExternalTask();
+}
+
+}  // namespace qlv

@@ -1,0 +1,91 @@
+#include "ui/caption_editor.h"
+
+#include <optional>
+
+#include "overlay/overlay_composer.h"
+
+namespace qlv {
+
+FontChoice FontChoiceOf(const SettingsRecord& s) {
+  FontChoice f;
+  f.faceName = s.FontName;
+  f.height = s.FontSize;
+  f.weight = s.FontWeight;
+  f.italic = s.FontItalic;
+  f.underline = s.FontUnderline;
+  f.strikeOut = s.FontStrikeOut;
+  f.charSet = s.FontCharSet;
+  return f;
+}
+
+void StoreFontChoice(const FontChoice& font, SettingsRecord* s) {
+  s->FontName = font.faceName;
+  s->FontSize = font.height;
+  s->FontWeight = font.weight;
+  s->FontItalic = font.italic;
+  s->FontUnderline = font.underline;
+  s->FontStrikeOut = font.strikeOut;
+  s->FontCharSet = font.charSet;
+}
+
+template <typename Change>
+void CaptionEditor::Write(Change change, Redraw redraw) {
+  // The stream's geometry belongs to the frame lock; taken first and alone, so
+  // the two locks are never held together.
+  OverlayGeometry geometry;
+  {
+    auto frameLock = plugin_.LockGrid();
+    geometry = GeometryOf(plugin_.canvas());
+  }
+  std::lock_guard<std::mutex> hold(caption_.lock());
+  change(plugin_.working());
+  if (redraw != Redraw::None) caption_.RefreshHeld(plugin_.working(), geometry, redraw == Redraw::FontAndText);
+}
+
+void CaptionEditor::SetTimeFormat(const std::string& format) {
+  Write([&](SettingsRecord& s) { s.TimeFormat = format; }, Redraw::Text);
+}
+
+void CaptionEditor::SetTextColor(uint32_t color) {
+  Write([&](SettingsRecord& s) { s.TextColor = color; }, Redraw::Text);
+}
+
+void CaptionEditor::SetTextPos(int32_t position) {
+  Write([&](SettingsRecord& s) { s.TextPos = position; }, Redraw::None);
+}
+
+void CaptionEditor::SetTextOpacity(int32_t opacity) {
+  Write([&](SettingsRecord& s) { s.TextOpacity = opacity; }, Redraw::None);
+}
+
+void CaptionEditor::SetFont(const FontChoice& font) {
+  Write([&](SettingsRecord& s) { StoreFontChoice(font, &s); }, Redraw::FontAndText);
+}
+
+void CaptionEditor::Render() {
+  Write([](SettingsRecord&) {}, Redraw::Text);
+}
+
+bool CaptionEditor::PickColor(CommonDialogs& dialogs, WindowHandle owner) {
+  // No lock is held while the chooser is up.
+  const std::optional<uint32_t> chosen = dialogs.PickColor(owner, settings().TextColor);
+  if (chosen) {
+    SetTextColor(*chosen);
+  } else {
+    Render();
+  }
+  return chosen.has_value();
+}
+
+bool CaptionEditor::PickFont(CommonDialogs& dialogs, WindowHandle owner) {
+  const FontChoice before = FontChoiceOf(settings());
+  FontRequest request;
+  request.initial = before;
+  request.color = settings().TextColor;
+  request.apply = [this](const FontChoice& font) { SetFont(font); };
+  const std::optional<FontChoice> chosen = dialogs.PickFont(owner, request);
+  SetFont(chosen ? *chosen : before);
+  return chosen.has_value();
+}
+
+}  // namespace qlv

@@ -1,0 +1,56 @@
+// The caption page's way to the caption settings. The frame thread reads them
+// under CaptionLock while it renders and blends the caption, so every write
+// here holds that lock, and a change the picture depends on is rendered again
+// before the lock is let go: the next frame shows it, whatever the second.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "overlay/caption.h"
+#include "plugin/plugin.h"
+#include "ui/common_dialogs.h"
+
+namespace qlv {
+
+// The seven font settings the font chooser edits (FontQuality is not one).
+FontChoice FontChoiceOf(const SettingsRecord& s);
+void StoreFontChoice(const FontChoice& font, SettingsRecord* s);
+
+class CaptionEditor {
+ public:
+  CaptionEditor(Plugin& plugin, Caption& caption) : plugin_(plugin), caption_(caption) {}
+
+  // The dialog's thread is the only writer of the caption settings, so its own
+  // reads need no lock.
+  const SettingsRecord& settings() const { return plugin_.working(); }
+
+  void SetTimeFormat(const std::string& format);
+  void SetTextColor(uint32_t color);
+  // Position and opacity are read at every blend: no render needed.
+  void SetTextPos(int32_t position);
+  void SetTextOpacity(int32_t opacity);
+  // The seven font settings; the font is made again.
+  void SetFont(const FontChoice& font);
+  // The caption rendered again as it stands.
+  void Render();
+
+  // The colour chooser for TextColor, owned by `owner`. The caption is rendered
+  // again whether or not a colour was chosen. True when one was.
+  bool PickColor(CommonDialogs& dialogs, WindowHandle owner);
+  // The font chooser: "Apply" shows its font at once; OK keeps the chosen one;
+  // Cancel puts back the seven font settings as they were when it opened, and
+  // only those, so nothing else changed meanwhile is lost. True when confirmed.
+  bool PickFont(CommonDialogs& dialogs, WindowHandle owner);
+
+ private:
+  enum class Redraw { None, Text, FontAndText };
+  template <typename Change>
+  void Write(Change change, Redraw redraw);
+
+  Plugin& plugin_;
+  Caption& caption_;
+};
+
+}  // namespace qlv

@@ -1,0 +1,145 @@
+// The action pages' rules and commands, with the choosers answered by the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fake_common_dialogs.h"
+#include "fake_platform.h"
+#include "plugin/plugin.h"
+#include "res/resource.h"
+#include "ui/action_commands.h"
+
+namespace qlv {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FakeCommonDialogs;
+using testing_support::FakePlatform;
+using R = ActionPageReload;
+
+TEST(ActionPageRules, ReloadsIconsAndListItems) {
+  EXPECT_EQ(SoundPageReloads(0), (std::vector<R>{R::EnableCheck, R::FileField, R::RepeatIcon}));
+  EXPECT_EQ(SoundPageReloads(8), std::vector<R>{R::FileField});
+  EXPECT_EQ(SoundPageReloads(9), std::vector<R>{R::RepeatIcon});
+  EXPECT_EQ(TaskPageReloads(0), (std::vector<R>{R::EnableCheck, R::FileField, R::RepeatIcon}));
+  EXPECT_EQ(TaskPageReloads(10), std::vector<R>{R::FileField});
+  EXPECT_EQ(TaskPageReloads(11), std::vector<R>{R::RepeatIcon});
+  // Each page takes only its own kinds.
+  for (uint32_t k : {2u, 5u, 6u, 7u, 10u, 11u, 12u}) EXPECT_TRUE(SoundPageReloads(k).empty()) << k;
+  for (uint32_t k : {2u, 5u, 6u, 7u, 8u, 9u, 12u}) EXPECT_TRUE(TaskPageReloads(k).empty()) << k;
+
+  EXPECT_EQ(SoundRepeatIcon(1), 5023);
+  EXPECT_EQ(SoundRepeatIcon(0), 5024);
+  EXPECT_EQ(SoundRepeatIcon(7), 5023);
+  EXPECT_EQ(TaskRestartIcon(1), 5029);
+  EXPECT_EQ(TaskRestartIcon(0), 5030);
+
+  EXPECT_EQ(RecordTypeItem(0), 0);
+  EXPECT_EQ(RecordTypeItem(2), 2);
+  EXPECT_EQ(RecordTypeItem(3), -1);  // reachable only through the file: no item
+  EXPECT_EQ(RecordTypeItem(-1), -1);
+}
+
+class ActionCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           (std::string("qlv_action_cmd_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    SettingsLocation loc;
+    loc.folder = dir_.string() + "/";
+    loc.fileName = "QPM_QLVGuard.ini";
+    loc.fullPath = (dir_ / loc.fileName).string();
+    plugin_.Init(nullptr, 0, loc);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  FakePlatform platform_;
+  Plugin plugin_{platform_};
+  FakeCommonDialogs dialogs_;
+  ActionCommands commands_{plugin_, dialogs_};
+  fs::path dir_;
+};
+
+TEST_F(ActionCommandsTest, FileChoosersStoreTheConfirmedPathOnly) {
+  SettingsRecord& w = plugin_.working();
+  w.SoundFileName = "old.wav";
+  w.ProcessFileName = "old.exe";
+  bool here = true;
+  auto stillHere = [&here] { return here; };
+
+  EXPECT_FALSE(commands_.ChooseSoundFile(0x55, stillHere));  // cancelled
+  EXPECT_EQ(w.SoundFileName, "old.wav");
+  dialogs_.fileAnswers.push_back(std::string("C:\\media\\bell.wav"));
+  EXPECT_TRUE(commands_.ChooseSoundFile(0x55, stillHere));
+  EXPECT_EQ(w.SoundFileName, "C:\\media\\bell.wav");
+  dialogs_.fileAnswers.push_back(std::string("C:\\tools\\alarm.exe"));
+  EXPECT_TRUE(commands_.ChooseTaskFile(0x55, stillHere));
+  EXPECT_EQ(w.ProcessFileName, "C:\\tools\\alarm.exe");
+
+  ASSERT_EQ(dialogs_.fileCalls.size(), 3u);
+  for (const auto& c : dialogs_.fileCalls) {
+    EXPECT_FALSE(c.save);
+    EXPECT_EQ(c.owner, 0x55u);
+  }
+  EXPECT_EQ(dialogs_.fileCalls[1].choice.filterText, "Audio files (*.wav)");
+  EXPECT_EQ(dialogs_.fileCalls[1].choice.pattern, "*.wav");
+  EXPECT_EQ(dialogs_.fileCalls[1].choice.defaultExtension, "wav");
+  EXPECT_EQ(dialogs_.fileCalls[2].choice.filterText, "Execution files (*.exe)");
+  EXPECT_EQ(dialogs_.fileCalls[2].choice.pattern, "*.exe");
+  EXPECT_EQ(dialogs_.fileCalls[2].choice.defaultExtension, "exe");
+
+  // The page went while the chooser was up: the answer is dropped.
+  dialogs_.whileOpen = [&here] { here = false; };
+  dialogs_.fileAnswers.push_back(std::string("C:\\late.wav"));
+  EXPECT_FALSE(commands_.ChooseSoundFile(0x55, stillHere));
+  EXPECT_EQ(w.SoundFileName, "C:\\media\\bell.wav");
+}
+
+TEST_F(ActionCommandsTest, SwitchesTogglesAndTriesByHandWhateverOnOffSays) {
+  SettingsRecord& w = plugin_.working();
+  commands_.SetSwitch(&SettingsRecord::ProcessEnable, true);
+  EXPECT_EQ(w.ProcessEnable, 1u);
+  commands_.SetSwitch(&SettingsRecord::ProcessEnable, false);
+  EXPECT_EQ(w.ProcessEnable, 0u);
+  commands_.SetRecordType(2);
+  EXPECT_EQ(w.RecordType, 2);
+  commands_.SetRecordPause(true);
+  EXPECT_EQ(w.RecordPause, 1);
+
+  const uint32_t repeat = w.SoundRepeatEnable;
+  commands_.ToggleSoundRepeat();
+  EXPECT_EQ(w.SoundRepeatEnable, repeat ? 0u : 1u);
+  commands_.ToggleSoundRepeat();
+  EXPECT_EQ(w.SoundRepeatEnable, repeat);
+  w.ProcessRepeatEnable = 5;  // any non-zero value from the file counts as on
+  commands_.ToggleTaskRestart();
+  EXPECT_EQ(w.ProcessRepeatEnable, 0u);
+
+  // Play, stop and run ignore SoundEnable and ProcessEnable.
+  w.SoundEnable = 0;
+  w.SoundFileName = "bell.wav";
+  w.SoundRepeatEnable = 0;
+  commands_.PlaySound();
+  w.SoundRepeatEnable = 1;
+  commands_.PlaySound();
+  commands_.StopSound();
+  ASSERT_EQ(platform_.sounds.size(), 3u);
+  EXPECT_EQ(platform_.sounds[0].file, "bell.wav");
+  EXPECT_EQ(platform_.sounds[0].flags, 0x11u);
+  EXPECT_EQ(platform_.sounds[1].flags, 0x19u);
+  EXPECT_TRUE(platform_.sounds[2].stop);
+
+  w.ProcessEnable = 0;
+  commands_.SetTaskCommandLine("notify.exe --level 3");
+  EXPECT_EQ(w.ProcessFileName, "notify.exe --level 3");
+  commands_.RunTask();
+  ASSERT_EQ(platform_.startedCommandLines.size(), 1u);
+  EXPECT_EQ(platform_.startedCommandLines[0], "notify.exe --level 3");
+}
+
+}  // namespace
+}  // namespace qlv

@@ -1,0 +1,208 @@
+// The caption page's writes without windows: the font chooser's apply and
+// cancel, the colour chooser, and changes made while the frame thread draws.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "fake_common_dialogs.h"
+#include "heap_layer_allocator.h"
+#include "fake_platform.h"
+#include "fake_text_rasterizer.h"
+#include "plugin/caption_plugin_hook.h"
+#include "plugin/plugin.h"
+#include "ui/caption_editor.h"
+
+namespace qlv {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FakeCommonDialogs;
+using testing_support::FakePlatform;
+
+constexpr WindowHandle kOwner = 0x5000;
+
+// The plug-in with its caption, on a 720 x 576 stream of channel (0, 0), the
+// watched one, so every frame draws the caption.
+class CaptionEditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           (std::string("qlv_caption_editor_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    SettingsLocation loc;
+    loc.folder = dir_.string() + "/";
+    loc.baseName = "QPM_QLVGuard";
+    loc.fileName = "QPM_QLVGuard.ini";
+    loc.fullPath = (dir_ / loc.fileName).string();
+    platform_.now = 1700000000;
+    plugin_.SetCaptionHook(&hook_);
+    plugin_.Init(nullptr, 0, loc);
+    plugin_.working().ShowMask = 0;
+    plugin_.working().ShowGrid = 0;
+    plugin_.working().ShowTime = 1;
+    ASSERT_EQ(plugin_.Start(StreamFormat{720, 576, 0, PixelFormatYUV422, 0, 0}), 1);
+    text_.watchedLock = &caption_.lock();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  int Frame() {
+    std::vector<uint8_t> frame(720 * 576 * 2, 0x80);
+    const ChannelRef channel{0, 0, "Zero"};
+    return plugin_.ProcessFrame(frame.data(), &channel);
+  }
+
+  fs::path dir_;
+  FakePlatform platform_;
+  HeapLayerAllocator heap_;
+  FakeTextRasterizer text_;
+  Caption caption_{heap_, text_};
+  CaptionPluginHook hook_{caption_, platform_};
+  Plugin plugin_{platform_};
+  CaptionEditor editor_{plugin_, caption_};
+  FakeCommonDialogs dialogs_;
+};
+
+FontChoice BoldCourier() {
+  FontChoice f;
+  f.faceName = "Courier New";
+  f.height = -24;
+  f.weight = 700;
+  f.italic = 1;
+  f.underline = 1;
+  f.strikeOut = 1;
+  f.charSet = 204;
+  return f;
+}
+
+TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontSettings) {
+  ASSERT_EQ(Frame(), 1);
+  SettingsRecord& s = plugin_.working();
+  s.FontQuality = 3;
+  const FontChoice before = FontChoiceOf(s);
+  ASSERT_NE(before, BoldCourier());
+
+  // While the chooser is up: "Apply" with a bold font, then other settings change.
+  int rendersAtApply = 0, fontsAtApply = 0;
+  CaptionFontSpec fontAtApply;
+  dialogs_.fontApplies = {BoldCourier()};
+  dialogs_.whileOpen = [&] {
+    rendersAtApply = caption_.renderCount();
+    fontsAtApply = text_.fontsSet;
+    fontAtApply = text_.lastFont;
+    editor_.SetTimeFormat("%H h");
+    s.Sensitive = 9;
+    EXPECT_EQ(Frame(), 1);
+  };
+  const int renders = caption_.renderCount();
+  const int fonts = text_.fontsSet;
+  EXPECT_FALSE(editor_.PickFont(dialogs_, kOwner));  // nothing queued: cancelled
+
+  ASSERT_EQ(dialogs_.fontCalls.size(), 1u);
+  EXPECT_EQ(dialogs_.fontCalls[0].owner, kOwner);
+  EXPECT_EQ(dialogs_.fontCalls[0].initial, before);
+  EXPECT_EQ(dialogs_.fontCalls[0].color, s.TextColor);
+  EXPECT_TRUE(dialogs_.fontCalls[0].hasApply);
+  // Apply made the font and rendered with it at once.
+  EXPECT_EQ(fontsAtApply, fonts + 1);
+  EXPECT_EQ(rendersAtApply, renders + 1);
+  EXPECT_EQ(fontAtApply.weight, 700);
+  EXPECT_STREQ(fontAtApply.faceName, "Courier New");
+  // Cancel: the font as before, the format and the sensitivity changed meanwhile kept.
+  EXPECT_EQ(FontChoiceOf(s), before);
+  EXPECT_EQ(text_.lastFont.weight, before.weight);
+  EXPECT_STREQ(text_.lastFont.faceName, before.faceName.c_str());
+  EXPECT_EQ(s.TimeFormat, "%H h");
+  EXPECT_EQ(s.Sensitive, 9);
+  EXPECT_EQ(s.FontQuality, 3);
+  EXPECT_FALSE(text_.calledWithoutLock);
+
+  // Confirmed: the chooser's font is kept, FontQuality is not one of the seven.
+  dialogs_.whileOpen = nullptr;
+  dialogs_.fontApplies.clear();
+  dialogs_.fontAnswers.push_back(BoldCourier());
+  EXPECT_TRUE(editor_.PickFont(dialogs_, kOwner));
+  EXPECT_EQ(FontChoiceOf(s), BoldCourier());
+  EXPECT_EQ(s.FontQuality, 3);
+  EXPECT_EQ(text_.lastFont.weight, 700);
+  EXPECT_EQ(text_.lastFont.quality, kAntialiasedQuality);
+  EXPECT_FALSE(text_.calledWithoutLock);
+}
+
+TEST_F(CaptionEditorTest, EveryCaptionChangeIsRenderedBeforeTheNextFrame) {
+  ASSERT_EQ(Frame(), 1);
+  const int64_t shown = caption_.lastRenderedTime();
+  ASSERT_EQ(shown, 1700000000);
+  std::time_t t = static_cast<std::time_t>(shown);
+  char hour[8] = {};
+  std::strftime(hour, sizeof hour, "%H", std::localtime(&t));
+
+  // Within the same second no frame renders: the editor must.
+  int renders = caption_.renderCount();
+  editor_.SetTimeFormat("AB %H");
+  EXPECT_EQ(caption_.renderCount(), renders + 1);
+  EXPECT_EQ(caption_.lastText(), std::string("AB ") + hour);
+  ASSERT_EQ(Frame(), 1);
+  EXPECT_EQ(caption_.renderCount(), renders + 1) << "the frame blends what the editor rendered";
+
+  editor_.SetTimeFormat("100%%");
+  EXPECT_EQ(caption_.lastText(), "100%");
+
+  // The colour chooser: cancelled keeps the colour, confirmed stores it; both render.
+  renders = caption_.renderCount();
+  const uint32_t colour = plugin_.working().TextColor;
+  EXPECT_FALSE(editor_.PickColor(dialogs_, kOwner));
+  EXPECT_EQ(plugin_.working().TextColor, colour);
+  EXPECT_EQ(caption_.renderCount(), renders + 1);
+  dialogs_.colorAnswers.push_back(0x00123456u);
+  EXPECT_TRUE(editor_.PickColor(dialogs_, kOwner));
+  EXPECT_EQ(plugin_.working().TextColor, 0x00123456u);
+  EXPECT_EQ(caption_.renderCount(), renders + 2);
+  ASSERT_EQ(dialogs_.colorCalls.size(), 2u);
+  EXPECT_EQ(dialogs_.colorCalls[1].initial, colour);
+  EXPECT_EQ(dialogs_.colorCalls[1].owner, kOwner);
+
+  // Position and opacity are read at every blend and need no render.
+  renders = caption_.renderCount();
+  editor_.SetTextPos(4);
+  editor_.SetTextOpacity(0);
+  EXPECT_EQ(caption_.renderCount(), renders);
+  EXPECT_EQ(plugin_.working().TextPos, 4);
+  EXPECT_EQ(plugin_.working().TextOpacity, 0);
+  EXPECT_FALSE(text_.calledWithoutLock);
+}
+
+// The dialog's thread writes while the frame thread draws: the sanitizer
+// builds check that every shared word is guarded.
+TEST_F(CaptionEditorTest, ChangesWhileFramesAreDrawnOnAnotherThread) {
+  text_.watchedLock = nullptr;  // its probe thread would slow the race down
+  std::atomic<bool> stop{false};
+  std::atomic<int> frames{0};
+  std::thread frameThread([&] {
+    while (!stop.load()) {
+      if (Frame() == 1) ++frames;
+    }
+  });
+  FontChoice bold = BoldCourier();
+  for (int i = 0; i < 200; ++i) {
+    editor_.SetTimeFormat(i % 2 ? "%H:%M:%S" : "Guard %Y");
+    editor_.SetTextPos(i % 6);
+    editor_.SetTextOpacity(i % 101);
+    editor_.SetTextColor(static_cast<uint32_t>(i) * 0x010203u);
+    bold.weight = i % 2 ? 700 : 400;
+    editor_.SetFont(bold);
+  }
+  while (frames.load() < 10) std::this_thread::yield();
+  stop = true;
+  frameThread.join();
+  EXPECT_EQ(plugin_.working().TimeFormat, "%H:%M:%S");
+  EXPECT_EQ(plugin_.working().FontWeight, 700);
+  EXPECT_EQ(caption_.lastText().empty(), false);
+}
+
+}  // namespace
+}  // namespace qlv
