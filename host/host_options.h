@@ -48,6 +48,7 @@ struct HostOptions {
   std::vector<ChannelSwitch> switches;
   bool showSettings = false;   // open the settings dialog after init
   bool progress = false;       // a progress line on standard error
+  uint32_t stallUiMs = 0;      // the interface thread stops pumping while PluginStart runs
   std::string dll = "QPM_QLVGuard.dll";
 };
 

@@ -181,6 +181,7 @@ int PlayHost(const HostOptions& o) {
     pc.processorClass = o.processorClass;
     pc.recording = o.recording ? 1 : 0;
     pc.progress = o.progress;
+    pc.stallUiMs = o.stallUiMs;
     result = player.Play(source, pc, outputs);
     if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
     if (input != stdin) std::fclose(input);
@@ -210,6 +211,9 @@ int PlayHost(const HostOptions& o) {
   std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],
               kinds["video"], kinds["kind3"]);
   if (recorder.writeErrors()) std::printf("write errors: %u\n", static_cast<unsigned>(recorder.writeErrors()));
+  if (o.stallUiMs)
+    std::printf("PluginStart: %u ms, %s the interface thread's stall of %u ms\n", static_cast<unsigned>(result.startMs),
+                result.startReturnedInStall ? "returned within" : "outlasted", static_cast<unsigned>(o.stallUiMs));
   if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
   if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
   std::fflush(stdout);

@@ -26,6 +26,9 @@ struct PlayerConfig {
   int32_t recording = 0;
   bool progress = false;        // progress line on standard error
   uint32_t syncTimeoutMs = 120000;
+  // The user-interface thread stops pumping for this long from just before
+  // PluginStart, like a host whose interface thread waits for its frame thread.
+  uint32_t stallUiMs = 0;
 };
 
 // Where the player's results go; every member may be null.
@@ -41,6 +44,8 @@ struct PlayerResult {
   int64_t processed = 0;        // of which the plug-in returned non-zero
   int32_t startResult = 0;      // PluginStart's answer
   bool syncTimedOut = false;
+  uint32_t startMs = 0;             // how long PluginStart took
+  bool startReturnedInStall = false;  // PluginStart returned before the stall ended
 };
 
 class Player {
@@ -65,6 +70,7 @@ class Player {
   static DWORD WINAPI FrameThreadMain(void* self);
   void FrameLoop();
   void WaitForHostQueue();
+  void StallIfAsked();
   void ShowFrame(const uint8_t* frame);
 
   const qlv::PluginRecord& plugin_;
@@ -72,6 +78,9 @@ class Player {
   std::function<qlv::ChannelInfo*(int64_t)> channelAt_;
   HWND syncWindow_ = nullptr;
   HANDLE syncEvent_ = nullptr;
+  HANDLE starting_ = nullptr;   // set by the frame thread just before PluginStart
+  HANDLE stalling_ = nullptr;   // set by the interface thread as it stops pumping
+  std::atomic<bool> startReturned_{false};
   std::atomic<bool> stop_{false};
   size_t dispatched_ = 0;
 
