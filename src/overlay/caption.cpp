@@ -134,6 +134,8 @@ void Caption::Refresh(const SettingsRecord& s, const OverlayGeometry& frame, boo
 void Caption::Clear() {
   std::lock_guard<std::mutex> guard(lock_);
   surface_.ClearLayers();
+  composer_.Release();
+  rasterizer_.ReleaseFont();
 }
 
 void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame) {
