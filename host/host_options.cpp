@@ -128,7 +128,7 @@ bool IsHostInstanceForm(const std::string& arg) {
   return StartsWithNoCase(arg, "--inst:") || StartsWithNoCase(arg, "-inst:") || StartsWithNoCase(arg, "/inst:");
 }
 
-std::vector<HostOptionSpec> MakeTable() {
+std::vector<HostOptionRow> MakeTable() {
   using S = const std::string&;
   return {
       {{"--info"}, nullptr,
@@ -238,8 +238,8 @@ std::vector<HostOptionSpec> MakeTable() {
 
 }  // namespace
 
-const std::vector<HostOptionSpec>& HostOptionTable() {
-  static const std::vector<HostOptionSpec> table = MakeTable();
+const std::vector<HostOptionRow>& HostOptionTable() {
+  static const std::vector<HostOptionRow> table = MakeTable();
   return table;
 }
 
@@ -251,16 +251,16 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* o, std:
       if (!SetInstance(*o, a.substr(a.find(':') + 1), error)) return false;
       continue;
     }
-    const HostOptionSpec* match = nullptr;
+    const HostOptionRow* match = nullptr;
     std::string value;
     bool inlineValue = false;
-    for (const HostOptionSpec& spec : HostOptionTable()) {
-      for (const char* n : spec.names) {
+    for (const HostOptionRow& row : HostOptionTable()) {
+      for (const char* n : row.names) {
         const std::string name(n);
         if (a == name) {
-          match = &spec;
-        } else if (spec.argument && a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) {
-          match = &spec;
+          match = &row;
+        } else if (row.argument && a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) {
+          match = &row;
           value = a.substr(name.size() + 1);
           inlineValue = true;
         }
@@ -307,10 +307,10 @@ std::string HostUsage() {
       "itself and plays raw video through it.\n"
       "\n";
   const size_t column = 25;  // where the descriptions start
-  for (const HostOptionSpec& spec : HostOptionTable()) {
-    std::string left = std::string("  ") + spec.names[0] + (spec.argument ? std::string(" ") + spec.argument : "");
+  for (const HostOptionRow& row : HostOptionTable()) {
+    std::string left = std::string("  ") + row.names[0] + (row.argument ? std::string(" ") + row.argument : "");
     left.resize(std::max(left.size() + 1, column), ' ');
-    const std::string help(spec.help);
+    const std::string help(row.help);
     size_t start = 0;
     for (;;) {
       const size_t end = help.find('\n', start);

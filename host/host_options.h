@@ -54,7 +54,7 @@ struct HostOptions {
 };
 
 // One row of the option table.
-struct HostOptionSpec {
+struct HostOptionRow {
   std::vector<const char*> names;  // the first is shown in the usage text
   const char* argument;            // null: a switch; else the value's name for the usage text
   const char* help;                // lines after the first continue the description
@@ -62,7 +62,7 @@ struct HostOptionSpec {
   std::function<bool(HostOptions&, const std::string& value, std::string* error)> apply;
 };
 
-const std::vector<HostOptionSpec>& HostOptionTable();
+const std::vector<HostOptionRow>& HostOptionTable();
 
 // Parses argv[1..]. An option with a value takes it as the next word or after "=".
 // The host's own instance forms "-inst:X" and "/inst:X" (and "--inst:X") are accepted

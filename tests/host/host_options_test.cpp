@@ -125,9 +125,9 @@ TEST(HostOptions, ModesAndTheUsageTextComeFromOneTable) {
   EXPECT_NE(error.find("stray"), std::string::npos);
 
   const std::string usage = hostsim::HostUsage();
-  for (const hostsim::HostOptionSpec& spec : hostsim::HostOptionTable()) {
-    const std::string left = std::string("\n  ") + spec.names[0] + (spec.argument ? " " : "");
-    EXPECT_NE(usage.find(left), std::string::npos) << spec.names[0];
+  for (const hostsim::HostOptionRow& row : hostsim::HostOptionTable()) {
+    const std::string left = std::string("\n  ") + row.names[0] + (row.argument ? " " : "");
+    EXPECT_NE(usage.find(left), std::string::npos) << row.names[0];
   }
   // Every description starts in one column, continuation lines included.
   size_t lines = 0;
