@@ -7,6 +7,7 @@
 
 #include "fake_common_dialogs.h"
 #include "fake_platform.h"
+#include "fresh_settings_folder.h"
 #include "plugin/plugin.h"
 #include "res/resource.h"
 #include "ui/action_commands.h"
@@ -45,14 +46,7 @@ TEST(ActionPageRules, ReloadsIconsAndListItems) {
 class ActionCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("qlv_action_cmd_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SettingsLocation loc;
-    loc.folder = dir_.string() + "/";
-    loc.fileName = "QPM_QLVGuard.ini";
-    loc.fullPath = (dir_ / loc.fileName).string();
+    const SettingsLocation loc = testing_support::FreshSettingsFolder("qlv_action_cmd_", &dir_);
     plugin_.Init(nullptr, 0, loc);
   }
   void TearDown() override { fs::remove_all(dir_); }

@@ -11,6 +11,7 @@
 #include "fake_common_dialogs.h"
 #include "heap_layer_allocator.h"
 #include "fake_platform.h"
+#include "fresh_settings_folder.h"
 #include "fake_text_rasterizer.h"
 #include "plugin/caption_plugin_hook.h"
 #include "plugin/plugin.h"
@@ -30,15 +31,7 @@ constexpr WindowHandle kOwner = 0x5000;
 class CaptionEditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("qlv_caption_editor_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SettingsLocation loc;
-    loc.folder = dir_.string() + "/";
-    loc.baseName = "QPM_QLVGuard";
-    loc.fileName = "QPM_QLVGuard.ini";
-    loc.fullPath = (dir_ / loc.fileName).string();
+    const SettingsLocation loc = testing_support::FreshSettingsFolder("qlv_caption_editor_", &dir_);
     platform_.now = 1700000000;
     plugin_.SetCaptionHook(&hook_);
     plugin_.Init(nullptr, 0, loc);

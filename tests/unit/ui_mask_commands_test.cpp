@@ -9,6 +9,7 @@
 
 #include "fake_common_dialogs.h"
 #include "fake_platform.h"
+#include "fresh_settings_folder.h"
 #include "plugin/plugin.h"
 #include "ui/mask_commands.h"
 
@@ -49,15 +50,7 @@ TEST(MaskClick, CellUnderAClientPoint) {
 class MaskCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("qlv_mask_cmd_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SettingsLocation loc;
-    loc.folder = dir_.string() + "/";
-    loc.baseName = "QPM_QLVGuard";
-    loc.fileName = "QPM_QLVGuard.ini";
-    loc.fullPath = (dir_ / loc.fileName).string();
+    const SettingsLocation loc = testing_support::FreshSettingsFolder("qlv_mask_cmd_", &dir_);
     plugin_.Init(nullptr, 0, loc);
     window_.owner = 0x777;
     window_.stillOpen = [this] { return open_; };
