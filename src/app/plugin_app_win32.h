@@ -43,7 +43,7 @@ class PluginApp {
   void ShowSettings(const SettingsRequest& request);
   void Close();
 
-  const StreamFormat& format() const { return plugin_.format(); }
+  StreamFormat format() const { return plugin_.format(); }
   LanguageSelector& language() { return language_; }
   GetChannelFn getChannel() const { return plugin_.getChannel(); }
   uint32_t hostContext() const { return plugin_.context(); }

@@ -112,8 +112,7 @@ Caption::Caption(LayerAllocator& allocator, TextRasterizer& rasterizer)
 
 void Caption::InitLayers() {
   std::lock_guard<std::mutex> guard(lock_);
-  surface_.AddLayer();
-  surface_.AddLayer();
+  while (surface_.layerCount() < 2) surface_.AddLayer();
 }
 
 void Caption::CreateCaptionFont(const SettingsRecord& s) {

@@ -79,7 +79,7 @@ class Caption {
  public:
   Caption(LayerAllocator& allocator, TextRasterizer& rasterizer);
 
-  // At initialisation: the colour layer (0) and the coverage layer (1).
+  // At initialisation: the colour layer (0) and the coverage layer (1), once.
   void InitLayers();
   // At stream start and after a font change. Takes CaptionLock.
   void CreateCaptionFont(const SettingsRecord& s);

@@ -2,14 +2,14 @@
 
 namespace qlv {
 
-void CaptionPluginHook::OnInit(const SettingsRecord&) { caption_.InitLayers(); }
+void CaptionPluginHook::OnInit() { caption_.InitLayers(); }
 
-void CaptionPluginHook::OnStart(const FrameCanvas&, const SettingsRecord& working) {
-  caption_.CreateCaptionFont(working);
+void CaptionPluginHook::OnStart(const SettingsRecord& working) { caption_.CreateCaptionFont(working); }
+
+void CaptionPluginHook::Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) {
+  caption_.DrawCaption(frame, geometry, working, platform_.Now());
 }
 
-void CaptionPluginHook::Draw(uint8_t* frame, const FrameCanvas& canvas, const SettingsRecord& working) {
-  caption_.DrawCaption(frame, canvas, working, platform_.Now());
-}
+void CaptionPluginHook::OnClose() { caption_.Clear(); }
 
 }  // namespace qlv

@@ -1,5 +1,6 @@
 // Connects the caption to the plug-in's lifecycle: two layers at Init, the font at
-// every stream start, the per-frame draw with the platform's clock.
+// every stream start, the per-frame draw with the platform's clock, and the
+// caption's GDI objects freed at close.
 #pragma once
 
 #include "overlay/caption.h"
@@ -11,9 +12,11 @@ namespace qlv {
 class CaptionPluginHook : public CaptionHook {
  public:
   CaptionPluginHook(Caption& caption, Platform& platform) : caption_(caption), platform_(platform) {}
-  void OnInit(const SettingsRecord& working) override;
-  void OnStart(const FrameCanvas& canvas, const SettingsRecord& working) override;
-  void Draw(uint8_t* frame, const FrameCanvas& canvas, const SettingsRecord& working) override;
+  void OnInit() override;
+  void OnStart(const SettingsRecord& working) override;
+  void Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) override;
+  void OnClose() override;
+  std::unique_lock<std::mutex> HoldLock() override { return std::unique_lock<std::mutex>(caption_.lock()); }
 
  private:
   Caption& caption_;

@@ -31,19 +31,15 @@ void Plugin::SetDialogLink(DialogLink* dialog) { dialog_ = dialog; }
 void Plugin::SetCaptionHook(CaptionHook* caption) { caption_ = caption; }
 
 void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocation& location) {
-  getChannel_ = getChannel;
-  context_ = context;
-  {
-    std::lock_guard<std::mutex> lock(frameMutex_);
-    grid_.FreeCells();
-  }
-
+  // The file is read into the stored copy, which only Init and Close touch.
   store_.location = location;
   store_.Open(false);
-  store_.ReadInt(kSettingsSection, "DlgWndPosX", &dlgWndPosX_, kDefaultDialogPos);
-  store_.ReadInt(kSettingsSection, "DlgWndPosY", &dlgWndPosY_, kDefaultDialogPos);
+  int32_t x = kDefaultDialogPos, y = kDefaultDialogPos;
+  store_.ReadInt(kSettingsSection, "DlgWndPosX", &x, kDefaultDialogPos);
+  store_.ReadInt(kSettingsSection, "DlgWndPosY", &y, kDefaultDialogPos);
+  dlgWndPosX_ = x;
+  dlgWndPosY_ = y;
   store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
-  working_ = stored_;
   store_.Close();
 
   // The caption's date conversions follow the user's settings.
@@ -51,18 +47,29 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
 
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
+    getChannel_ = getChannel;
+    context_ = context;
+    {
+      std::unique_lock<std::mutex> captionLock;
+      if (caption_) captionLock = caption_->HoldLock();
+      working_ = stored_;
+    }
+    grid_.FreeCells();
     if (working_.MaskFileName.empty() || !grid_.LoadMaskFile(working_.MaskFileName)) {
       working_.MaskFileName.clear();
       grid_.SetDefaultGrid();
     }
     initialised_ = true;
   }
-  if (caption_) caption_->OnInit(working_);
+  if (caption_) caption_->OnInit();
 }
 
 int Plugin::Start(const StreamFormat& format) {
+  uint32_t start = 0;
+  std::string instance;
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
+    start = ++starts_;
     format_ = format;
     canvas_.SetGeometry(format.width, format.height, format.pixelFormat);
     currentId0_ = 0;
@@ -70,22 +77,25 @@ int Plugin::Start(const StreamFormat& format) {
     currentName_.clear();
     warmUp_ = 0;
     actions_.ResetCounters();
+    // No frame is processed until this Start has made the caption's font.
     streamUsable_ = false;
+    detectorReady_ = canvas_.IsKnownFormat() && detector_.ResizeSamples(format.width, format.height);
+    instance = store_.location.instance;
   }
   // Outside the lock: the version query waits for the host's interface thread,
-  // which may itself be waiting for the lock in LoadMask.
+  // which may itself be waiting for the lock.
   HostWindowHandles windows;
-  FindHostWindows(platform_, store_.location.instance, &windows);
+  FindHostWindows(platform_, instance, &windows);
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
     hostWindows_ = windows;
     actions_.SetHostWindow(windows.main);
   }
-  if (caption_) caption_->OnStart(canvas_, working_);
+  if (caption_) caption_->OnStart(working_);
   std::lock_guard<std::mutex> lock(frameMutex_);
+  // A later Start (from another thread) owns the stream now.
   // A frame whose size the canvas cannot address is never touched.
-  streamUsable_ = canvas_.IsKnownFormat();
-  detectorReady_ = streamUsable_ && detector_.ResizeSamples(format.width, format.height);
+  if (start == starts_) streamUsable_ = canvas_.IsKnownFormat();
   return 1;
 }
 
@@ -100,6 +110,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
   if (!pixels) return 0;
 
   bool drawCaption = false;
+  OverlayGeometry geometry;
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
     if (format_.processorClass == 1 || format_.processorClass == 2) return 0;
@@ -133,8 +144,9 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
       DrawStateAreas(pixels, canvas_, grid_, working_);
     if (recording ? working_.RecShowGrid : working_.ShowGrid) DrawGrid(pixels, canvas_, grid_, working_);
     drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
+    geometry = GeometryOf(canvas_);
   }
-  if (drawCaption && caption_) caption_->Draw(pixels, canvas_, working_);
+  if (drawCaption && caption_) caption_->Draw(pixels, geometry, working_);
   return 1;
 }
 
@@ -149,12 +161,15 @@ void Plugin::Close() {
     }
     grid_.FreeCells();
     initialised_ = false;
+    std::unique_lock<std::mutex> captionLock;
+    if (caption_) captionLock = caption_->HoldLock();
+    stored_ = working_;
   }
+  if (caption_) caption_->OnClose();
   if (!store_.Open(true)) return;
   store_.WriteSectionHeader(kSettingsSection);
   store_.WriteInt("DlgWndPosX", dlgWndPosX_);
   store_.WriteInt("DlgWndPosY", dlgWndPosY_);
-  stored_ = working_;
   store_.WriteTable(kSettingsTable, kSettingsCount, stored_);
   store_.Close();
 }
@@ -169,9 +184,34 @@ bool Plugin::LoadMask(const std::string& path) {
   return grid_.LoadMaskFile(path);
 }
 
-std::string Plugin::CurrentChannelName() {
+std::string Plugin::CurrentChannelName() const {
   std::lock_guard<std::mutex> lock(frameMutex_);
   return currentName_;
+}
+
+HostWindowHandles Plugin::hostWindows() const {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return hostWindows_;
+}
+
+StreamFormat Plugin::format() const {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return format_;
+}
+
+GetChannelFn Plugin::getChannel() const {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return getChannel_;
+}
+
+uint32_t Plugin::context() const {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return context_;
+}
+
+int32_t Plugin::warmUp() const {
+  std::lock_guard<std::mutex> lock(frameMutex_);
+  return warmUp_;
 }
 
 }  // namespace qlv

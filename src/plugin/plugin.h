@@ -2,12 +2,14 @@
 // channel tracking, warm-up, detection, alarm actions and the overlay.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
 
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
+#include "overlay/overlay_composer.h"
 #include "pixel/frame_canvas.h"
 #include "platform/platform.h"
 #include "plugin/actions.h"
@@ -41,15 +43,33 @@ class DialogLink {
   virtual void DestroyDialog() = 0;
 };
 
-// The date/time caption's three steps in the lifecycle. Draw runs after the grid
-// lock is released; the caption takes its own lock.
+// The date/time caption in the lifecycle. Every call but HoldLock takes
+// CaptionLock itself and is made with the frame lock released.
 class CaptionHook {
  public:
   virtual ~CaptionHook() = default;
-  virtual void OnInit(const SettingsRecord& working) = 0;                              // last step of Init
-  virtual void OnStart(const FrameCanvas& canvas, const SettingsRecord& working) = 0;  // after the host windows are found
-  virtual void Draw(uint8_t* frame, const FrameCanvas& canvas, const SettingsRecord& working) = 0;
+  virtual void OnInit() = 0;                               // last step of Init: the two layers
+  virtual void OnStart(const SettingsRecord& working) = 0;  // after the host windows are found: the font
+  // `geometry` is the stream's as the frame was processed.
+  virtual void Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) = 0;
+  virtual void OnClose() = 0;                               // layers, prepared overlay and font freed
+  // CaptionLock, for a copy of the whole working record.
+  virtual std::unique_lock<std::mutex> HoldLock() = 0;
 };
+
+// Threads. Frames come on the host's frame thread (ProcessFrame, and Start with
+// them); the dialog, the mask editor and PluginShowSettings run on its interface
+// thread. What each shared datum belongs to:
+// - the frame lock (LockGrid): the working settings except the caption's, the
+//   stream format and canvas, grid, detector, action state and counters, the
+//   current channel, the host callback and the host windows;
+// - CaptionLock: the caption's settings (Font*, TimeFormat, TextColor, TextPos,
+//   TextOpacity), written under it and read by the frame thread only under it;
+// - both, frame lock first: Init and Close, which copy the whole record. No one
+//   takes the frame lock while holding CaptionLock;
+// - atomics: the dialog position, the dialog's window handle.
+// No lock is held across a call into the host; stored() and store() belong to
+// Init and Close, which the host never runs at the same time.
 
 class Plugin {
  public:
@@ -73,7 +93,7 @@ class Plugin {
   // Rebuilds the grid from a mask file, never during a frame's pass over the cells.
   // Like every holder of the grid lock, it must not wait for the frame thread.
   bool LoadMask(const std::string& path);
-  // For the dialog and the mask editor: hold this while touching grid().
+  // The frame lock. Hold it while touching grid(), working(), actions() or canvas().
   std::unique_lock<std::mutex> LockGrid() { return std::unique_lock<std::mutex>(frameMutex_); }
   MaskGrid& grid() { return grid_; }
 
@@ -82,20 +102,21 @@ class Plugin {
 
   SettingsRecord& working() { return working_; }
   const SettingsRecord& stored() const { return stored_; }
-  int32_t& dlgWndPosX() { return dlgWndPosX_; }
-  int32_t& dlgWndPosY() { return dlgWndPosY_; }
+  std::atomic<int32_t>& dlgWndPosX() { return dlgWndPosX_; }
+  std::atomic<int32_t>& dlgWndPosY() { return dlgWndPosY_; }
   IniStore& store() { return store_; }
-  // Found at every stream start.
-  const HostWindowHandles& hostWindows() const { return hostWindows_; }
   AlarmActions& actions() { return actions_; }
   const FrameCanvas& canvas() const { return canvas_; }
-  const StreamFormat& format() const { return format_; }
-  GetChannelFn getChannel() const { return getChannel_; }
-  uint32_t context() const { return context_; }
   uint32_t currentId0() const { return currentId0_; }
   uint32_t currentId1() const { return currentId1_; }
-  std::string CurrentChannelName();
-  int32_t warmUp() const { return warmUp_; }
+
+  // Copies taken under the frame lock, for any thread.
+  HostWindowHandles hostWindows() const;  // found at every stream start
+  StreamFormat format() const;
+  GetChannelFn getChannel() const;
+  uint32_t context() const;
+  std::string CurrentChannelName() const;
+  int32_t warmUp() const;
 
  private:
   bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
@@ -113,14 +134,15 @@ class Plugin {
 
   SettingsRecord stored_;
   SettingsRecord working_;
-  int32_t dlgWndPosX_ = kDefaultDialogPos;
-  int32_t dlgWndPosY_ = kDefaultDialogPos;
+  std::atomic<int32_t> dlgWndPosX_{kDefaultDialogPos};
+  std::atomic<int32_t> dlgWndPosY_{kDefaultDialogPos};
   IniStore store_;
   HostWindowHandles hostWindows_;
 
-  // Held by the frame driver across detection and drawing of the cells, and by
-  // every rebuild of the grid.
-  std::mutex frameMutex_;
+  // The frame lock: held by the frame driver across detection and drawing of
+  // the cells, and by every reader and writer of what it guards (see above).
+  mutable std::mutex frameMutex_;
+  uint32_t starts_ = 0;  // the Start whose format is current
   MaskGrid grid_;
   MotionDetector detector_;
   FrameCanvas canvas_;

@@ -307,7 +307,7 @@ TEST(Caption, TakesItsGeometryFromTheCanvas) {
   EXPECT_FALSE(GeometryOf(canvas).known());
 }
 
-TEST(Caption, PluginHookAddsLayersMakesTheFontAndDrawsWithThePlatformClock) {
+TEST(Caption, PluginHookAddsLayersOnceMakesTheFontDrawsAndFreesAtClose) {
   HeapLayerAllocator heap;
   FakeTextRasterizer text;
   Caption caption(heap, text);
@@ -317,14 +317,23 @@ TEST(Caption, PluginHookAddsLayersMakesTheFontAndDrawsWithThePlatformClock) {
   SettingsRecord s;
   FrameCanvas canvas;
   canvas.SetGeometry(720, 576, 1);
-  hook.OnInit(s);
+  hook.OnInit();
+  hook.OnInit();
   EXPECT_EQ(caption.surface().layerCount(), 2);
-  hook.OnStart(canvas, s);
+  hook.OnStart(s);
   EXPECT_EQ(text.fontsSet, 1);
   std::vector<uint8_t> frame(720 * 576 * 3, 0);
-  hook.Draw(frame.data(), canvas, s);
+  hook.Draw(frame.data(), GeometryOf(canvas), s);
   EXPECT_EQ(caption.lastRenderedTime(), 1700000123);
   EXPECT_NE(frame, std::vector<uint8_t>(frame.size(), 0));
+  EXPECT_GT(heap.created(), 0);
+  hook.OnClose();
+  EXPECT_EQ(caption.surface().layerCount(), 0);
+  EXPECT_EQ(heap.created(), heap.deleted());
+  {
+    auto held = hook.HoldLock();
+    EXPECT_FALSE(caption.lock().try_lock());
+  }
 }
 
 TEST(Caption, FontRenderAndBlendRunUnderCaptionLock) {

@@ -36,10 +36,13 @@ class FakeDialog : public DialogLink {
 
 class CountingCaption : public CaptionHook {
  public:
-  int inits = 0, starts = 0, draws = 0;
-  void OnInit(const SettingsRecord&) override { ++inits; }
-  void OnStart(const FrameCanvas&, const SettingsRecord&) override { ++starts; }
-  void Draw(uint8_t*, const FrameCanvas&, const SettingsRecord&) override { ++draws; }
+  int inits = 0, starts = 0, draws = 0, closes = 0;
+  void OnInit() override { ++inits; }
+  void OnStart(const SettingsRecord&) override { ++starts; }
+  void Draw(uint8_t*, const OverlayGeometry&, const SettingsRecord&) override { ++draws; }
+  void OnClose() override { ++closes; }
+  std::unique_lock<std::mutex> HoldLock() override { return std::unique_lock<std::mutex>(lock); }
+  std::mutex lock;
 };
 
 class PluginTest : public ::testing::Test {
