@@ -229,6 +229,16 @@ std::vector<HostOptionRow> MakeTable() {
        [](HostOptions& o, S, std::string*) { o.notViewing = true; return true; }},
       {{"--progress"}, nullptr, "show a progress line on standard error",
        [](HostOptions& o, S, std::string*) { o.progress = true; return true; }},
+      {{"--stall-ui"}, "MS",
+       "the interface thread pumps no message for MS milliseconds\n"
+       "from just before PluginStart, like a host that waits for\n"
+       "its frame thread",
+       [](HostOptions& o, S v, std::string* e) {
+         int32_t ms = 0;
+         if (!ParseInt32(v, 0, 600000, &ms)) return Fail(e, "--stall-ui must be milliseconds from 0 to 600000");
+         o.stallUiMs = static_cast<uint32_t>(ms);
+         return true;
+       }},
       {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",
        [](HostOptions& o, S v, std::string*) { o.dll = v; return true; }},
       {{"--help", "-h", "/?"}, nullptr, "this text",

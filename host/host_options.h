@@ -50,6 +50,7 @@ struct HostOptions {
   bool showSettings = false;   // open the settings dialog after init
   bool notViewing = false;     // the host is not in its viewing mode: settings requests say so
   bool progress = false;       // a progress line on standard error
+  uint32_t stallUiMs = 0;      // the interface thread stops pumping while PluginStart runs
   std::string dll = "QPM_QLVGuard.dll";
 };
 

@@ -189,6 +189,7 @@ int PlayHost(const HostOptions& o) {
     pc.recording = o.recording ? 1 : 0;
     pc.progress = o.progress;
     pc.timing = o.timing;
+    pc.stallUiMs = o.stallUiMs;
     result = player.Play(source, pc, outputs);
     if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
     if (input != stdin) std::fclose(input);
@@ -222,6 +223,9 @@ int PlayHost(const HostOptions& o) {
     std::printf("%s\n", FormatCallTimes("every frame", SummariseCallTimes(result.callUs)).c_str());
     std::printf("%s\n", FormatCallTimes("frames processed", SummariseCallTimes(result.processedUs)).c_str());
   }
+  if (o.stallUiMs)
+    std::printf("PluginStart: %u ms, %s the interface thread's stall of %u ms\n", static_cast<unsigned>(result.startMs),
+                result.startReturnedInStall ? "returned within" : "outlasted", static_cast<unsigned>(o.stallUiMs));
   if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
   if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
   std::fflush(stdout);

@@ -41,6 +41,8 @@ Player::Player(const qlv::PluginRecord& plugin, HostWindows& windows,
 Player::~Player() {
   if (syncWindow_) DestroyWindow(syncWindow_);
   if (syncEvent_) CloseHandle(syncEvent_);
+  if (starting_) CloseHandle(starting_);
+  if (stalling_) CloseHandle(stalling_);
 }
 
 void Player::DispatchCommands(const PlayerOutputs& outputs) {
@@ -63,12 +65,27 @@ PlayerResult Player::Play(FrameSource& source, const PlayerConfig& config, const
   stop_ = false;
   if (!syncWindow_) syncWindow_ = CreateSyncWindow();
   if (!syncEvent_) syncEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (!starting_) starting_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!stalling_) stalling_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ResetEvent(starting_);
+  ResetEvent(stalling_);
+  startReturned_ = false;
 
   HANDLE thread = CreateThread(nullptr, 0, FrameThreadMain, this, 0, nullptr);
   if (!thread) return result_;
+  bool stalled = config_.stallUiMs == 0;
   for (;;) {
-    DWORD w = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+    HANDLE waits[2] = {thread, starting_};
+    const DWORD count = stalled ? 1 : 2;  // WAIT_OBJECT_0 + count: a message arrived
+    DWORD w = MsgWaitForMultipleObjects(count, waits, FALSE, INFINITE, QS_ALLINPUT);
     if (w == WAIT_OBJECT_0) break;
+    if (count == 2 && w == WAIT_OBJECT_0 + 1) {
+      stalled = true;
+      SetEvent(stalling_);
+      Sleep(config_.stallUiMs);  // no message is pumped meanwhile
+      result_.startReturnedInStall = startReturned_;
+      continue;
+    }
     if (!HostWindows::PumpMessages()) stop_ = true;  // the host window was closed
   }
   CloseHandle(thread);
@@ -88,6 +105,12 @@ void Player::WaitForHostQueue() {
   if (!syncWindow_ || !syncEvent_) return;
   if (!PostMessageA(syncWindow_, kSyncMessage, 0, reinterpret_cast<LPARAM>(syncEvent_))) return;
   if (WaitForSingleObject(syncEvent_, config_.syncTimeoutMs) != WAIT_OBJECT_0) result_.syncTimedOut = true;
+}
+
+void Player::StallIfAsked() {
+  if (config_.stallUiMs == 0 || !starting_ || !stalling_) return;
+  SetEvent(starting_);
+  WaitForSingleObject(stalling_, INFINITE);
 }
 
 void Player::ShowFrame(const uint8_t* frame) {
@@ -124,7 +147,11 @@ void Player::FrameLoop() {
   format.pixelFormat = config_.layout.format;
   format.processorClass = config_.processorClass;
   format.recording = config_.recording;
+  StallIfAsked();
+  const DWORD startBegin = GetTickCount();
   if (plugin_.start) result_.startResult = plugin_.start(&format);
+  result_.startMs = GetTickCount() - startBegin;
+  startReturned_ = true;
   WaitForHostQueue();
   DispatchCommands(outputs_);
 

@@ -28,6 +28,9 @@ struct PlayerConfig {
   bool progress = false;        // progress line on standard error
   bool timing = false;          // wall time of every frame call into callUs and frames.csv
   uint32_t syncTimeoutMs = 120000;
+  // The user-interface thread stops pumping for this long from just before
+  // PluginStart, like a host whose interface thread waits for its frame thread.
+  uint32_t stallUiMs = 0;
 };
 
 // Where the player's results go; every member may be null.
@@ -45,6 +48,8 @@ struct PlayerResult {
   bool syncTimedOut = false;
   std::vector<double> callUs;   // with timing: microseconds of each PluginProcessFrame
   std::vector<double> processedUs;  // the same, of the calls that returned non-zero
+  uint32_t startMs = 0;             // how long PluginStart took
+  bool startReturnedInStall = false;  // PluginStart returned before the stall ended
 };
 
 class Player {
@@ -69,6 +74,7 @@ class Player {
   static DWORD WINAPI FrameThreadMain(void* self);
   void FrameLoop();
   void WaitForHostQueue();
+  void StallIfAsked();
   void ShowFrame(const uint8_t* frame);
 
   const qlv::PluginRecord& plugin_;
@@ -76,6 +82,9 @@ class Player {
   std::function<qlv::ChannelInfo*(int64_t)> channelAt_;
   HWND syncWindow_ = nullptr;
   HANDLE syncEvent_ = nullptr;
+  HANDLE starting_ = nullptr;   // set by the frame thread just before PluginStart
+  HANDLE stalling_ = nullptr;   // set by the interface thread as it stops pumping
+  std::atomic<bool> startReturned_{false};
   std::atomic<bool> stop_{false};
   size_t dispatched_ = 0;
 

@@ -25,7 +25,9 @@ class Platform {
   virtual WindowHandle FindChildWindow(WindowHandle parent, const char* title) = 0;
   // Asynchronous; fails silently when the window is 0 or gone.
   virtual void PostMessageTo(WindowHandle w, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
-  // Synchronous; returns 0 when the window is 0 or gone.
+  // Synchronous, but never waits longer than kHostAnswerTimeoutMs, nor at all for
+  // a hung window; returns 0 (no answer) when the window is 0 or gone, or does
+  // not answer in time.
   virtual intptr_t SendMessageTo(WindowHandle w, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
 
   // The wave-sound call: file may be null (stop), flags as the platform's.
@@ -39,6 +41,10 @@ class Platform {
   virtual void CloseHandleValue(uint32_t h) = 0;
   virtual bool FileExists(const std::string& path) = 0;
 };
+
+// A host whose interface thread waits for its frame thread cannot answer: a
+// query from the frame thread then gives up after this long.
+constexpr uint32_t kHostAnswerTimeoutMs = 3000;
 
 constexpr uint32_t kStillActive = 259;
 // sndPlaySoundA flags

@@ -35,7 +35,11 @@ void Win32Platform::PostMessageTo(WindowHandle w, uint32_t msg, uintptr_t wParam
 
 intptr_t Win32Platform::SendMessageTo(WindowHandle w, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   if (!w) return 0;
-  return static_cast<intptr_t>(SendMessageA(ToHwnd(w), msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(ToHwnd(w), msg, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
+                           SMTO_NORMAL | SMTO_ABORTIFHUNG, kHostAnswerTimeoutMs, &answer))
+    return 0;
+  return static_cast<intptr_t>(answer);
 }
 
 void Win32Platform::PlaySoundFile(const char* file, uint32_t flags) { sndPlaySoundA(file, flags); }

@@ -54,5 +54,52 @@ TEST(Win32Platform, MissingWindowsAndProgramsFailQuietly) {
   EXPECT_LE(t - before, after - before);
 }
 
+// A window on a thread that pumps nothing until released: the query gives up
+// with no answer; once the thread pumps again, the answer comes through.
+struct HungWindow {
+  HWND window = nullptr;
+  HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+const char kHungClass[] = "QlvSendTimeoutTest";
+
+LRESULT CALLBACK HungWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_USER + 200) return 0x00040007;
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+DWORD WINAPI HungWindowThread(void* p) {
+  HungWindow& c = *static_cast<HungWindow*>(p);
+  c.window = CreateWindowExA(0, kHungClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetEvent(c.created);
+  WaitForSingleObject(c.release, INFINITE);  // hung: nothing is pumped
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+TEST(Win32Platform, SendGivesUpOnAWindowThatDoesNotAnswer) {
+  HungWindow ctx;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = HungWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kHungClass;
+  RegisterClassA(&wc);
+  HANDLE thread = CreateThread(nullptr, 0, HungWindowThread, &ctx, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(ctx.created, 30000), WAIT_OBJECT_0);
+  ASSERT_NE(ctx.window, nullptr);
+  Win32Platform p;
+  const WindowHandle w = reinterpret_cast<WindowHandle>(ctx.window);
+  EXPECT_EQ(p.SendMessageTo(w, WM_USER + 200, 1309, 0), 0) << "no answer while the thread is hung";
+  SetEvent(ctx.release);
+  EXPECT_EQ(p.SendMessageTo(w, WM_USER + 200, 1309, 0), 0x00040007);
+  PostMessageA(ctx.window, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread, 30000);
+  CloseHandle(thread);
+  CloseHandle(ctx.created);
+  CloseHandle(ctx.release);
+}
+
 }  // namespace
 }  // namespace qlv
