@@ -7,13 +7,7 @@
 
 namespace qlv {
 
-HMODULE PluginResourceModule() {
-  if (HMODULE m = PluginModule()) return m;
-  HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&PluginResourceModule), &self);
-  return self;
-}
+HMODULE PluginResourceModule() { return CurrentResourceModule(); }
 
 LanguageSelector::LanguageSelector() : module_(PluginResourceModule()), primary_(GetSystemDefaultLangID()) {}
 

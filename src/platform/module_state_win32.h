@@ -6,11 +6,16 @@
 
 namespace qlv {
 
-// The plug-in's own module, recorded when the library is loaded.
+// The plug-in's own module: the handle DllMain received, or else the image that
+// holds this code (never the host's executable).
 HMODULE PluginModule();
+// At load (before any guard): records the module and makes the per-thread state.
 void SetPluginModule(HMODULE m);
+// At unload: the per-thread state goes.
+void EndModuleState();
 
-// The module current on this thread (the host's until a guard says otherwise).
+// The module resources and dialog templates are looked up in: the one a guard
+// made current on this thread, or the plug-in's own outside every guard.
 HMODULE CurrentResourceModule();
 
 // RAII: makes the plug-in's module current, restores the previous one on every

@@ -151,6 +151,8 @@ TEST(DialogLayer, BindsItsWindowDispatchesAndLetsNoExceptionOut) {
   EXPECT_EQ(SendMessageW(d.hwnd(), WM_APP + 1, 0, 0), 0);  // thrown inside, stopped at the procedure
   EXPECT_EQ(CurrentResourceModule(), before);
   SetPluginModule(nullptr);
+  // Unrecorded, the module is the image of this code; here that is the test program.
+  EXPECT_EQ(CurrentResourceModule(), GetModuleHandleA(nullptr));
 
   HWND w = d.hwnd();
   d.Destroy();
