@@ -138,6 +138,8 @@ void Caption::RefreshHeld(const SettingsRecord& s, const OverlayGeometry& frame,
 void Caption::Clear() {
   std::lock_guard<std::mutex> guard(lock_);
   surface_.ClearLayers();
+  composer_.Release();
+  rasterizer_.ReleaseFont();
 }
 
 void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame) {

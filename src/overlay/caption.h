@@ -41,6 +41,8 @@ class TextRasterizer {
   virtual ~TextRasterizer() = default;
   // Makes `font` the caption font, releasing the previous one.
   virtual void SetFont(const CaptionFontSpec& font) = 0;
+  // Releases the caption font; text is then drawn in the default one.
+  virtual void ReleaseFont() {}
   // Opens a drawing context with the caption font (or the default one when the
   // font could not be made), transparent background. False: nothing can be drawn.
   virtual bool BeginText() = 0;
@@ -101,7 +103,7 @@ class Caption {
   void Refresh(const SettingsRecord& s, const FrameCanvas& canvas, bool fontChanged) {
     Refresh(s, GeometryOf(canvas), fontChanged);
   }
-  // At unload: frees the layers.
+  // At close and unload: frees the layers, the prepared overlay and the font.
   void Clear();
 
   // CaptionLock. Writers of the caption's text settings (FontName, TimeFormat)

@@ -28,7 +28,12 @@ LOGFONTA ToLogFont(const CaptionFontSpec& font) {
 
 GdiTextRasterizer::~GdiTextRasterizer() {
   EndText();
+  ReleaseFont();
+}
+
+void GdiTextRasterizer::ReleaseFont() {
   if (font_) DeleteObject(font_);
+  font_ = nullptr;
 }
 
 void GdiTextRasterizer::SetFont(const CaptionFontSpec& font) {

@@ -16,6 +16,7 @@ class GdiTextRasterizer : public TextRasterizer {
   GdiTextRasterizer& operator=(const GdiTextRasterizer&) = delete;
 
   void SetFont(const CaptionFontSpec& font) override;
+  void ReleaseFont() override;
   bool BeginText() override;
   TextExtent MeasureText(const std::string& text) override;
   void DrawLayerText(const OverlaySurface& surface, const std::string& text, uint32_t color,

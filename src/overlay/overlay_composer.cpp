@@ -203,6 +203,15 @@ void OverlayComposer::ForgetTables() {
   vertical_.Reset();
 }
 
+void OverlayComposer::Release() {
+  ForgetTables();
+  overlay_.Free();
+  row_.Free();
+  capW_ = capH_ = rowCapacity_ = 0;
+  prepared_ = OverlayRect{};
+  preparedFor_ = OverlayGeometry{};
+}
+
 void OverlayComposer::PrepareOverlay(const uint8_t* layerPixels, int32_t capW, int32_t capH, OverlayRect used,
                                      int32_t sx, int32_t sy, const OverlayGeometry& frame) {
   prepared_ = OverlayRect{};

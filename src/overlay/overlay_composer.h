@@ -147,6 +147,8 @@ class OverlayComposer {
 
   // Drops the filter tables (next PrepareOverlay rebuilds them).
   void ForgetTables();
+  // Frees the prepared overlay, its row buffer and the tables; nothing is prepared.
+  void Release();
 
  private:
   bool ResampleLayer(const uint8_t* pixels, int32_t srcCapW, int32_t srcCapH, OverlayRect src, int32_t format);

@@ -17,14 +17,21 @@ class FakeTextRasterizer : public TextRasterizer {
   bool beginFails = false;
   std::mutex* watchedLock = nullptr;  // when set, records whether calls run under it
   bool calledWithoutLock = false;
-  int fontsSet = 0, begins = 0, ends = 0, measures = 0, draws = 0;
+  int fontsSet = 0, fontsReleased = 0, begins = 0, ends = 0, measures = 0, draws = 0;
+  bool hasFont = false;
   CaptionFontSpec lastFont;
   std::vector<std::string> measured;
 
   void SetFont(const CaptionFontSpec& font) override {
     CheckLock();
     ++fontsSet;
+    hasFont = true;
     lastFont = font;
+  }
+  void ReleaseFont() override {
+    CheckLock();
+    if (hasFont) ++fontsReleased;
+    hasFont = false;
   }
   bool BeginText() override {
     CheckLock();

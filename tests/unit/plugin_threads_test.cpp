@@ -238,5 +238,31 @@ TEST_F(PluginThreadsTest, FramesAndDialogWritesShareThePluginSafely) {
   EXPECT_EQ(caption_.surface().layerCount(), 0);  // freed at close
 }
 
+// A host that inits and closes the plug-in again and again: the caption has its
+// two layers after every init, and every close frees them, the prepared
+// overlay and the font.
+TEST_F(PluginThreadsTest, InitCloseCyclesKeepTwoLayersAndFreeTheCaption) {
+  std::vector<uint8_t> frame(kLargestFrame, 0x80);
+  const ChannelRef ref{0, 0, "Camera"};
+  for (int i = 0; i < 20; ++i) {
+    plugin_.Init(nullptr, 0, loc_);
+    {
+      std::lock_guard<std::mutex> hold(caption_.lock());
+      plugin_.working().ShowTime = 1;
+    }
+    EXPECT_EQ(caption_.surface().layerCount(), 2) << "cycle " << i;
+    ASSERT_EQ(plugin_.Start(StreamOf(kFormats[i % 4])), 1);
+    EXPECT_EQ(plugin_.ProcessFrame(frame.data(), &ref), 1);
+    EXPECT_TRUE(rasterizer_.hasFont);
+    EXPECT_GT(allocator_.created(), allocator_.deleted());
+    plugin_.Close();
+    EXPECT_EQ(caption_.surface().layerCount(), 0) << "cycle " << i;
+    EXPECT_EQ(allocator_.created(), allocator_.deleted()) << "cycle " << i;
+    EXPECT_FALSE(rasterizer_.hasFont);
+    EXPECT_EQ(caption_.composer().preparedPixels(), nullptr);
+  }
+  EXPECT_EQ(rasterizer_.fontsReleased, 20);
+}
+
 }  // namespace
 }  // namespace qlv
