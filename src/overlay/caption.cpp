@@ -44,7 +44,7 @@ bool IsDocumentedConversion(char c) {
   return c != '\0' && std::strchr("aAbBcdHIjmMpSUwWxXyYzZ", c) != nullptr;
 }
 
-std::string FormatCaptionText(const std::string& format, const std::tm& time) {
+std::string FormatCaptionText(const std::string& format, const std::tm& time, const UserTimeLocale* locale) {
   const std::string fmt = SanitizeTimeFormat(format);
   std::string out;
   auto append = [&out](const char* p, size_t n) {
@@ -78,19 +78,20 @@ std::string FormatCaptionText(const std::string& format, const std::tm& time) {
       continue;
     }
     char buffer[512];
-    const size_t n = std::strftime(buffer, sizeof buffer, conversion, &time);
+    const size_t n = locale ? locale->Format(buffer, sizeof buffer, conversion, time)
+                            : std::strftime(buffer, sizeof buffer, conversion, &time);
     append(buffer, n);
   }
   return out;
 }
 
-std::string FormatCaptionTime(const std::string& format, int64_t time) {
+std::string FormatCaptionTime(const std::string& format, int64_t time, const UserTimeLocale* locale) {
   const std::time_t t = static_cast<std::time_t>(time);
   if (static_cast<int64_t>(t) != time) return std::string();
   const std::tm* local = std::localtime(&t);
   if (!local) return std::string();
   const std::tm copy = *local;
-  return FormatCaptionText(format, copy);
+  return FormatCaptionText(format, copy, locale);
 }
 
 CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, const OverlayGeometry& frame) {
@@ -113,6 +114,7 @@ Caption::Caption(LayerAllocator& allocator, TextRasterizer& rasterizer)
 void Caption::InitLayers() {
   std::lock_guard<std::mutex> guard(lock_);
   while (surface_.layerCount() < 2) surface_.AddLayer();
+  timeLocale_.Refresh();
 }
 
 void Caption::CreateCaptionFont(const SettingsRecord& s) {
@@ -144,7 +146,7 @@ void Caption::Clear() {
 
 void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame) {
   ++renders_;
-  lastText_ = FormatCaptionTime(s.TimeFormat, lastRendered_);
+  lastText_ = FormatCaptionTime(s.TimeFormat, lastRendered_, &timeLocale_);
   while (surface_.layerCount() < 2) surface_.AddLayer();
   if (!rasterizer_.BeginText()) {
     composer_.PrepareOverlay(nullptr, 0, 0, OverlayRect{}, 0, 0, frame);  // shows nothing

@@ -11,6 +11,7 @@
 #include "overlay/overlay_composer.h"
 #include "overlay/overlay_surface.h"
 #include "pixel/frame_canvas.h"
+#include "platform/time_locale.h"
 #include "settings/settings.h"
 
 namespace qlv {
@@ -63,12 +64,12 @@ std::string SanitizeTimeFormat(const std::string& format);
 // The conversions the runtime documents (and the format menu lists).
 bool IsDocumentedConversion(char c);
 // The sanitised format applied to `time`: documented conversions (also in their
-// "%#" form) through the runtime's strftime, "%%" as "%", any other "%" pair as
-// literal text; at most kMaxCaptionText bytes.
-std::string FormatCaptionText(const std::string& format, const std::tm& time);
+// "%#" form) through strftime in `locale` (null: the runtime's current one),
+// "%%" as "%", any other "%" pair as literal text; at most kMaxCaptionText bytes.
+std::string FormatCaptionText(const std::string& format, const std::tm& time, const UserTimeLocale* locale = nullptr);
 // The same for a calendar time in seconds, in local time (empty when the time
 // cannot be represented).
-std::string FormatCaptionTime(const std::string& format, int64_t time);
+std::string FormatCaptionTime(const std::string& format, int64_t time, const UserTimeLocale* locale = nullptr);
 
 // Top-left corner of the caption in thousandths of the frame for TextPos
 // (values outside 0..5 use position 0).
@@ -81,7 +82,8 @@ class Caption {
  public:
   Caption(LayerAllocator& allocator, TextRasterizer& rasterizer);
 
-  // At initialisation: the colour layer (0) and the coverage layer (1), once.
+  // At initialisation: the colour layer (0) and the coverage layer (1), once;
+  // the user's time locale is looked up again.
   void InitLayers();
   // At stream start and after a font change. Takes CaptionLock.
   void CreateCaptionFont(const SettingsRecord& s);
@@ -123,6 +125,7 @@ class Caption {
   OverlaySurface surface_;
   OverlayComposer composer_;
   std::mutex lock_;
+  UserTimeLocale timeLocale_;
   int64_t lastRendered_ = 0;
   int32_t renders_ = 0;
   std::string lastText_;

@@ -1,6 +1,5 @@
 #include "plugin/plugin.h"
 
-#include <clocale>
 #include <cstring>
 
 #include "overlay/state_overlay.h"
@@ -41,9 +40,6 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
   dlgWndPosY_ = y;
   store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
   store_.Close();
-
-  // The caption's date conversions follow the user's settings.
-  std::setlocale(LC_TIME, "");
 
   {
     std::lock_guard<std::mutex> lock(frameMutex_);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -113,6 +114,39 @@ TEST(HostStall, StartReturnsWhileTheInterfaceThreadStalls) {
   EXPECT_EQ(log[0].code, qlv::kCmdSnapshot);
   session.Close();
   session.Shutdown();
+}
+
+// The plug-in formats its caption in the user's locale, but the runtime it
+// shares with the host keeps the locale the host chose.
+TEST(HostLocale, InitLeavesTheProcessTimeLocaleAlone) {
+  Cleanup cleanup;
+  ASSERT_NO_FATAL_FAILURE(WriteWatchingSettings());
+  const std::string before = std::setlocale(LC_TIME, nullptr);
+  const std::string user = std::setlocale(LC_TIME, "");
+  std::setlocale(LC_TIME, before.c_str());
+  std::printf("time locale \"%s\", the user's \"%s\"\n", before.c_str(), user.c_str());
+  hostsim::HostSession session;
+  hostsim::HostSessionOptions so;
+  std::string error;
+  ASSERT_TRUE(session.Open(so, &error)) << error;
+  session.channels().SetChannels({{0, 0, "Camera"}});
+  ASSERT_NE(session.Record(), nullptr);
+  session.Init();
+  EXPECT_EQ(std::string(std::setlocale(LC_TIME, nullptr)), before);
+  qlv::StreamFormat format = hostsim::DefaultStreamFormat();
+  format.width = kWidth;
+  format.height = kHeight;
+  ASSERT_EQ(session.Start(format), 1);
+  std::vector<uint8_t> pixels = BoxFrame(0);
+  const std::vector<uint8_t> plain = pixels;
+  qlv::HostFrame frame = {};
+  frame.pixels = pixels.data();
+  frame.channel = session.channels().Get(0);
+  EXPECT_EQ(session.ProcessFrame(frame), 1);
+  EXPECT_NE(pixels, plain) << "the caption was drawn";
+  session.Close();
+  session.Shutdown();
+  EXPECT_EQ(std::string(std::setlocale(LC_TIME, nullptr)), before);
 }
 
 int ReloadCycles() {
