@@ -28,6 +28,13 @@ bool FrameSource::Next(uint8_t* hostFrame) {
   return true;
 }
 
+bool FrameSource::Rewind() {
+  if (!file_ || std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  std::clearerr(file_);
+  partial_ = false;
+  return true;
+}
+
 bool FrameSource::WriteInputLayout(std::FILE* out, const uint8_t* hostFrame) {
   const size_t bytes = layout_.FrameBytes();
   const uint8_t* src = hostFrame;

@@ -25,6 +25,9 @@ class FrameSource {
   // Writes a frame held in the host's layout back in the input's layout.
   bool WriteInputLayout(std::FILE* out, const uint8_t* hostFrame);
 
+  // Starts the input again from its first frame; false for a pipe.
+  bool Rewind();
+
   bool partialFrameDropped() const { return partial_; }
   uint64_t framesRead() const { return framesRead_; }
 

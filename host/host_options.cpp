@@ -239,6 +239,18 @@ std::vector<HostOptionRow> MakeTable() {
          o.stallUiMs = static_cast<uint32_t>(ms);
          return true;
        }},
+      {{"--loop"}, nullptr, "play the input again from its start when it ends (use --frames)",
+       [](HostOptions& o, S, std::string*) { o.loop = true; return true; }},
+      {{"--settings-every"}, "N", "open the settings dialog at every Nth frame, close it at the next",
+       [](HostOptions& o, S v, std::string* e) {
+         return (ParseInt64(v, 1, INT64_MAX, &o.settingsEvery)) || Fail(e, "--settings-every must be a positive count");
+       }},
+      {{"--counters-at"}, "N",
+       "print the process's private bytes, handles and GDI objects\n"
+       "after frame N and after the last frame, with the growth",
+       [](HostOptions& o, S v, std::string* e) {
+         return ParseInt64(v, 0, INT64_MAX, &o.countersAt) || Fail(e, "--counters-at must be a frame index");
+       }},
       {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",
        [](HostOptions& o, S v, std::string*) { o.dll = v; return true; }},
       {{"--help", "-h", "/?"}, nullptr, "this text",

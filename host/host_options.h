@@ -51,6 +51,9 @@ struct HostOptions {
   bool notViewing = false;     // the host is not in its viewing mode: settings requests say so
   bool progress = false;       // a progress line on standard error
   uint32_t stallUiMs = 0;      // the interface thread stops pumping while PluginStart runs
+  bool loop = false;           // the input starts again at its end
+  int64_t settingsEvery = 0;   // open, then close, the settings dialog every N frames
+  int64_t countersAt = -1;     // print the process's counters at this frame and at the end
   std::string dll = "QPM_QLVGuard.dll";
 };
 

@@ -17,6 +17,7 @@
 #include "host_options.h"
 #include "host_session.h"
 #include "player.h"
+#include "process_counters.h"
 #include "recorder.h"
 
 namespace hostsim {
@@ -73,7 +74,35 @@ void CloseFile(std::FILE*& f) {
   f = nullptr;
 }
 
+// The plug-in's settings dialog: a dialog-class window owned by the host's window.
+HWND FindOwnedDialog(HWND owner) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
+    if (GetWindow(w, GW_OWNER) == owner) return w;
+  return nullptr;
+}
+
+struct CounterSnapshot {
+  int64_t frame = -1;
+  ProcessCounters process;
+  uint32_t pluginGdi = 0;
+};
+
+CounterSnapshot TakeCounters(int64_t frame) {
+  CounterSnapshot s;
+  s.frame = frame;
+  s.process = ReadProcessCounters();
+  s.pluginGdi = ModuleGdiWatch::Live();
+  return s;
+}
+
+void PrintCounters(const CounterSnapshot& s) {
+  std::printf("counters after frame %lld: private %llu bytes (%s), handles %u (%s), GDI %u, plug-in GDI %u\n",
+              static_cast<long long>(s.frame), static_cast<unsigned long long>(s.process.privateBytes),
+              s.process.privateSource, s.process.handles, s.process.handleSource, s.process.gdiObjects, s.pluginGdi);
+}
+
 }  // namespace
+
 int PlayHost(const HostOptions& o) {
   std::string error;
   if (!o.inst.empty() && !ExposeInstanceOption(GetCommandLineA(), o.inst))
@@ -113,6 +142,8 @@ int PlayHost(const HostOptions& o) {
     std::fprintf(stderr, "hostsim: %s\n", error.c_str());
     return 1;
   }
+  if (o.countersAt >= 0 && !ModuleGdiWatch::Attach(session.plugin().module))
+    std::fprintf(stderr, "hostsim: the plug-in's GDI objects cannot be counted\n");
   if (!o.channels.empty()) session.channels().SetChannels(o.channels);
   if (!o.sources.empty()) session.channels().SetSources(o.sources);
 
@@ -179,6 +210,7 @@ int PlayHost(const HostOptions& o) {
     return session.channels().Get(ChannelIndexAt(o, frame));
   });
   PlayerResult result;
+  CounterSnapshot atFrame, atEnd;
   if (input) {
     FrameSource source(input, layout, o.rgbBottomUp);
     PlayerConfig pc;
@@ -190,11 +222,41 @@ int PlayHost(const HostOptions& o) {
     pc.progress = o.progress;
     pc.timing = o.timing;
     pc.stallUiMs = o.stallUiMs;
+    pc.loop = o.loop;
+    if (o.settingsEvery > 0) {
+      pc.uiTaskEvery = o.settingsEvery;
+      pc.uiTask = [&session](int64_t) {
+        HWND main = session.windows().mainWindow();
+        if (HWND dialog = FindOwnedDialog(main)) {
+          SendMessageA(dialog, WM_CLOSE, 0, 0);
+        } else {
+          session.ShowSettings(main, 0);
+        }
+      };
+    }
+    if (o.countersAt >= 0) {
+      pc.afterFrame = [&](int64_t frame) {
+        if (frame == o.countersAt) {
+          atFrame = TakeCounters(frame);
+          PrintCounters(atFrame);
+          std::fflush(stdout);
+        }
+      };
+    }
     result = player.Play(source, pc, outputs);
+    if (o.countersAt >= 0) {
+      if (HWND dialog = FindOwnedDialog(session.windows().mainWindow())) SendMessageA(dialog, WM_CLOSE, 0, 0);
+      HostWindows::PumpMessages();
+      atEnd = TakeCounters(result.frames - 1);
+      PrintCounters(atEnd);
+    }
     if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
     if (input != stdin) std::fclose(input);
   }
 
+  // A mark for scripts that stop the process during the plug-in's save.
+  std::printf("closing the plug-in\n");
+  std::fflush(stdout);
   session.Close();
   // Posts of the close (stop commands) are delivered and obeyed before the files end.
   for (int i = 0; i < 3; ++i) {
@@ -228,8 +290,21 @@ int PlayHost(const HostOptions& o) {
                 result.startReturnedInStall ? "returned within" : "outlasted", static_cast<unsigned>(o.stallUiMs));
   if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
   if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
-  std::fflush(stdout);
   session.Shutdown();
+  if (atFrame.frame >= 0 && atEnd.frame >= 0) {
+    const double grown = atFrame.process.privateBytes
+                             ? 100.0 * (static_cast<double>(atEnd.process.privateBytes) -
+                                        static_cast<double>(atFrame.process.privateBytes)) /
+                                   static_cast<double>(atFrame.process.privateBytes)
+                             : 0.0;
+    std::printf("soak: %lld frames; from frame %lld to the end: private bytes %+.2f %%, handles %+d, GDI %+d, "
+                "plug-in GDI %+d\n",
+                static_cast<long long>(result.frames), static_cast<long long>(atFrame.frame), grown,
+                static_cast<int>(atEnd.process.handles) - static_cast<int>(atFrame.process.handles),
+                static_cast<int>(atEnd.process.gdiObjects) - static_cast<int>(atFrame.process.gdiObjects),
+                static_cast<int>(atEnd.pluginGdi) - static_cast<int>(atFrame.pluginGdi));
+  }
+  std::fflush(stdout);
   return 0;
 }
 

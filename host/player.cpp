@@ -10,20 +10,30 @@ namespace {
 // user-interface thread in order, so when this one is handled every HostCommand
 // the plug-in posted during the frame has been handled before it.
 constexpr UINT kSyncMessage = WM_APP + 17;
+constexpr UINT kUiTaskMessage = WM_APP + 18;  // wParam: frame index; lParam: event to set after
 const char kSyncClass[] = "HostsimFrameSync";
 
-LRESULT CALLBACK SyncProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+}  // namespace
+
+LRESULT CALLBACK Player::SyncProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == kSyncMessage) {
+    SetEvent(reinterpret_cast<HANDLE>(lp));
+    return 0;
+  }
+  if (msg == kUiTaskMessage) {
+    if (auto* self = reinterpret_cast<Player*>(GetWindowLongPtrA(w, GWLP_USERDATA))) self->RunUiTask(static_cast<int64_t>(wp));
     SetEvent(reinterpret_cast<HANDLE>(lp));
     return 0;
   }
   return DefWindowProcA(w, msg, wp, lp);
 }
 
-HWND CreateSyncWindow() {
-  static ATOM atom = [] {
+namespace {
+
+HWND CreateSyncWindow(WNDPROC proc) {
+  static ATOM atom = [proc] {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = SyncProc;
+    wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kSyncClass;
     return RegisterClassA(&wc);
@@ -63,7 +73,8 @@ PlayerResult Player::Play(FrameSource& source, const PlayerConfig& config, const
   outputs_ = outputs;
   result_ = PlayerResult();
   stop_ = false;
-  if (!syncWindow_) syncWindow_ = CreateSyncWindow();
+  if (!syncWindow_) syncWindow_ = CreateSyncWindow(&Player::SyncProc);
+  if (syncWindow_) SetWindowLongPtrA(syncWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   if (!syncEvent_) syncEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (!starting_) starting_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!stalling_) stalling_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -105,6 +116,10 @@ void Player::WaitForHostQueue() {
   if (!syncWindow_ || !syncEvent_) return;
   if (!PostMessageA(syncWindow_, kSyncMessage, 0, reinterpret_cast<LPARAM>(syncEvent_))) return;
   if (WaitForSingleObject(syncEvent_, config_.syncTimeoutMs) != WAIT_OBJECT_0) result_.syncTimedOut = true;
+}
+
+void Player::RunUiTask(int64_t frame) {
+  if (config_.uiTask) config_.uiTask(frame);
 }
 
 void Player::StallIfAsked() {
@@ -161,7 +176,7 @@ void Player::FrameLoop() {
   const DWORD begin = GetTickCount();
   int64_t i = 0;
   for (; !stop_ && (config_.maxFrames < 0 || i < config_.maxFrames); ++i) {
-    if (!source_->Next(frame.data())) break;
+    if (!source_->Next(frame.data()) && !(config_.loop && source_->Rewind() && source_->Next(frame.data()))) break;
     qlv::HostFrame hf = {};
     hf.pixels = frame.data();
     hf.channel = channelAt_ ? channelAt_(i) : nullptr;
@@ -180,6 +195,10 @@ void Player::FrameLoop() {
     if (r) ++result_.processed;
     WaitForHostQueue();
     DispatchCommands(outputs_);
+    if (config_.afterFrame) config_.afterFrame(i);
+    if (config_.uiTaskEvery > 0 && i > 0 && i % config_.uiTaskEvery == 0 && syncWindow_ && syncEvent_ &&
+        PostMessageA(syncWindow_, kUiTaskMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(syncEvent_)))
+      WaitForSingleObject(syncEvent_, config_.syncTimeoutMs);
     if (outputs_.framesCsv) {
       if (config_.timing)
         std::fprintf(outputs_.framesCsv, "%lld,%d,%.1f\n", static_cast<long long>(i), r, us);

@@ -31,6 +31,13 @@ struct PlayerConfig {
   // The user-interface thread stops pumping for this long from just before
   // PluginStart, like a host whose interface thread waits for its frame thread.
   uint32_t stallUiMs = 0;
+  bool loop = false;              // the source starts again at its end (until maxFrames)
+  // Every `uiTaskEvery` frames (from that frame on) the interface thread runs
+  // uiTask with the frame index while the frame thread waits for it.
+  int64_t uiTaskEvery = 0;
+  std::function<void(int64_t)> uiTask;
+  // On the frame thread after each frame.
+  std::function<void(int64_t)> afterFrame;
 };
 
 // Where the player's results go; every member may be null.
@@ -72,6 +79,8 @@ class Player {
 
  private:
   static DWORD WINAPI FrameThreadMain(void* self);
+  static LRESULT CALLBACK SyncProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+  void RunUiTask(int64_t frame);
   void FrameLoop();
   void WaitForHostQueue();
   void StallIfAsked();

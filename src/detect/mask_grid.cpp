@@ -103,21 +103,36 @@ bool MaskGrid::LoadMaskFile(const std::string& path) {
   // Read-only: a write-protected mask file must load too.
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return true;
-  uint8_t header[10];
-  size_t got = std::fread(header, 1, sizeof header, f);
-  int32_t columns = got == sizeof header ? ReadLe32(header + 2) : 0;  // tag ignored
-  int32_t rows = got == sizeof header ? ReadLe32(header + 6) : 0;
-  if (columns < 1 || rows < 1 || columns > kMaxDimension || rows > kMaxDimension) {
-    std::fclose(f);
-    return true;
-  }
+  // Nothing past the largest grid is ever read.
+  std::string bytes(10 + static_cast<size_t>(kMaxDimension) * kMaxDimension, '\0');
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), f));
+  std::fclose(f);
+  LoadMaskBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return true;
+}
+
+void MaskGrid::LoadMaskBytes(const uint8_t* data, size_t size) {
+  if (!data) size = 0;
+  const int32_t columns = size >= 10 ? ReadLe32(data + 2) : 0;  // tag ignored
+  const int32_t rows = size >= 10 ? ReadLe32(data + 6) : 0;
+  if (columns < 1 || rows < 1 || columns > kMaxDimension || rows > kMaxDimension) return;
   FreeCells();
   if (Resize(columns, rows)) {
     // Flags beyond the end of a short file stay 0.
-    (void)std::fread(watch_.get(), 1, static_cast<size_t>(cellCount_), f);
+    const size_t have = size - 10 < static_cast<size_t>(cellCount_) ? size - 10 : static_cast<size_t>(cellCount_);
+    if (have) std::memcpy(watch_.get(), data + 10, have);
   }
-  std::fclose(f);
-  return true;
+}
+
+std::string MaskGrid::MaskBytes() const {
+  std::string out(10, '\0');
+  uint8_t* header = reinterpret_cast<uint8_t*>(&out[0]);
+  header[0] = static_cast<uint8_t>(kFormatTag & 0xFF);
+  header[1] = static_cast<uint8_t>(kFormatTag >> 8);
+  WriteLe32(header + 2, columns_);
+  WriteLe32(header + 6, rows_);
+  if (HasCells()) out.append(reinterpret_cast<const char*>(watch_.get()), static_cast<size_t>(cellCount_));
+  return out;
 }
 
 bool MaskGrid::SaveMaskFile(const std::string& path) const {

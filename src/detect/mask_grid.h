@@ -2,6 +2,7 @@
 // words per cell; stored in the mask file (10-byte header, then one flag byte per cell).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,6 +50,10 @@ class MaskGrid {
   // be opened, is shorter than its header, or carries dimensions outside
   // 1..kMaxDimension leaves the grid unchanged and still returns true.
   bool LoadMaskFile(const std::string& path);
+  // The same rules for a file's bytes already in memory.
+  void LoadMaskBytes(const uint8_t* data, size_t size);
+  // What SaveMaskFile writes: the 10-byte header, then one flag byte per cell.
+  std::string MaskBytes() const;
   // Replaces the file only once the new content is complete on disk. False when
   // nothing was saved; an existing file is then left as it was.
   bool SaveMaskFile(const std::string& path) const;

@@ -57,14 +57,25 @@ void WriteWatchingSettings() {
                                                     "\r\nRecordEnable=1\r\nRecordType=0\r\nShowTime=1\r\n"));
 }
 
-TEST(HostStall, OptionTakesMilliseconds) {
+TEST(HostStall, OptionsOfStallsAndLongRuns) {
   hostsim::HostOptions o;
   std::string error;
   ASSERT_TRUE(hostsim::ParseHostOptions({"--stall-ui", "6000"}, &o, &error)) << error;
   EXPECT_EQ(o.stallUiMs, 6000u);
+  EXPECT_FALSE(o.loop);
+  EXPECT_EQ(o.settingsEvery, 0);
+  EXPECT_EQ(o.countersAt, -1);
   EXPECT_FALSE(hostsim::ParseHostOptions({"--stall-ui", "-1"}, &o, &error));
   EXPECT_FALSE(hostsim::ParseHostOptions({"--stall-ui", "soon"}, &o, &error));
-  EXPECT_NE(hostsim::HostUsage().find("--stall-ui MS"), std::string::npos);
+  ASSERT_TRUE(hostsim::ParseHostOptions({"--loop", "--settings-every", "5000", "--counters-at=1000"}, &o, &error))
+      << error;
+  EXPECT_TRUE(o.loop);
+  EXPECT_EQ(o.settingsEvery, 5000);
+  EXPECT_EQ(o.countersAt, 1000);
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--settings-every", "0"}, &o, &error));
+  EXPECT_FALSE(hostsim::ParseHostOptions({"--counters-at", "-2"}, &o, &error));
+  for (const char* option : {"--stall-ui MS", "--loop", "--settings-every N", "--counters-at N"})
+    EXPECT_NE(hostsim::HostUsage().find(option), std::string::npos) << option;
 }
 
 // The version query of PluginStart goes to a main window whose thread pumps
@@ -147,6 +158,55 @@ TEST(HostLocale, InitLeavesTheProcessTimeLocaleAlone) {
   session.Close();
   session.Shutdown();
   EXPECT_EQ(std::string(std::setlocale(LC_TIME, nullptr)), before);
+}
+
+int QLV_CDECL CountingStart(qlv::StreamFormat*) { return 1; }
+int g_countedFrames = 0;
+int QLV_CDECL CountingFrame(qlv::HostFrame* f) {
+  ++g_countedFrames;
+  return f->pixels ? 1 : 0;
+}
+
+// What the soak rests on: a looping input and tasks on the interface thread
+// every N frames while the frame thread waits.
+TEST(HostLongRun, LoopingInputAndInterfaceTasks) {
+  hostsim::HostWindows windows;
+  ASSERT_TRUE(windows.Create(hostsim::HostWindowOptions()));
+  qlv::PluginRecord record = {};
+  record.start = CountingStart;
+  record.processFrame = CountingFrame;
+  hostsim::FrameLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.format = 0;
+  std::FILE* input = std::tmpfile();
+  ASSERT_NE(input, nullptr);
+  for (int b = 0; b < 3 * 8; ++b) std::fputc(b, input);  // three frames
+  std::rewind(input);
+  hostsim::FrameSource source(input, layout);
+  hostsim::Player player(record, windows, [](int64_t) { return nullptr; });
+  hostsim::PlayerConfig pc;
+  pc.layout = layout;
+  pc.loop = true;
+  pc.maxFrames = 10;
+  pc.uiTaskEvery = 4;
+  std::vector<int64_t> tasks;
+  bool onThisThread = true;
+  const DWORD self = GetCurrentThreadId();
+  pc.uiTask = [&](int64_t frame) {
+    tasks.push_back(frame);
+    onThisThread = onThisThread && GetCurrentThreadId() == self;
+  };
+  std::vector<int64_t> after;
+  pc.afterFrame = [&](int64_t frame) { after.push_back(frame); };
+  g_countedFrames = 0;
+  const hostsim::PlayerResult r = player.Play(source, pc, hostsim::PlayerOutputs());
+  std::fclose(input);
+  EXPECT_EQ(r.frames, 10);
+  EXPECT_EQ(g_countedFrames, 10);
+  EXPECT_EQ(tasks, (std::vector<int64_t>{4, 8}));
+  EXPECT_TRUE(onThisThread);
+  EXPECT_EQ(after.size(), 10u);
 }
 
 int ReloadCycles() {

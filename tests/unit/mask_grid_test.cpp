@@ -149,6 +149,33 @@ TEST_F(MaskFile, DefaultGridWithThreeCellsIs442Bytes) {
   EXPECT_EQ(Flags(h), Flags(g));
 }
 
+// Bytes in memory follow the file's rules, and MaskBytes is what a save writes.
+TEST_F(MaskFile, BytesInMemoryLoadAndSaveLikeTheFile) {
+  MaskGrid g;
+  g.SetDefaultGrid();
+  g.ToggleCell(3, 2);
+  std::string p = Path("bytes");
+  made_.push_back(p);
+  g.SaveMaskFile(p);
+  const std::string bytes = g.MaskBytes();
+  const std::vector<uint8_t> file = Read(p);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), file);
+
+  std::vector<uint8_t> shortFile = Header(0, 0, 5, 2);  // any tag; three of ten flags
+  shortFile.insert(shortFile.end(), {1, 7, 1});
+  MaskGrid h;
+  h.LoadMaskBytes(shortFile.data(), shortFile.size());
+  EXPECT_EQ(h.columns(), 5);
+  EXPECT_EQ(Flags(h), (std::vector<uint8_t>{1, 7, 1, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(AllAtRest(h));
+  for (const std::vector<uint8_t>& bad : {Header(3, 2, 0, 4), Header(3, 2, 257, 1), std::vector<uint8_t>{3, 2, 5}}) {
+    h.LoadMaskBytes(bad.data(), bad.size());
+    EXPECT_EQ(h.columns(), 5) << "a bad header leaves the grid as it was";
+  }
+  h.LoadMaskBytes(nullptr, 99);
+  EXPECT_EQ(h.cellCount(), 10);
+}
+
 TEST_F(MaskFile, TagIsIgnoredAndFlagsAreKeptAsRead) {
   std::vector<uint8_t> bytes = Header(0xFF, 0x7E, 3, 2);
   bytes.insert(bytes.end(), {2, 0, 1, 2, 0, 0});
