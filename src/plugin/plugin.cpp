@@ -45,6 +45,7 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
     std::lock_guard<std::mutex> lock(frameMutex_);
     getChannel_ = getChannel;
     context_ = context;
+    instance_ = location.instance;
     {
       std::unique_lock<std::mutex> captionLock;
       if (caption_) captionLock = caption_->HoldLock();
@@ -76,7 +77,7 @@ int Plugin::Start(const StreamFormat& format) {
     // No frame is processed until this Start has made the caption's font.
     streamUsable_ = false;
     detectorReady_ = canvas_.IsKnownFormat() && detector_.ResizeSamples(format.width, format.height);
-    instance = store_.location.instance;
+    instance = instance_;
   }
   // Outside the lock: the version query waits for the host's interface thread,
   // which may itself be waiting for the lock.
@@ -89,8 +90,8 @@ int Plugin::Start(const StreamFormat& format) {
   }
   if (caption_) caption_->OnStart(working_);
   std::lock_guard<std::mutex> lock(frameMutex_);
-  // A later Start (from another thread) owns the stream now.
-  // A frame whose size the canvas cannot address is never touched.
+  // A frame whose size the canvas cannot address is never touched; a later
+  // Start, from another thread, has the last word.
   if (start == starts_) streamUsable_ = canvas_.IsKnownFormat();
   return 1;
 }

@@ -127,6 +127,7 @@ class Plugin {
 
   GetChannelFn getChannel_ = nullptr;
   uint32_t context_ = 0;
+  std::string instance_;  // the host instance of the settings location, for Start
   StreamFormat format_{};
   bool initialised_ = false;
   bool streamUsable_ = false;

@@ -209,6 +209,64 @@ TEST(HostLongRun, LoopingInputAndInterfaceTasks) {
   EXPECT_EQ(after.size(), 10u);
 }
 
+// The child of HostExit: a frame thread that keeps drawing the caption (and so
+// holds the caption's lock much of the time) while the main thread ends the
+// process. The library's detach must not wait for that lock.
+DWORD WINAPI ChildFrames(void* p) {
+  auto* session = static_cast<hostsim::HostSession*>(p);
+  std::vector<uint8_t> pixels(720 * 576 * 2, 0x40);
+  qlv::HostFrame frame = {};
+  frame.pixels = pixels.data();
+  frame.channel = session->channels().Get(0);
+  for (;;) session->ProcessFrame(frame);
+}
+
+void RunExitChild(int delayMs) {
+  hostsim::HostSession session;
+  hostsim::HostSessionOptions so;
+  std::string error;
+  if (!session.Open(so, &error)) ExitProcess(2);
+  session.channels().SetChannels({{0, 0, "Camera"}});
+  session.Record();
+  session.Init();
+  qlv::StreamFormat format = hostsim::DefaultStreamFormat();  // 720 x 576: long blends
+  session.Start(format);
+  HANDLE t = CreateThread(nullptr, 0, ChildFrames, &session, 0, nullptr);
+  if (!t) ExitProcess(3);
+  Sleep(static_cast<DWORD>(delayMs));
+  ExitProcess(7);
+}
+
+TEST(HostExit, ProcessEndsWhileAFrameThreadIsInsideThePlugin) {
+  if (const char* child = std::getenv("QLV_EXIT_CHILD")) RunExitChild(std::atoi(child));
+  Cleanup cleanup;
+  // A caption as large as the frame and nothing else to draw or watch: the frame
+  // thread spends most of its time in the caption's blend, under its lock.
+  ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nShowTime=1\r\nShowMask=0\r\nShowGrid=0\r\n"
+                                                "FontSize=-400\r\nTimeFormat=%H:%M:%S %H:%M:%S\r\n"));
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  for (int i = 0; i < 8; ++i) {
+    const std::string delay = std::to_string(200 + 37 * i);
+    SetEnvironmentVariableA("QLV_EXIT_CHILD", delay.c_str());
+    std::string line = std::string("\"") + exe + "\" --gtest_filter=HostExit.*";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA("QLV_EXIT_CHILD", nullptr);
+    ASSERT_TRUE(started);
+    const DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process hung on its way out (delay " << delay << " ms)";
+    EXPECT_EQ(code, 7u) << "delay " << delay << " ms";
+  }
+}
+
 int ReloadCycles() {
   const char* v = std::getenv("QLV_RELOAD_CYCLES");
   const int n = v ? std::atoi(v) : 0;
