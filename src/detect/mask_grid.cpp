@@ -38,10 +38,10 @@ void MaskGrid::FreeCells() {
 
 void MaskGrid::RestartCells() {
   if (!HasCells()) return;
-  for (int32_t i = 0; i < cellCount_; ++i) {
-    history_[i] = 0;
-    reference_[i] = NoReference;
-  }
+  const size_t n = static_cast<size_t>(cellCount_);
+  std::memset(history_.get(), 0, n * sizeof(uint32_t));
+  static_assert(NoReference == 0xFFFFFFFFu, "absent reference: every byte 0xFF");
+  std::memset(reference_.get(), 0xFF, n * sizeof(uint32_t));
 }
 
 bool MaskGrid::Resize(int32_t columns, int32_t rows) {
