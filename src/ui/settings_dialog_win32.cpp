@@ -129,8 +129,8 @@ BOOL SettingsDialog::OnInitDialog() {
                                 {recordPage_.hwnd(), recordPage_.tooltip()},
                                 {soundPage_.hwnd(), soundPage_.tooltip()},
                                 {taskPage_.hwnd(), taskPage_.tooltip()}});
+  // hostWindows() copies under the frame lock itself.
   maskEditor_.SetMaskTarget(&maskCommands_, [this] {
-    auto lock = plugin_.LockGrid();
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(plugin_.hostWindows().videoFrame));
   });
   maskEditor_.Install();
