@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -65,7 +64,7 @@ bool RegisterRows(RowAdder adder) {
 std::vector<BenchRow> AllRows() {
   std::vector<BenchRow> rows;
   for (RowAdder a : Adders()) a(rows);
-  // Frame by frame, so that each frame's copy is measured next to its rows.
+  // Frame by frame: the order in which the rows are written.
   std::stable_sort(rows.begin(), rows.end(), [](const BenchRow& a, const BenchRow& b) {
     const auto& frames = BenchFrames();
     auto index = [&](const BenchFrame& f) {
@@ -76,24 +75,6 @@ std::vector<BenchRow> AllRows() {
     return index(a.frame) < index(b.frame);
   });
   return rows;
-}
-
-double MedianMicros(const std::function<void()>& call, int samples, double sampleUs) {
-  using Clock = std::chrono::steady_clock;
-  auto micros = [](Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); };
-  call();  // warm: tables built, buffers touched
-  Clock::time_point t0 = Clock::now();
-  call();
-  const double once = std::max(micros(Clock::now() - t0), 0.05);
-  const int n = std::max(1, static_cast<int>(sampleUs / once));
-  std::vector<double> perCall;
-  for (int s = 0; s < samples; ++s) {
-    t0 = Clock::now();
-    for (int i = 0; i < n; ++i) call();
-    perCall.push_back(micros(Clock::now() - t0) / n);
-  }
-  std::nth_element(perCall.begin(), perCall.begin() + perCall.size() / 2, perCall.end());
-  return perCall[perCall.size() / 2];
 }
 
 std::vector<std::string> LevelNames() {

@@ -1,5 +1,5 @@
-// The benchmark's rows and the small timing harness that both builds share: the native
-// program and qlv_bench.exe under Wine time the same rows the same way, so that one
+// The benchmark's rows, shared by both builds: the native program and qlv_bench.exe under
+// Wine time the same rows the same way (Google Benchmark, row_benchmarks.h), so that one
 // table can put them side by side, each row as a ratio to its own build's frame copy.
 #pragma once
 
@@ -41,11 +41,6 @@ bool ParseRow(const std::string& line, RowResult* r);
 using RowAdder = void (*)(std::vector<BenchRow>&);
 bool RegisterRows(RowAdder adder);
 std::vector<BenchRow> AllRows();
-
-// Microseconds of wall time per call: the median of `samples` samples, each of as many
-// calls as fill about `sampleUs`. Short samples and their median keep most of other
-// processes' time slices out.
-double MedianMicros(const std::function<void()>& call, int samples = 101, double sampleUs = 600);
 
 // Names of the kernel levels this build and CPU run, best first.
 std::vector<std::string> LevelNames();

@@ -80,9 +80,10 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
   if (i686Emulated && levels.empty()) levels = {"avx2", "sse2", "reference"};
   const std::string bestI686 = haveI686 ? t.Levels("i686").front() : "";
 
-  std::printf("\nWall time per call (median of short samples, the lowest of three passes); the ratio is to the frame\n"
-              "copy of the same build. i686: qlv_bench.exe under Wine. OpenCV way: cvtColor to BGR, a luma plane by our\n"
-              "weights (transform), cell means by resize INTER_AREA to 24x18, absdiff to the previous means; one thread.\n");
+  std::printf("\nWall time per call (Google Benchmark: the median of short repetitions run in random order across the\n"
+              "rows); the ratio is to the frame copy of the same build. i686: qlv_bench.exe under Wine. OpenCV way:\n"
+              "cvtColor to BGR, a luma plane by our weights (transform), cell means by resize INTER_AREA to 24x18,\n"
+              "absdiff to the previous means; one thread.\n");
   std::printf("%-44s %-26s %-26s\n", "", "native (x86-64)", "i686");
   const struct {
     const char* group;

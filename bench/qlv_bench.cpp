@@ -1,17 +1,17 @@
-// qlv_bench: times the pixel engine's rows in this build and prints them, or prints the
-// one table of several builds' rows.
+// qlv_bench: times the pixel engine's rows in this build with Google Benchmark and prints
+// them, or prints the one table of several builds' rows.
 //   qlv_bench                       time every row, print this build's table
 //   qlv_bench --rows BUILD          time every row, print tab-separated rows for --table
 //   qlv_bench --table [--i686-emulated] FILE...   one table of the rows in the files
 //   --filter TEXT                   only rows whose group or frame contains TEXT
-#include <algorithm>
+//   --benchmark_...                 passed to Google Benchmark (after our defaults, so they win)
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench_rows.h"
+#include "row_benchmarks.h"
 
 using namespace qlv::bench;
 
@@ -19,33 +19,17 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: qlv_bench [--filter TEXT] [--rows BUILD]\n"
+               "usage: qlv_bench [--filter TEXT] [--rows BUILD] [--benchmark_FLAG=VALUE...]\n"
                "       qlv_bench --table [--i686-emulated] FILE...\n");
   return 2;
 }
 
-// Every row is timed in three passes over all rows, and keeps its lowest median: a phase
-// in which other processes took the cores then costs one pass, not the row.
-std::vector<RowResult> TimeRows(const std::string& build, const std::string& filter) {
-  std::vector<BenchRow> rows;
-  for (const BenchRow& row : AllRows()) {
-    const std::string frame = row.frame.Name();
-    if (filter.empty() || row.group.find(filter) != std::string::npos || frame.find(filter) != std::string::npos)
-      rows.push_back(row);
-  }
-  std::vector<RowResult> out(rows.size());
-  for (int pass = 0; pass < 3; ++pass)
-    for (size_t i = 0; i < rows.size(); ++i) {
-      RowResult& r = out[i];
-      r.build = build;
-      r.group = rows[i].group;
-      r.frame = rows[i].frame.Name();
-      r.variant = rows[i].variant;
-      const double us = MedianMicros(rows[i].prepare());
-      r.us = pass == 0 ? us : std::min(r.us, us);
-    }
-  return out;
-}
+// Many short repetitions, run in random order across the rows, and their median: a phase
+// in which other processes took the cores then costs a few repetitions of several rows,
+// not the figure of one row.
+const char* const kDefaultFlags[] = {"--benchmark_repetitions=15", "--benchmark_min_time=0.02",
+                                     "--benchmark_enable_random_interleaving=true",
+                                     "--benchmark_report_aggregates_only=true"};
 
 }  // namespace
 
@@ -54,6 +38,7 @@ int main(int argc, char** argv) {
   std::string filter;
   bool rowsOnly = false, table = false, emulated = false;
   std::vector<std::string> files;
+  std::vector<std::string> flags(std::begin(kDefaultFlags), std::end(kDefaultFlags));
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--rows" && i + 1 < argc) {
@@ -65,6 +50,8 @@ int main(int argc, char** argv) {
       table = true;
     } else if (a == "--i686-emulated") {
       emulated = true;
+    } else if (a.rfind("--benchmark_", 0) == 0) {
+      flags.push_back(a);
     } else if (table && !a.empty() && a[0] != '-') {
       files.push_back(a);
     } else {
@@ -87,7 +74,27 @@ int main(int argc, char** argv) {
     PrintTable(rows, emulated);
     return 0;
   }
-  std::vector<RowResult> timed = TimeRows(build, filter);
+
+  std::vector<BenchRow> rows;
+  for (const BenchRow& row : AllRows()) {
+    const std::string frame = row.frame.Name();
+    if (filter.empty() || row.group.find(filter) != std::string::npos || frame.find(filter) != std::string::npos)
+      rows.push_back(row);
+  }
+  RowReporter reporter(RegisterRowBenchmarks(rows, build));
+  std::vector<char*> args = {argv[0]};
+  for (std::string& f : flags) args.push_back(&f[0]);
+  int count = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
+  if (count > 1) {
+    std::fprintf(stderr, "qlv_bench: unknown option %s\n", args[1]);
+    return Usage();
+  }
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  const std::vector<RowResult> timed = reporter.Timed();
   if (rowsOnly) {
     for (const RowResult& r : timed) std::printf("%s\n", FormatRow(r).c_str());
   } else {

@@ -6,7 +6,7 @@
 # Only the benchmark needs these: ./run test never installs them.
 bench_need_packages() {
   local p
-  for p in libopencv-dev; do
+  for p in libopencv-dev libbenchmark-dev dpkg-dev; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || echo "$p"
   done
 }
@@ -19,10 +19,46 @@ bench_setup() {
     apt-get update -q >/dev/null
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null || return 1
   fi
-  # A native build configured before the library was installed looks for it again.
-  if grep -q '^OpenCV_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
-    cmake --preset native -U OpenCV_DIR >/dev/null || return 1
+  bench_build_gbench_i686 || return 1
+  # A build configured before the libraries were there looks for them again.
+  if grep -q -e '^OpenCV_DIR:PATH=.*NOTFOUND' -e '^benchmark_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
+    cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || return 1
   fi
+  if grep -q '^benchmark_DIR:PATH=.*NOTFOUND' build/win32/CMakeCache.txt 2>/dev/null; then
+    cmake --preset win32 -U benchmark_DIR >/dev/null || return 1
+  fi
+}
+
+# Google Benchmark for the i686 build: Debian ships it for the machine's own architecture
+# only, so its source package (the same version as libbenchmark-dev) is built once with the
+# mingw-w64 toolchain into build/deps/benchmark-i686. A private source list and package
+# index keep the machine's apt configuration as it was.
+bench_build_gbench_i686() {
+  local prefix="$ROOT/build/deps/benchmark-i686"
+  [ -f "$prefix/lib/cmake/benchmark/benchmarkConfig.cmake" ] && return 0
+  local work="$ROOT/build/deps/src"
+  rm -rf "$work" && mkdir -p "$work/lists/partial"
+  local uri suite
+  uri="$(grep -h -m1 -o 'http[s]*://deb.debian.org/debian\b' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | head -n1)"
+  suite="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  printf "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] %s %s main\n" "${uri:-http://deb.debian.org/debian}" "$suite" > "$work/src.list"
+  local apt=(apt-get -q -o Dir::Etc::SourceList="$work/src.list" -o Dir::Etc::SourceParts=/nonexistent
+             -o Dir::State::Lists="$work/lists")
+  log "building Google Benchmark for i686 into $prefix"
+  "${apt[@]}" update >/dev/null || return 1
+  ( cd "$work" && "${apt[@]}" source benchmark >/dev/null 2>&1 ) || { log "apt-get source benchmark failed"; return 1; }
+  local src
+  src="$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'benchmark-*' | head -n1)"
+  [ -n "$src" ] || return 1
+  # GIT_VERSION 0.0.0: Debian's copy reads no git tags and then takes project()'s version.
+  cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBENCHMARK_ENABLE_TESTING=OFF \
+    -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LTO=OFF \
+    -DGIT_VERSION=0.0.0 \
+    -DBUILD_SHARED_LIBS=OFF >"$work/build.log" 2>&1 &&
+  cmake --build "$work/build" -j "$JOBS" >>"$work/build.log" 2>&1 &&
+  cmake --install "$work/build" >>"$work/build.log" 2>&1 || { log "failed: see $work/build.log"; return 1; }
+  rm -rf "$work"
 }
 
 # The clip the host loop plays: the demo's scene (a figure walking through a still room
