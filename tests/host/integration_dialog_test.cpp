@@ -17,6 +17,7 @@
 
 namespace {
 
+using hosttest::BoxFrame;
 using hosttest::ItemText;
 using hosttest::PumpUntil;
 using hosttest::SavedValue;
@@ -28,13 +29,8 @@ const wchar_t kViewingText[] =
 
 std::string MaskPath() { return hosttest::PluginsFolder() + "integration_dialog.msk"; }
 
-struct Cleanup {
-  Cleanup() { Run(); }
-  ~Cleanup() { Run(); }
-  static void Run() {
-    DeleteFileA(hosttest::IniPath().c_str());
-    DeleteFileA(MaskPath().c_str());
-  }
+struct Cleanup : hosttest::SettingsAndMaskRemoved {
+  Cleanup() : SettingsAndMaskRemoved(MaskPath()) {}
 };
 
 // Settings with a mask that watches every cell of the 24 x 18 grid.
@@ -46,18 +42,6 @@ void WriteSettingsWatchingEveryCell(const std::string& lines) {
 }
 
 constexpr int32_t kWidth = 96, kHeight = 72;
-
-// Dark grey YUY2 with a bright 16 x 16 box at x.
-std::vector<uint8_t> BoxFrame(int32_t x) {
-  std::vector<uint8_t> f(kWidth * kHeight * 2);
-  for (int32_t row = 0; row < kHeight; ++row)
-    for (int32_t col = 0; col < kWidth; ++col) {
-      const bool box = row >= 28 && row < 44 && col >= x && col < x + 16;
-      f[(row * kWidth + col) * 2] = box ? 220 : 60;
-      f[(row * kWidth + col) * 2 + 1] = 128;
-    }
-  return f;
-}
 
 // A host with visible windows, the plug-in initialised and, unless `start` is false,
 // started on 96 x 72 frames.

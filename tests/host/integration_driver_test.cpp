@@ -19,34 +19,18 @@
 
 namespace {
 
+using hosttest::BoxFrame;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::WriteBytes;
 
 std::string MaskPath() { return PluginsFolder() + "integration_driver.msk"; }
 
-struct Cleanup {
-  Cleanup() { Run(); }
-  ~Cleanup() { Run(); }
-  static void Run() {
-    DeleteFileA(IniPath().c_str());
-    DeleteFileA(MaskPath().c_str());
-  }
+struct Cleanup : hosttest::SettingsAndMaskRemoved {
+  Cleanup() : SettingsAndMaskRemoved(MaskPath()) {}
 };
 
 constexpr int32_t kWidth = 96, kHeight = 72;
-
-// Dark grey YUY2 with a bright 16 x 16 box at x.
-std::vector<uint8_t> BoxFrame(int32_t x) {
-  std::vector<uint8_t> f(kWidth * kHeight * 2);
-  for (int32_t row = 0; row < kHeight; ++row)
-    for (int32_t col = 0; col < kWidth; ++col) {
-      const bool box = row >= 28 && row < 44 && col >= x && col < x + 16;
-      f[(row * kWidth + col) * 2] = box ? 220 : 60;
-      f[(row * kWidth + col) * 2 + 1] = 128;
-    }
-  return f;
-}
 
 void OpenStarted(hostsim::HostSession* session, const std::vector<hostsim::ChannelSpec>& channels) {
   hostsim::HostSessionOptions so;

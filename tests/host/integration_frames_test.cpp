@@ -27,13 +27,8 @@ using hosttest::WriteBytes;
 
 std::string MaskPath() { return PluginsFolder() + "integration_frames.msk"; }
 
-struct Cleanup {
-  Cleanup() { Run(); }
-  ~Cleanup() { Run(); }
-  static void Run() {
-    DeleteFileA(IniPath().c_str());
-    DeleteFileA(MaskPath().c_str());
-  }
+struct Cleanup : hosttest::SettingsAndMaskRemoved {
+  Cleanup() : SettingsAndMaskRemoved(MaskPath()) {}
 };
 
 void WriteAllCellsMask() {

@@ -15,6 +15,7 @@
 
 namespace {
 
+using hosttest::BoxFrame;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::WriteBytes;
@@ -188,17 +189,6 @@ TEST(IntegrationSettings, HandEditedFileReadsByTheRulesAndHandlesAreNeverClosed)
 }
 
 // A 96 x 72 YUY2 frame: grey, with a bright 16 x 16 box at x.
-std::vector<uint8_t> BoxFrame(int32_t x) {
-  std::vector<uint8_t> f(96 * 72 * 2);
-  for (int32_t row = 0; row < 72; ++row)
-    for (int32_t col = 0; col < 96; ++col) {
-      const bool box = row >= 28 && row < 44 && col >= x && col < x + 16;
-      f[(row * 96 + col) * 2] = box ? 220 : 60;
-      f[(row * 96 + col) * 2 + 1] = 128;
-    }
-  return f;
-}
-
 // A video recording starts on an alarm just before the close: the recording guard keeps
 // the action state, which is then saved with every value above 2^31 as it was or as the
 // alarm made it.

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "plugin_loader.h"
 
@@ -18,6 +20,34 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
   ASSERT_NE(f, nullptr) << path;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
+}
+
+// Removes the settings file and one mask before a test and after it.
+class SettingsAndMaskRemoved {
+ public:
+  explicit SettingsAndMaskRemoved(std::string mask) : mask_(std::move(mask)) { Remove(); }
+  ~SettingsAndMaskRemoved() { Remove(); }
+
+ private:
+  void Remove() const {
+    DeleteFileA(IniPath().c_str());
+    DeleteFileA(mask_.c_str());
+  }
+  std::string mask_;
+};
+
+// The small frame of the frame-driving tests: 96 x 72 dark grey YUY2 with a bright
+// 16 x 16 box at x.
+inline std::vector<uint8_t> BoxFrame(int32_t x) {
+  constexpr int32_t w = 96, h = 72;
+  std::vector<uint8_t> f(w * h * 2);
+  for (int32_t row = 0; row < h; ++row)
+    for (int32_t col = 0; col < w; ++col) {
+      const bool box = row >= 28 && row < 44 && col >= x && col < x + 16;
+      f[(row * w + col) * 2] = box ? 220 : 60;
+      f[(row * w + col) * 2 + 1] = 128;
+    }
+  return f;
 }
 
 // The value of `key` in the settings file's "[PluginSettings]" section as the plug-in
