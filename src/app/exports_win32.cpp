@@ -81,18 +81,85 @@ void EndThisThreadInRuntime(HINSTANCE instance) {
   for (; callbacks && *callbacks; ++callbacks) (*callbacks)(instance, DLL_THREAD_DETACH, nullptr);
 }
 
+// The static threads runtime takes a TLS slot at every load of the library and never
+// gives it back; a process has 1,088, so a host that loads and unloads the plug-in again
+// and again would run out, and with it every module that asks for one. The slot is found
+// at load: taken after this image's first TLS callback ran, and holding for the loading
+// thread the runtime's record of it, which has the thread's id and a handle of the thread.
+// Anything less certain is left alone (and leaks, as before).
+DWORD g_firstFreeTlsAtLoad = TLS_OUT_OF_INDEXES;
+DWORD g_runtimeTlsSlot = TLS_OUT_OF_INDEXES;
+constexpr DWORD kTlsSlotsSearched = 16;
+constexpr size_t kRecordWordsSearched = 32;
+
+void NTAPI NoteFirstFreeTlsSlot(PVOID, DWORD reason, PVOID) {
+  if (reason != DLL_PROCESS_ATTACH) return;
+  const DWORD probe = TlsAlloc();
+  if (probe != TLS_OUT_OF_INDEXES) TlsFree(probe);
+  g_firstFreeTlsAtLoad = probe;
+}
+
+bool Readable(const void* p, size_t bytes) {
+  MEMORY_BASIC_INFORMATION mbi;
+  if (!p || VirtualQuery(p, &mbi, sizeof mbi) != sizeof mbi || mbi.State != MEM_COMMIT) return false;
+  const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE;
+  const auto end = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
+  return (mbi.Protect & readable) && !(mbi.Protect & PAGE_GUARD) && static_cast<const char*>(p) + bytes <= end;
+}
+
+using GetThreadIdFn = DWORD(WINAPI*)(HANDLE);
+
+bool IsThisThreadsRuntimeRecord(const void* v, GetThreadIdFn threadIdOf) {
+  if (!Readable(v, kRecordWordsSearched * sizeof(DWORD))) return false;
+  const DWORD* w = static_cast<const DWORD*>(v);
+  const DWORD self = GetCurrentThreadId();
+  bool id = false, handle = false;
+  for (size_t k = 0; k < kRecordWordsSearched; ++k) {
+    id |= w[k] == self;
+    // Real handles only: the pseudo-handles count down from -1.
+    if (w[k] != 0 && w[k] < 0xFFFFFF00u)
+      handle |= threadIdOf(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(w[k]))) == self;
+  }
+  return id && handle;
+}
+
+// Called in DllMain at attach, after the runtime's callbacks and constructors.
+DWORD FindRuntimeTlsSlot(DWORD ours) {
+  const DWORD first = g_firstFreeTlsAtLoad;
+  // Looked up: the plug-in also loads where the system has no GetThreadId.
+  const FARPROC lookedUp = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetThreadId");
+  const auto threadIdOf = reinterpret_cast<GetThreadIdFn>(reinterpret_cast<void*>(lookedUp));
+  if (first == TLS_OUT_OF_INDEXES || !threadIdOf) return TLS_OUT_OF_INDEXES;
+  DWORD found = TLS_OUT_OF_INDEXES;
+  for (DWORD i = first; i < first + kTlsSlotsSearched && i < 1088; ++i) {
+    if (i == ours || !IsThisThreadsRuntimeRecord(TlsGetValue(i), threadIdOf)) continue;
+    if (found != TLS_OUT_OF_INDEXES) return TLS_OUT_OF_INDEXES;  // two: not sure which
+    found = i;
+  }
+  return found;
+}
+
 }  // namespace
+
+// Sorts before the runtime's own TLS callbacks (.CRT$XLC and later), so it runs first.
+extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK qlv_note_tls_slot =
+    NoteFirstFreeTlsSlot;
 
 // At FreeLibrary (reserved null) the caption's GDI objects, the dialog and the
 // memory go with the app. At process exit (reserved non-null) other threads were
 // ended wherever they stood, maybe holding a lock the app would take: nothing is
 // touched, and the system takes back the process's objects.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) SetPluginModule(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    SetPluginModule(instance);
+    g_runtimeTlsSlot = FindRuntimeTlsSlot(ModuleStateTlsSlot());
+  }
   if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     if (PluginApp* app = g_app.exchange(nullptr)) app->~PluginApp();
     EndModuleState();
     EndThisThreadInRuntime(instance);
+    if (g_runtimeTlsSlot != TLS_OUT_OF_INDEXES) TlsFree(g_runtimeTlsSlot);
+    g_runtimeTlsSlot = TLS_OUT_OF_INDEXES;
   }
   return TRUE;
 }

@@ -36,6 +36,8 @@ void EndModuleState() {
   g_currentSlot = TLS_OUT_OF_INDEXES;
 }
 
+DWORD ModuleStateTlsSlot() { return g_currentSlot; }
+
 HMODULE CurrentResourceModule() {
   const HMODULE m = GuardedModule();
   return m ? m : PluginModule();

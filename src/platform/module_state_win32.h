@@ -13,6 +13,8 @@ HMODULE PluginModule();
 void SetPluginModule(HMODULE m);
 // At unload: the per-thread state goes.
 void EndModuleState();
+// The TLS slot of the per-thread state (TLS_OUT_OF_INDEXES before SetPluginModule).
+DWORD ModuleStateTlsSlot();
 
 // The module resources and dialog templates are looked up in: the one a guard
 // made current on this thread, or the plug-in's own outside every guard.

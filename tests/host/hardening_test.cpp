@@ -259,14 +259,25 @@ int ReloadCycles() {
 
 // What the process holds between cycles. GDI objects the plug-in made are
 // counted at its imports; the system's own count is 0 where Wine does not keep it.
+// TLS slots: the lowest free one, and how many are free below a bound.
 struct Holdings {
   uint32_t handles = 0;
   uint32_t gdi = 0;
   uint32_t pluginGdi = 0;
+  uint32_t tlsFree = 0;
 };
+uint32_t FreeTlsSlotsBelow(DWORD bound) {
+  std::vector<DWORD> taken;
+  for (DWORD t = TlsAlloc(); t != TLS_OUT_OF_INDEXES && t < bound; t = TlsAlloc()) taken.push_back(t);
+  for (DWORD t : taken) TlsFree(t);
+  // The one past the bound (if any) was taken too.
+  const DWORD last = TlsAlloc();
+  if (last != TLS_OUT_OF_INDEXES) TlsFree(last);
+  return static_cast<uint32_t>(taken.size());
+}
 Holdings Hold() {
   const hostsim::ProcessCounters c = hostsim::ReadProcessCounters();
-  return Holdings{c.handles, c.gdiObjects, hostsim::ModuleGdiWatch::Live()};
+  return Holdings{c.handles, c.gdiObjects, hostsim::ModuleGdiWatch::Live(), FreeTlsSlotsBelow(512)};
 }
 
 void Feed(hostsim::HostSession& session, int frames) {
@@ -320,14 +331,17 @@ TEST(HostReload, LoadsAndInitsLeaveNothingBehind) {
   }
   const DWORD loadsMs = GetTickCount() - begin;
   const Holdings afterLoads = Hold();
-  std::printf("%d loads in %lu ms; handles %u -> %u, system GDI %u -> %u, plug-in GDI %u -> %u (%llu made)\n", cycles,
-              static_cast<unsigned long>(loadsMs), afterFirst.handles, afterLoads.handles, afterFirst.gdi,
+  std::printf("%d loads in %lu ms; handles %u -> %u, system GDI %u -> %u, plug-in GDI %u -> %u (%llu made), "
+              "free TLS slots %u -> %u\n",
+              cycles, static_cast<unsigned long>(loadsMs), afterFirst.handles, afterLoads.handles, afterFirst.gdi,
               afterLoads.gdi, afterFirst.pluginGdi, afterLoads.pluginGdi,
-              static_cast<unsigned long long>(hostsim::ModuleGdiWatch::Created()));
+              static_cast<unsigned long long>(hostsim::ModuleGdiWatch::Created()), afterFirst.tlsFree,
+              afterLoads.tlsFree);
   EXPECT_EQ(afterFirst.pluginGdi, 0u);
   EXPECT_EQ(afterLoads.pluginGdi, 0u);
   EXPECT_EQ(afterLoads.handles, afterFirst.handles);
   EXPECT_EQ(afterLoads.gdi, afterFirst.gdi);
+  EXPECT_EQ(afterLoads.tlsFree, afterFirst.tlsFree) << "a TLS slot per load is a process out of them in 1,088";
 
   hostsim::HostSession session;
   hostsim::HostSessionOptions so;
@@ -345,13 +359,14 @@ TEST(HostReload, LoadsAndInitsLeaveNothingBehind) {
     if (i == 0) afterFirstInit = Hold();
   }
   const Holdings afterInits = Hold();
-  std::printf("%d inits: handles %u -> %u, system GDI %u -> %u, plug-in GDI %u -> %u\n", cycles,
-              afterFirstInit.handles, afterInits.handles, afterFirstInit.gdi, afterInits.gdi, afterFirstInit.pluginGdi,
-              afterInits.pluginGdi);
+  std::printf("%d inits: handles %u -> %u, system GDI %u -> %u, plug-in GDI %u -> %u, free TLS slots %u -> %u\n",
+              cycles, afterFirstInit.handles, afterInits.handles, afterFirstInit.gdi, afterInits.gdi,
+              afterFirstInit.pluginGdi, afterInits.pluginGdi, afterFirstInit.tlsFree, afterInits.tlsFree);
   EXPECT_EQ(afterFirstInit.pluginGdi, 0u) << "the caption is freed at close";
   EXPECT_EQ(afterInits.pluginGdi, 0u);
   EXPECT_EQ(afterInits.handles, afterFirstInit.handles);
   EXPECT_EQ(afterInits.gdi, afterFirstInit.gdi);
+  EXPECT_EQ(afterInits.tlsFree, afterFirstInit.tlsFree);
   session.Shutdown();
 }
 
