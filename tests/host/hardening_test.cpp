@@ -298,6 +298,16 @@ qlv::StreamFormat SmallFormat() {
   return format;
 }
 
+// A session on one channel whose plug-in's GDI objects are counted.
+void OpenWatched(hostsim::HostSession& session) {
+  hostsim::HostSessionOptions so;
+  std::string error;
+  ASSERT_TRUE(session.Open(so, &error)) << error;
+  ASSERT_TRUE(hostsim::ModuleGdiWatch::Attach(session.plugin().module));
+  session.channels().SetChannels({{0, 0, "Camera"}});
+  ASSERT_NE(session.Record(), nullptr);
+}
+
 // Load, init, start, 50 frames with every overlay on, close and unload, over and
 // over; then init and close over and over in one load. Nothing piles up: not the
 // process's handles, not the system's GDI count, not the objects the plug-in made.
@@ -313,12 +323,7 @@ TEST(HostReload, LoadsAndInitsLeaveNothingBehind) {
   const DWORD begin = GetTickCount();
   for (int i = 0; i < cycles; ++i) {
     hostsim::HostSession session;
-    hostsim::HostSessionOptions so;
-    std::string error;
-    ASSERT_TRUE(session.Open(so, &error)) << error;
-    ASSERT_TRUE(hostsim::ModuleGdiWatch::Attach(session.plugin().module));
-    session.channels().SetChannels({{0, 0, "Camera"}});
-    ASSERT_NE(session.Record(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenWatched(session));
     session.Init();
     ASSERT_EQ(session.Start(SmallFormat()), 1);
     Feed(session, 50);
@@ -344,12 +349,7 @@ TEST(HostReload, LoadsAndInitsLeaveNothingBehind) {
   EXPECT_EQ(afterLoads.tlsFree, afterFirst.tlsFree) << "a TLS slot per load is a process out of them in 1,088";
 
   hostsim::HostSession session;
-  hostsim::HostSessionOptions so;
-  std::string error;
-  ASSERT_TRUE(session.Open(so, &error)) << error;
-  ASSERT_TRUE(hostsim::ModuleGdiWatch::Attach(session.plugin().module));
-  session.channels().SetChannels({{0, 0, "Camera"}});
-  ASSERT_NE(session.Record(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenWatched(session));
   Holdings afterFirstInit;
   for (int i = 0; i < cycles; ++i) {
     session.Init();

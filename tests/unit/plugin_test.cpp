@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "fresh_settings_folder.h"
 #include "plugin/plugin.h"
 
 namespace qlv {
@@ -48,14 +49,7 @@ class CountingCaption : public CaptionHook {
 class PluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("qlv_plugin_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    loc_.folder = dir_.string() + "/";
-    loc_.baseName = "QPM_QLVGuard";
-    loc_.fileName = "QPM_QLVGuard.ini";
-    loc_.fullPath = (dir_ / loc_.fileName).string();
+    loc_ = testing_support::FreshSettingsFolder("qlv_plugin_", &dir_);
     p_.topWindows[{"TMain", "Quelvar"}] = 42;
     plugin_.SetDialogLink(&dialog_);
     plugin_.SetCaptionHook(&caption_);

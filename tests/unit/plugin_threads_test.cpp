@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "fresh_settings_folder.h"
 #include "fake_text_rasterizer.h"
 #include "heap_layer_allocator.h"
 #include "overlay/caption.h"
@@ -89,13 +90,7 @@ class PluginThreadsTest : public ::testing::Test {
   PluginThreadsTest() : caption_(allocator_, rasterizer_), hook_(caption_, platform_), plugin_(platform_) {}
 
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "qlv_plugin_threads";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    loc_.folder = dir_.string() + "/";
-    loc_.baseName = "QPM_QLVGuard";
-    loc_.fileName = "QPM_QLVGuard.ini";
-    loc_.fullPath = (dir_ / loc_.fileName).string();
+    loc_ = testing_support::FreshSettingsFolder("qlv_plugin_threads_", &dir_);
     platform_.AddTopWindow("TMain", "Quelvar", 42);
     plugin_.SetDialogLink(&dialog_);
     plugin_.SetCaptionHook(&hook_);
