@@ -1,8 +1,13 @@
-# Cross toolchain: 32-bit Windows DLL and executables built with mingw-w64.
+# Cross toolchain: 32-bit Windows DLL and executables built with mingw-w64, in the win32
+# thread model, whose runtime takes no TLS slot and keeps no record per thread.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+if(NOT QLV_MINGW_THREADS)
+  set(QLV_MINGW_THREADS win32)
+endif()
+set(QLV_MINGW_THREADS ${QLV_MINGW_THREADS} CACHE STRING "Thread model of the mingw-w64 compiler: win32 or posix")
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${QLV_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${QLV_MINGW_THREADS})
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -71,16 +71,16 @@ struct Rig {
     loc.fullPath = dir + loc.fileName;
     plugin.Init(nullptr, 0, loc);
     std::filesystem::remove_all(dir);
-    auto lock = plugin.LockGrid();
-    auto captionLock = hook.HoldLock();
-    SettingsRecord& w = plugin.working();
-    w.ShowGrid = w.ShowMask = w.ShowTime = 1;
-    w.RecShowGrid = w.RecShowMask = w.RecShowTime = 1;
-    w.TextOpacity = 70;
-    w.RecordEnable = 1;
-    w.RecordType = 2;
-    w.SoundEnable = 1;
-    plugin.grid().WatchAll();
+    const SettingsRecord w = plugin.EditSettings([](SettingsRecord& s) {
+      s.ShowGrid = s.ShowMask = s.ShowTime = 1;
+      s.RecShowGrid = s.RecShowMask = s.RecShowTime = 1;
+      s.TextOpacity = 70;
+      s.RecordEnable = 1;
+      s.RecordType = 2;
+      s.SoundEnable = 1;
+    });
+    caption.SetStyle(CaptionStyle(w));
+    plugin.WatchAllCells();
   }
 };
 

@@ -1,4 +1,5 @@
 #include "channels.h"
+#include "platform/mutex.h"
 
 #include <atomic>
 #include <cstring>
@@ -30,19 +31,19 @@ std::vector<uint32_t> ChannelList::MakeRecord(const ChannelSpec& c) {
 }
 
 void ChannelList::SetChannels(const std::vector<ChannelSpec>& channels) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   channels_.clear();
   for (const ChannelSpec& c : channels) channels_.push_back(MakeRecord(c));
 }
 
 void ChannelList::SetSources(const std::vector<ChannelSpec>& sources) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   sources_.clear();
   for (const ChannelSpec& c : sources) sources_.push_back(MakeRecord(c));
 }
 
 qlv::ChannelInfo* ChannelList::Get(int32_t index) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   ++calls_;
   std::vector<uint32_t>* r = nullptr;
   if (index >= 0 && static_cast<size_t>(index) < channels_.size()) {
@@ -54,17 +55,17 @@ qlv::ChannelInfo* ChannelList::Get(int32_t index) {
 }
 
 size_t ChannelList::channelCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return channels_.size();
 }
 
 size_t ChannelList::sourceCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return sources_.size();
 }
 
 uint32_t ChannelList::calls() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return calls_;
 }
 

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "plugin/host_api.h"
+#include "platform/mutex.h"
 
 namespace hostsim {
 
@@ -43,7 +43,7 @@ class ChannelList {
   // ChannelInfo with its name inline: id0, id1, one host word, then the NUL-terminated name.
   static std::vector<uint32_t> MakeRecord(const ChannelSpec& c);
 
-  mutable std::mutex mutex_;
+  mutable qlv::Mutex mutex_;
   std::vector<std::vector<uint32_t>> channels_;
   std::vector<std::vector<uint32_t>> sources_;
   uint32_t calls_ = 0;

@@ -1,31 +1,32 @@
 #include "command_log.h"
+#include "platform/mutex.h"
 
 namespace hostsim {
 
 void CommandLog::Add(const LoggedCommand& c) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   entries_.push_back(c);
 }
 
 std::vector<LoggedCommand> CommandLog::Entries() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return entries_;
 }
 
 size_t CommandLog::Count() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return entries_.size();
 }
 
 size_t CommandLog::CountOf(uint32_t code) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   size_t n = 0;
   for (const LoggedCommand& c : entries_) n += c.code == code;
   return n;
 }
 
 void CommandLog::Clear() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   entries_.clear();
 }
 

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <vector>
+
+#include "platform/mutex.h"
 
 namespace hostsim {
 
@@ -24,7 +25,7 @@ class CommandLog {
   void Clear();
 
  private:
-  mutable std::mutex mutex_;
+  mutable qlv::Mutex mutex_;
   std::vector<LoggedCommand> entries_;
 };
 

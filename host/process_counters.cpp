@@ -1,11 +1,11 @@
 #include "process_counters.h"
+#include "platform/mutex.h"
 
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <set>
 
 namespace hostsim {
@@ -67,7 +67,7 @@ ProcessCounters ReadProcessCounters() {
 namespace {
 
 struct WatchState {
-  std::mutex lock;
+  qlv::Mutex lock;
   std::set<void*> live;
   uint64_t created = 0;
   uint64_t deleted = 0;
@@ -80,14 +80,14 @@ WatchState& State() {
 void Made(void* h) {
   if (!h) return;
   WatchState& s = State();
-  std::lock_guard<std::mutex> hold(s.lock);
+  qlv::MutexLock hold(s.lock);
   if (s.live.insert(h).second) ++s.created;
 }
 
 void Gone(void* h, bool ok) {
   if (!ok || !h) return;
   WatchState& s = State();
-  std::lock_guard<std::mutex> hold(s.lock);
+  qlv::MutexLock hold(s.lock);
   if (s.live.erase(h)) ++s.deleted;
 }
 
@@ -190,19 +190,19 @@ bool ModuleGdiWatch::Attach(HMODULE module) {
 
 uint32_t ModuleGdiWatch::Live() {
   WatchState& s = State();
-  std::lock_guard<std::mutex> hold(s.lock);
+  qlv::MutexLock hold(s.lock);
   return static_cast<uint32_t>(s.live.size());
 }
 
 uint64_t ModuleGdiWatch::Created() {
   WatchState& s = State();
-  std::lock_guard<std::mutex> hold(s.lock);
+  qlv::MutexLock hold(s.lock);
   return s.created;
 }
 
 uint64_t ModuleGdiWatch::Deleted() {
   WatchState& s = State();
-  std::lock_guard<std::mutex> hold(s.lock);
+  qlv::MutexLock hold(s.lock);
   return s.deleted;
 }
 

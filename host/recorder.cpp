@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "plugin/host_api.h"
+#include "platform/mutex.h"
 
 namespace hostsim {
 
@@ -44,7 +45,7 @@ void Recorder::CloseSegment(Recording& r) {
 }
 
 bool Recorder::OnCommand(uint32_t code, int64_t frameIndex) {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   switch (code) {
     case qlv::kCmdSnapshot:
       ++pendingSnapshots_;
@@ -127,7 +128,7 @@ void Recorder::FeedRecording(Recording& r, int64_t frameIndex, const uint8_t* fr
 }
 
 void Recorder::OnFrame(int64_t frameIndex, const uint8_t* frame) {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   for (; pendingSnapshots_ > 0; --pendingSnapshots_)
     TakeSnapshot("snapshot", Numbered("snapshot", ++snapshots_, ".bmp"), frameIndex, frame);
   if (sequenceRunning_) {
@@ -146,7 +147,7 @@ void Recorder::OnFrame(int64_t frameIndex, const uint8_t* frame) {
 }
 
 void Recorder::Finish() {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   if (!lastFrame_.empty()) {
     for (; pendingSnapshots_ > 0; --pendingSnapshots_)
       TakeSnapshot("snapshot", Numbered("snapshot", ++snapshots_, ".bmp"), lastFrameIndex_, lastFrame_.data());
@@ -157,12 +158,12 @@ void Recorder::Finish() {
 }
 
 std::vector<RecordedFile> Recorder::files() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   return files_;
 }
 
 bool Recorder::WriteIndex(const std::string& path) const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   std::fputs("kind,file,first_frame,last_frame,frames\n", f);
@@ -173,20 +174,20 @@ bool Recorder::WriteIndex(const std::string& path) const {
 }
 
 uint32_t Recorder::writeErrors() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   return writeErrors_;
 }
 
 Recorder::RecState Recorder::videoState() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   return video_.state;
 }
 Recorder::RecState Recorder::kind3State() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   return kind3_.state;
 }
 bool Recorder::sequenceRunning() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  qlv::MutexLock guard(lock_);
   return sequenceRunning_;
 }
 

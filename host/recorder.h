@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "media_files.h"
+#include "platform/mutex.h"
 
 namespace hostsim {
 
@@ -69,7 +69,7 @@ class Recorder {
   void TakeSnapshot(const char* kind, const std::string& name, int64_t frameIndex, const uint8_t* frame);
 
   RecorderConfig config_;
-  mutable std::mutex lock_;
+  mutable qlv::Mutex lock_;
   Recording video_;
   Recording kind3_;
   bool sequenceRunning_ = false;

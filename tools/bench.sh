@@ -24,8 +24,8 @@ bench_setup() {
   if grep -q -e '^OpenCV_DIR:PATH=.*NOTFOUND' -e '^benchmark_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
     cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || return 1
   fi
-  if grep -q '^benchmark_DIR:PATH=.*NOTFOUND' build/win32/CMakeCache.txt 2>/dev/null; then
-    cmake --preset win32 -U benchmark_DIR >/dev/null || return 1
+  if grep -q "^benchmark_DIR:PATH=.*NOTFOUND" build/win32-bench/CMakeCache.txt 2>/dev/null; then
+    cmake --preset win32-bench -U benchmark_DIR >/dev/null || return 1
   fi
 }
 
@@ -51,7 +51,7 @@ bench_build_gbench_i686() {
   src="$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'benchmark-*' | head -n1)"
   [ -n "$src" ] || return 1
   # GIT_VERSION 0.0.0: Debian's copy reads no git tags and then takes project()'s version.
-  cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+  cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DQLV_MINGW_THREADS=posix \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBENCHMARK_ENABLE_TESTING=OFF \
     -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LTO=OFF \
     -DGIT_VERSION=0.0.0 \
@@ -116,7 +116,7 @@ bench_main() {
   fi
   wine_session_begin || return 1
   log "i686 rows (qlv_bench.exe under Wine)"
-  ( cd build/win32 && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" || return 1
+  ( cd build/win32-bench && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" || return 1
   files+=("$dir/i686.tsv")
 
   log "the DLL as the host runs it (hostsim --timing, $BENCH_HOST_FRAMES frames of 720x576)"

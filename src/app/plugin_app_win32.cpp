@@ -1,11 +1,8 @@
 #include "app/plugin_app_win32.h"
 
-#include "platform/module_state_win32.h"
 #include "settings/settings_location_win32.h"
 
 namespace qlv {
-
-bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
 
 SettingsRefusal CheckSettingsRequest(int32_t processorClass, int32_t notViewing) {
   if (ProcessorTooOld(processorClass)) return SettingsRefusal::Processor;

@@ -1,6 +1,6 @@
-// The plug-in's one global state behind the exports: the stream format of the
-// last PluginStart, the host callback, the language selector. The entry points
-// forward here after checking their arguments and entering the module state.
+// The plug-in's one global state behind the exports: the plug-in with its caption,
+// settings dialog, language selector and platform. The entry points forward here
+// after checking their arguments.
 #pragma once
 
 #include <windows.h>
@@ -22,9 +22,8 @@ namespace qlv {
 // Why PluginShowSettings refuses to open the dialog.
 enum class SettingsRefusal { None, Processor, NotViewing };
 
-// Processor classes 1 and 2 are older than the plug-in needs; that refusal wins.
+// A processor too old (ProcessorTooOld) is the refusal that wins.
 SettingsRefusal CheckSettingsRequest(int32_t processorClass, int32_t notViewing);
-bool ProcessorTooOld(int32_t processorClass);
 
 // The two refusal texts (UTF-16: they are Russian in every language and must
 // show exactly whatever the ANSI code page is).

@@ -153,10 +153,10 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
 }
 
 int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid,
-                                 const SettingsRecord& s) {
+                                 const DetectorParams& p) {
   if (!samples_ || !grid.HasCells() || !frame) return 0;
   if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
-  const uint32_t m = FullMask(s.FrameCounter);
+  const uint32_t m = FullMask(p.frameCounter);
   const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
   // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
   const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
@@ -181,10 +181,10 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
       reference[cell] = newWord;
       int changed = 0;  // bytes of the means: 3 Y, 2 R, 1 G, 0 B
-      if (s.ControlY) ChannelChanged(oldWord, newWord, 3, s.Sensitive, changed);
-      if (s.ControlR) ChannelChanged(oldWord, newWord, 2, s.Sensitive, changed);
-      if (s.ControlG) ChannelChanged(oldWord, newWord, 1, s.Sensitive, changed);
-      if (s.ControlB) ChannelChanged(oldWord, newWord, 0, s.Sensitive, changed);
+      if (p.controlY) ChannelChanged(oldWord, newWord, 3, p.sensitive, changed);
+      if (p.controlR) ChannelChanged(oldWord, newWord, 2, p.sensitive, changed);
+      if (p.controlG) ChannelChanged(oldWord, newWord, 1, p.sensitive, changed);
+      if (p.controlB) ChannelChanged(oldWord, newWord, 0, p.sensitive, changed);
       history[cell] = ((history[cell] << 1) & m) + static_cast<uint32_t>(changed);
       if (history[cell] == m) result = 1;
     }

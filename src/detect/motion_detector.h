@@ -21,6 +21,18 @@ uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, cons
 // clears it, so that one call per enabled channel leaves 1 when any of them moved.
 void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged);
 
+// What one frame's detection reads of the settings, copied by the frame driver under its
+// lock; a record converts to it.
+struct DetectorParams {
+  DetectorParams() = default;
+  DetectorParams(const SettingsRecord& s)  // NOLINT: implicit, so a record can be passed
+      : frameCounter(s.FrameCounter), sensitive(s.Sensitive),
+        controlY(s.ControlY != 0), controlR(s.ControlR != 0), controlG(s.ControlG != 0), controlB(s.ControlB != 0) {}
+  uint32_t frameCounter = 0;
+  int32_t sensitive = 0;
+  bool controlY = false, controlR = false, controlG = false, controlB = false;
+};
+
 class MotionDetector {  // owns the SampleBuffer
  public:
   MotionDetector();
@@ -31,10 +43,10 @@ class MotionDetector {  // owns the SampleBuffer
   // At stream start; false: detection disabled for this stream (size absurd or the buffer
   // could not be allocated).
   bool ResizeSamples(int32_t width, int32_t height);
-  // 1 when some watched cell is in Alarm after this frame. Reads the settings afresh.
+  // 1 when some watched cell is in Alarm after this frame.
   // Does nothing and returns 0 while detection is disabled or the canvas size differs
   // from the sample buffer's.
-  int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid, const SettingsRecord& s);
+  int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid, const DetectorParams& p);
 
   bool enabled() const { return samples_ != nullptr; }
   const uint32_t* samples() const { return samples_; }

@@ -7,7 +7,7 @@
 
 namespace qlv {
 
-HMODULE PluginResourceModule() { return CurrentResourceModule(); }
+HMODULE PluginResourceModule() { return PluginModule(); }
 
 LanguageSelector::LanguageSelector() : module_(PluginResourceModule()), primary_(GetSystemDefaultLangID()) {}
 

@@ -111,42 +111,52 @@ CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, cons
 Caption::Caption(LayerAllocator& allocator, TextRasterizer& rasterizer)
     : rasterizer_(rasterizer), surface_(allocator) {}
 
-void Caption::InitLayers() {
-  std::lock_guard<std::mutex> guard(lock_);
+void Caption::InitLayers(const CaptionStyle& style) {
+  MutexLock guard(lock_);
   while (surface_.layerCount() < 2) surface_.AddLayer();
   timeLocale_.Refresh();
+  style_ = style;
 }
 
-void Caption::CreateCaptionFont(const SettingsRecord& s) {
-  std::lock_guard<std::mutex> guard(lock_);
-  rasterizer_.SetFont(MakeCaptionFontSpec(s));
+void Caption::CreateCaptionFont(const CaptionStyle& style) {
+  MutexLock guard(lock_);
+  style_ = style;
+  rasterizer_.SetFont(style_.font);
 }
 
-void Caption::RenderCaption(const SettingsRecord& s, const OverlayGeometry& frame) {
-  std::lock_guard<std::mutex> guard(lock_);
-  RenderLocked(s, frame);
+void Caption::CreateCaptionFont() {
+  MutexLock guard(lock_);
+  rasterizer_.SetFont(style_.font);
 }
 
-void Caption::Refresh(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged) {
-  std::lock_guard<std::mutex> guard(lock_);
-  RefreshHeld(s, frame, fontChanged);
+void Caption::SetStyle(const CaptionStyle& style) {
+  MutexLock guard(lock_);
+  style_ = style;
 }
 
-void Caption::RefreshHeld(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged) {
-  if (fontChanged) rasterizer_.SetFont(MakeCaptionFontSpec(s));
-  RenderLocked(s, frame);
+void Caption::RenderCaption(const CaptionStyle& style, const OverlayGeometry& frame) {
+  MutexLock guard(lock_);
+  style_ = style;
+  RenderLocked(frame);
+}
+
+void Caption::Refresh(const CaptionStyle& style, const OverlayGeometry& frame, bool fontChanged) {
+  MutexLock guard(lock_);
+  style_ = style;
+  if (fontChanged) rasterizer_.SetFont(style_.font);
+  RenderLocked(frame);
 }
 
 void Caption::Clear() {
-  std::lock_guard<std::mutex> guard(lock_);
+  MutexLock guard(lock_);
   surface_.ClearLayers();
   composer_.Release();
   rasterizer_.ReleaseFont();
 }
 
-void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame) {
+void Caption::RenderLocked(const OverlayGeometry& frame) {
   ++renders_;
-  lastText_ = FormatCaptionTime(s.TimeFormat, lastRendered_, &timeLocale_);
+  lastText_ = FormatCaptionTime(style_.timeFormat, lastRendered_, &timeLocale_);
   while (surface_.layerCount() < 2) surface_.AddLayer();
   if (!rasterizer_.BeginText()) {
     composer_.PrepareOverlay(nullptr, 0, 0, OverlayRect{}, 0, 0, frame);  // shows nothing
@@ -165,7 +175,7 @@ void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame
   static const TextOrigin kColour[1] = {{1, 1}};
   static const TextOrigin kCoverage[4] = {{0, 1}, {1, 0}, {2, 1}, {1, 2}};
   surface_.SelectLayer(0);
-  if (surface_.pixels()) rasterizer_.DrawLayerText(surface_, lastText_, s.TextColor, kColour, 1);
+  if (surface_.pixels()) rasterizer_.DrawLayerText(surface_, lastText_, style_.textColor, kColour, 1);
   surface_.SelectLayer(1);
   if (surface_.pixels()) rasterizer_.DrawLayerText(surface_, lastText_, 0xFFFFFFu, kCoverage, 4);
   surface_.CopyCoverageToAlpha(0, 1);
@@ -178,16 +188,26 @@ void Caption::RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame
                            sx, sy, frame);
 }
 
-void Caption::DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& s, int64_t now) {
-  std::lock_guard<std::mutex> guard(lock_);
+void Caption::DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const CaptionStyle& style, int64_t now) {
+  MutexLock guard(lock_);
+  style_ = style;
+  DrawLocked(frame, geometry, now);
+}
+
+void Caption::DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, int64_t now) {
+  MutexLock guard(lock_);
+  DrawLocked(frame, geometry, now);
+}
+
+void Caption::DrawLocked(uint8_t* frame, const OverlayGeometry& geometry, int64_t now) {
   if (!frame || !geometry.known()) return;
   // A new stream may bring another geometry within the same second.
   if (now != lastRendered_ || composer_.preparedGeometry() != geometry) {
     lastRendered_ = now;
-    RenderLocked(s, geometry);
+    RenderLocked(geometry);
   }
-  const CaptionPlacement at = PlaceCaption(s.TextPos, composer_.prepared(), geometry);
-  composer_.BlendOverlay(frame, at.px, at.py, s.TextOpacity, geometry);
+  const CaptionPlacement at = PlaceCaption(style_.textPos, composer_.prepared(), geometry);
+  composer_.BlendOverlay(frame, at.px, at.py, style_.textOpacity, geometry);
 }
 
 }  // namespace qlv

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 #include <ctime>
-#include <mutex>
 #include <string>
 
 #include "overlay/overlay_composer.h"
 #include "overlay/overlay_surface.h"
 #include "pixel/frame_canvas.h"
+#include "platform/mutex.h"
 #include "platform/time_locale.h"
 #include "settings/settings.h"
 
@@ -28,6 +28,19 @@ constexpr uint8_t kAntialiasedQuality = 4;
 
 // From the settings: antialiased whatever FontQuality says; FontName cut to 31 bytes.
 CaptionFontSpec MakeCaptionFontSpec(const SettingsRecord& s);
+
+// What the caption reads of the settings; a record converts to it.
+struct CaptionStyle {
+  CaptionStyle() = default;
+  CaptionStyle(const SettingsRecord& s)  // NOLINT: implicit, so a record can be passed
+      : font(MakeCaptionFontSpec(s)), timeFormat(s.TimeFormat), textColor(s.TextColor), textPos(s.TextPos),
+        textOpacity(s.TextOpacity) {}
+  CaptionFontSpec font;
+  std::string timeFormat;
+  uint32_t textColor = 0;
+  int32_t textPos = 0;
+  int32_t textOpacity = 0;
+};
 
 struct TextExtent {
   int32_t cx = 0, cy = 0;
@@ -78,57 +91,66 @@ struct CaptionPlacement {
 };
 CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, const OverlayGeometry& frame);
 
+// The caption keeps the style it was last given, under CaptionLock: the frame thread
+// draws with it while the dialog's thread gives it a new one.
 class Caption {
  public:
   Caption(LayerAllocator& allocator, TextRasterizer& rasterizer);
 
   // At initialisation: the colour layer (0) and the coverage layer (1), once;
-  // the user's time locale is looked up again.
-  void InitLayers();
-  // At stream start and after a font change. Takes CaptionLock.
-  void CreateCaptionFont(const SettingsRecord& s);
-  // Renders the last rendered time again (after a caption setting changed). Takes CaptionLock.
-  void RenderCaption(const SettingsRecord& s, const OverlayGeometry& frame);
-  // The dialog's update: font (when asked) and render under one hold of the lock.
-  void Refresh(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged);
-  // The same for a caller that already holds lock(), having just written the
-  // settings the caption reads.
-  void RefreshHeld(const SettingsRecord& s, const OverlayGeometry& frame, bool fontChanged);
-  // Per frame, holding CaptionLock throughout: re-renders when the second
-  // (or the frame geometry) changed, then blends at TextPos with TextOpacity.
-  void DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& s, int64_t now);
+  // the user's time locale is looked up again; `style` becomes the caption's.
+  void InitLayers(const CaptionStyle& style = CaptionStyle()) QLV_EXCLUDES(lock_);
+  // At stream start and after a font change: the font of the style given (or the
+  // caption's own).
+  void CreateCaptionFont(const CaptionStyle& style) QLV_EXCLUDES(lock_);
+  void CreateCaptionFont() QLV_EXCLUDES(lock_);
+  // A new style for what needs no render (position, opacity).
+  void SetStyle(const CaptionStyle& style) QLV_EXCLUDES(lock_);
+  // Renders the last rendered time again in `style`, which becomes the caption's.
+  void RenderCaption(const CaptionStyle& style, const OverlayGeometry& frame) QLV_EXCLUDES(lock_);
+  // The dialog's update: the new style, its font (when asked) and a render under one
+  // hold of the lock, so no frame shows the new style half applied.
+  void Refresh(const CaptionStyle& style, const OverlayGeometry& frame, bool fontChanged) QLV_EXCLUDES(lock_);
+  // Per frame, holding CaptionLock throughout: re-renders when the second (or the
+  // frame geometry) changed, then blends at the style's position and opacity. Without
+  // a style, the caption's own.
+  void DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const CaptionStyle& style, int64_t now)
+      QLV_EXCLUDES(lock_);
+  void DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, int64_t now) QLV_EXCLUDES(lock_);
   // The same with the stream's canvas.
-  void DrawCaption(uint8_t* frame, const FrameCanvas& canvas, const SettingsRecord& s, int64_t now) {
-    DrawCaption(frame, GeometryOf(canvas), s, now);
+  void DrawCaption(uint8_t* frame, const FrameCanvas& canvas, const CaptionStyle& style, int64_t now) {
+    DrawCaption(frame, GeometryOf(canvas), style, now);
   }
-  void RenderCaption(const SettingsRecord& s, const FrameCanvas& canvas) { RenderCaption(s, GeometryOf(canvas)); }
-  void Refresh(const SettingsRecord& s, const FrameCanvas& canvas, bool fontChanged) {
-    Refresh(s, GeometryOf(canvas), fontChanged);
+  void RenderCaption(const CaptionStyle& style, const FrameCanvas& canvas) { RenderCaption(style, GeometryOf(canvas)); }
+  void Refresh(const CaptionStyle& style, const FrameCanvas& canvas, bool fontChanged) {
+    Refresh(style, GeometryOf(canvas), fontChanged);
   }
   // At close and unload: frees the layers, the prepared overlay and the font.
-  void Clear();
+  void Clear() QLV_EXCLUDES(lock_);
 
-  // CaptionLock. Writers of the caption's text settings (FontName, TimeFormat)
-  // hold it too, so a render never reads a string being replaced.
-  std::mutex& lock() { return lock_; }
+  // CaptionLock, for tests that watch what runs under it.
+  Mutex& lock() QLV_RETURN_CAPABILITY(lock_) { return lock_; }
 
-  int64_t lastRenderedTime() const { return lastRendered_; }
-  int32_t renderCount() const { return renders_; }
-  const std::string& lastText() const { return lastText_; }
-  OverlaySurface& surface() { return surface_; }
-  const OverlayComposer& composer() const { return composer_; }
+  // For tests, read when no frame is drawn.
+  int64_t lastRenderedTime() const QLV_NO_THREAD_SAFETY_ANALYSIS { return lastRendered_; }
+  int32_t renderCount() const QLV_NO_THREAD_SAFETY_ANALYSIS { return renders_; }
+  const std::string& lastText() const QLV_NO_THREAD_SAFETY_ANALYSIS { return lastText_; }
+  OverlaySurface& surface() QLV_NO_THREAD_SAFETY_ANALYSIS { return surface_; }
+  const OverlayComposer& composer() const QLV_NO_THREAD_SAFETY_ANALYSIS { return composer_; }
 
  private:
-  void RenderLocked(const SettingsRecord& s, const OverlayGeometry& frame);
+  void RenderLocked(const OverlayGeometry& frame) QLV_REQUIRES(lock_);
+  void DrawLocked(uint8_t* frame, const OverlayGeometry& geometry, int64_t now) QLV_REQUIRES(lock_);
 
-  TextRasterizer& rasterizer_;
-  OverlaySurface surface_;
-  OverlayComposer composer_;
-  std::mutex lock_;
-  UserTimeLocale timeLocale_;
-  int64_t lastRendered_ = 0;
-  int32_t renders_ = 0;
-  std::string lastText_;
+  Mutex lock_;
+  TextRasterizer& rasterizer_ QLV_GUARDED_BY(lock_);
+  OverlaySurface surface_ QLV_GUARDED_BY(lock_);
+  OverlayComposer composer_ QLV_GUARDED_BY(lock_);
+  UserTimeLocale timeLocale_ QLV_GUARDED_BY(lock_);
+  CaptionStyle style_ QLV_GUARDED_BY(lock_);
+  int64_t lastRendered_ QLV_GUARDED_BY(lock_) = 0;
+  int32_t renders_ QLV_GUARDED_BY(lock_) = 0;
+  std::string lastText_ QLV_GUARDED_BY(lock_);
 };
 
 }  // namespace qlv

@@ -1,4 +1,4 @@
-// The compositing half of the frame canvas: a painted 32-bit layer is resampled
+// The overlay compositor: a painted 32-bit layer is resampled
 // (Lanczos-3, two 16-bit fixed-point passes) to the frame's scale into the
 // prepared overlay, which is then blended into every frame.
 #pragma once

@@ -8,18 +8,12 @@ namespace qlv {
 
 namespace {
 
-struct Ink {
-  uint32_t color;
-  int32_t opacity;
-  bool operator==(const Ink& o) const { return color == o.color && opacity == o.opacity; }
-};
-
-Ink InkOf(CellState state, const SettingsRecord& s) {
+Ink InkOf(CellState state, const AreaStyle& s) {
   switch (state) {
-    case CellState::Inactive: return {s.InactiveColor, s.InactiveOpacity};
-    case CellState::Alarm: return {s.AlarmColor, s.AlarmOpacity};
-    case CellState::Active: return {s.ActiveColor, s.ActiveOpacity};
-    default: return {s.DangerColor, s.DangerOpacity};
+    case CellState::Inactive: return s.inactive;
+    case CellState::Alarm: return s.alarm;
+    case CellState::Active: return s.active;
+    default: return s.danger;
   }
 }
 
@@ -30,9 +24,9 @@ Ink InkOf(CellState state, const SettingsRecord& s) {
 // runs share no pixel, so they are set byte by byte in one row of inks and blended into
 // the band's rows with one pass per row: every byte is blended once, with the colour and
 // weight of its cell's fill.
-void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const SettingsRecord& s) {
+void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& s) {
   if (!frame || !canvas.IsKnownFormat() || !grid.HasCells()) return;
-  const uint32_t m = FullMask(s.FrameCounter);
+  const uint32_t m = FullMask(s.frameCounter);
   const int32_t columns = grid.columns(), rows = grid.rows(), W = canvas.width(), H = canvas.height();
   FrameCanvas::RowInks inks;
   for (int32_t i = 0; i < rows; ++i) {
@@ -62,7 +56,7 @@ void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& g
 // whole frame rows (each band's first and last row) and, in between, two columns per cell:
 // drawn as such, each pixel is blended once, exactly as ring by ring. Smaller cells draw
 // ring by ring, where degenerate rings may overlap.
-void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const SettingsRecord& s) {
+void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& s) {
   if (!frame || !canvas.IsKnownFormat() || !grid.HasCells()) return;
   const int32_t columns = grid.columns(), rows = grid.rows(), W = canvas.width(), H = canvas.height();
   std::vector<int32_t> xs;
@@ -81,7 +75,7 @@ void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, c
     for (int32_t i = 0; i < rows; ++i)
       for (int32_t j = 0; j < columns; ++j) {
         CellRect r = CellRectOf(j, i, W, H, columns, rows);
-        canvas.BlendFrameRect(frame, r.left, r.top, r.right, r.bottom, 1, s.GridColor, s.GridOpacity);
+        canvas.BlendFrameRect(frame, r.left, r.top, r.right, r.bottom, 1, s.grid.color, s.grid.opacity);
       }
     return;
   }
@@ -90,12 +84,12 @@ void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, c
   std::vector<FrameCanvas::RowRange> between;
   for (int32_t i = 0; i < rows; ++i) {
     CellRect r = CellRectOf(0, i, W, H, columns, rows);
-    canvas.BlendHSpan(frame, 0, W - 1, r.top, true, s.GridColor, s.GridOpacity);
-    canvas.BlendHSpan(frame, 0, W - 1, r.bottom - 1, true, s.GridColor, s.GridOpacity);
+    canvas.BlendHSpan(frame, 0, W - 1, r.top, true, s.grid.color, s.grid.opacity);
+    canvas.BlendHSpan(frame, 0, W - 1, r.bottom - 1, true, s.grid.color, s.grid.opacity);
     between.push_back({r.top + 1, r.bottom - 1});
   }
   canvas.BlendColumns(frame, xs.data(), static_cast<int32_t>(xs.size()), between.data(),
-                      static_cast<int32_t>(between.size()), s.GridColor, s.GridOpacity);
+                      static_cast<int32_t>(between.size()), s.grid.color, s.grid.opacity);
 }
 
 }  // namespace qlv

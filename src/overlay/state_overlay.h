@@ -10,7 +10,25 @@
 
 namespace qlv {
 
-void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const SettingsRecord& s);
-void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const SettingsRecord& s);
+struct Ink {
+  uint32_t color = 0;
+  int32_t opacity = 0;
+  bool operator==(const Ink& o) const { return color == o.color && opacity == o.opacity; }
+};
+
+// What the areas and the grid read of the settings, copied by the frame driver under its
+// lock; a record converts to it.
+struct AreaStyle {
+  AreaStyle() = default;
+  AreaStyle(const SettingsRecord& s)  // NOLINT: implicit, so a record can be passed
+      : frameCounter(s.FrameCounter), inactive{s.InactiveColor, s.InactiveOpacity},
+        active{s.ActiveColor, s.ActiveOpacity}, danger{s.DangerColor, s.DangerOpacity},
+        alarm{s.AlarmColor, s.AlarmOpacity}, grid{s.GridColor, s.GridOpacity} {}
+  uint32_t frameCounter = 0;
+  Ink inactive, active, danger, alarm, grid;
+};
+
+void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& style);
+void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& style);
 
 }  // namespace qlv

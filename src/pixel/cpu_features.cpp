@@ -2,6 +2,8 @@
 
 #include <cpuid.h>
 
+#include <atomic>
+
 namespace qlv {
 namespace {
 
@@ -24,8 +26,19 @@ CpuFeatures Detect() {
 
 }  // namespace
 
-const CpuFeatures& DetectedCpu() {
-  static const CpuFeatures f = Detect();
+// An atomic rather than a guarded local static: the guard would cost the plug-in a
+// system lock object at every load that nothing frees. Racing first calls agree.
+CpuFeatures DetectedCpu() {
+  static std::atomic<int> bits{-1};
+  int b = bits.load(std::memory_order_acquire);
+  if (b < 0) {
+    const CpuFeatures f = Detect();
+    b = (f.sse2 ? 1 : 0) | (f.avx2 ? 2 : 0);
+    bits.store(b, std::memory_order_release);
+  }
+  CpuFeatures f;
+  f.sse2 = (b & 1) != 0;
+  f.avx2 = (b & 2) != 0;
   return f;
 }
 

@@ -10,6 +10,6 @@ struct CpuFeatures {
 };
 
 // Detected by CPUID on first use, then cached.
-const CpuFeatures& DetectedCpu();
+CpuFeatures DetectedCpu();
 
 }  // namespace qlv

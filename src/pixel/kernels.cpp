@@ -1,4 +1,5 @@
 // Chooses the kernel set once, by CPUID, capped by the environment.
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -33,10 +34,16 @@ bool EqualsNoCase(const char* a, const char* b) {
   return *a == *b;
 }
 
+// Atomics, not guarded local statics (see DetectedCpu); racing first calls agree.
 KernelLevel ChosenLevel() {
-  static const KernelLevel chosen =
-      ChooseKernelLevel(DetectedCpu(), std::getenv("QLV_FORCE_REFERENCE"), std::getenv("QLV_MAX_LEVEL"));
-  return chosen;
+  static std::atomic<int> chosen{-1};
+  int level = chosen.load(std::memory_order_acquire);
+  if (level < 0) {
+    level = static_cast<int>(
+        ChooseKernelLevel(DetectedCpu(), std::getenv("QLV_FORCE_REFERENCE"), std::getenv("QLV_MAX_LEVEL")));
+    chosen.store(level, std::memory_order_release);
+  }
+  return static_cast<KernelLevel>(level);
 }
 
 }  // namespace
@@ -65,8 +72,13 @@ const KernelSet* KernelsFor(KernelLevel level) {
 }
 
 const KernelSet& ActiveKernels() {
-  static const KernelSet* chosen = KernelsFor(ChosenLevel());
-  return *chosen;
+  static std::atomic<const KernelSet*> chosen{nullptr};
+  const KernelSet* set = chosen.load(std::memory_order_acquire);
+  if (!set) {
+    set = KernelsFor(ChosenLevel());
+    chosen.store(set, std::memory_order_release);
+  }
+  return *set;
 }
 
 }  // namespace kernels

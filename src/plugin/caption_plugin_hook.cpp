@@ -2,12 +2,12 @@
 
 namespace qlv {
 
-void CaptionPluginHook::OnInit() { caption_.InitLayers(); }
+void CaptionPluginHook::OnInit(const SettingsRecord& working) { caption_.InitLayers(CaptionStyle(working)); }
 
-void CaptionPluginHook::OnStart(const SettingsRecord& working) { caption_.CreateCaptionFont(working); }
+void CaptionPluginHook::OnStart() { caption_.CreateCaptionFont(); }
 
-void CaptionPluginHook::Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) {
-  caption_.DrawCaption(frame, geometry, working, platform_.Now());
+void CaptionPluginHook::Draw(uint8_t* frame, const OverlayGeometry& geometry) {
+  caption_.DrawCaption(frame, geometry, platform_.Now());
 }
 
 void CaptionPluginHook::OnClose() { caption_.Clear(); }

@@ -12,11 +12,10 @@ namespace qlv {
 class CaptionPluginHook : public CaptionHook {
  public:
   CaptionPluginHook(Caption& caption, Platform& platform) : caption_(caption), platform_(platform) {}
-  void OnInit() override;
-  void OnStart(const SettingsRecord& working) override;
-  void Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) override;
+  void OnInit(const SettingsRecord& working) override;
+  void OnStart() override;
+  void Draw(uint8_t* frame, const OverlayGeometry& geometry) override;
   void OnClose() override;
-  std::unique_lock<std::mutex> HoldLock() override { return std::unique_lock<std::mutex>(caption_.lock()); }
 
  private:
   Caption& caption_;

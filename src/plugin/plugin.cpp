@@ -22,6 +22,8 @@ std::string CopyName(const char* name) {
 
 }  // namespace
 
+bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
+
 Plugin::Plugin(Platform& platform) : platform_(platform), actions_(platform, working_) {
   actions_.SetDialogOpenQuery([this] { return IsDialogOpen(); });
 }
@@ -41,31 +43,29 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
   store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
   store_.Close();
 
+  SettingsRecord working;
   {
-    std::lock_guard<std::mutex> lock(frameMutex_);
+    MutexLock lock(frameMutex_);
     getChannel_ = getChannel;
     context_ = context;
     instance_ = location.instance;
-    {
-      std::unique_lock<std::mutex> captionLock;
-      if (caption_) captionLock = caption_->HoldLock();
-      working_ = stored_;
-    }
+    working_ = stored_;
     grid_.FreeCells();
     if (working_.MaskFileName.empty() || !grid_.LoadMaskFile(working_.MaskFileName)) {
       working_.MaskFileName.clear();
       grid_.SetDefaultGrid();
     }
     initialised_ = true;
+    working = working_;
   }
-  if (caption_) caption_->OnInit();
+  if (caption_) caption_->OnInit(working);
 }
 
 int Plugin::Start(const StreamFormat& format) {
   uint32_t start = 0;
   std::string instance;
   {
-    std::lock_guard<std::mutex> lock(frameMutex_);
+    MutexLock lock(frameMutex_);
     start = ++starts_;
     format_ = format;
     canvas_.SetGeometry(format.width, format.height, format.pixelFormat);
@@ -84,12 +84,12 @@ int Plugin::Start(const StreamFormat& format) {
   HostWindowHandles windows;
   FindHostWindows(platform_, instance, &windows);
   {
-    std::lock_guard<std::mutex> lock(frameMutex_);
+    MutexLock lock(frameMutex_);
     hostWindows_ = windows;
     actions_.SetHostWindow(windows.main);
   }
-  if (caption_) caption_->OnStart(working_);
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  if (caption_) caption_->OnStart();
+  MutexLock lock(frameMutex_);
   // A frame whose size the canvas cannot address is never touched; a later
   // Start, from another thread, has the last word.
   if (start == starts_) streamUsable_ = canvas_.IsKnownFormat();
@@ -109,8 +109,8 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
   bool drawCaption = false;
   OverlayGeometry geometry;
   {
-    std::lock_guard<std::mutex> lock(frameMutex_);
-    if (format_.processorClass == 1 || format_.processorClass == 2) return 0;
+    MutexLock lock(frameMutex_);
+    if (ProcessorTooOld(format_.processorClass)) return 0;
     if (!channel || !initialised_ || !streamUsable_) return 0;
     if (channel->id0 != currentId0_ || channel->id1 != currentId1_) {
       currentId0_ = channel->id0;
@@ -131,26 +131,30 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
     }
     actions_.CountDownFrame();
 
-    if (detectorReady_ && grid_.HasCells() && detector_.DetectMotion(pixels, canvas_, grid_, working_) == 1)
+    if (detectorReady_ && grid_.HasCells() && detector_.DetectMotion(pixels, canvas_, grid_, DetectorParams(working_)) == 1)
       actions_.TriggerActions();
 
     if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(StopKind::TimeUp);
 
     const bool recording = format_.recording != 0;
-    if ((recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells())
-      DrawStateAreas(pixels, canvas_, grid_, working_);
-    if (recording ? working_.RecShowGrid : working_.ShowGrid) DrawGrid(pixels, canvas_, grid_, working_);
+    const bool areas = (recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells();
+    const bool lines = (recording ? working_.RecShowGrid : working_.ShowGrid) != 0;
+    if (areas || lines) {
+      const AreaStyle style(working_);
+      if (areas) DrawStateAreas(pixels, canvas_, grid_, style);
+      if (lines) DrawGrid(pixels, canvas_, grid_, style);
+    }
     drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
     geometry = GeometryOf(canvas_);
   }
-  if (drawCaption && caption_) caption_->Draw(pixels, geometry, working_);
+  if (drawCaption && caption_) caption_->Draw(pixels, geometry);
   return 1;
 }
 
 void Plugin::Close() {
   if (IsDialogOpen()) dialog_->DestroyDialog();
   {
-    std::lock_guard<std::mutex> lock(frameMutex_);
+    MutexLock lock(frameMutex_);
     if (actions_.guard() == 0) {
       // Forget the recording state without posting stops; a playing sound is stopped.
       working_.Action &= kActSound;
@@ -158,8 +162,6 @@ void Plugin::Close() {
     }
     grid_.FreeCells();
     initialised_ = false;
-    std::unique_lock<std::mutex> captionLock;
-    if (caption_) captionLock = caption_->HoldLock();
     stored_ = working_;
   }
   if (caption_) caption_->OnClose();
@@ -171,43 +173,112 @@ void Plugin::Close() {
   store_.Close();
 }
 
+SettingsRecord Plugin::Settings() const {
+  MutexLock lock(frameMutex_);
+  return working_;
+}
+
+void Plugin::FlipSetting(uint32_t SettingsRecord::*field) {
+  MutexLock lock(frameMutex_);
+  working_.*field = working_.*field == 0 ? 1u : 0u;
+}
+
 void Plugin::StopAllActions() {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   actions_.StopActions(StopKind::Final);
 }
 
+void Plugin::PlayAlarmSound() {
+  MutexLock lock(frameMutex_);
+  actions_.PlayAlarmSound();
+}
+
+void Plugin::StopAlarmSound() {
+  MutexLock lock(frameMutex_);
+  actions_.StopAlarmSound();
+}
+
+void Plugin::RunExternalTask() {
+  MutexLock lock(frameMutex_);
+  actions_.RunExternalTask();
+}
+
+int32_t Plugin::ActionGuard() const {
+  MutexLock lock(frameMutex_);
+  return actions_.guard();
+}
+
 bool Plugin::LoadMask(const std::string& path) {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return grid_.LoadMaskFile(path);
 }
 
+void Plugin::WatchAllCells() {
+  MutexLock lock(frameMutex_);
+  grid_.WatchAll();
+}
+
+void Plugin::ClearAllCells() {
+  MutexLock lock(frameMutex_);
+  grid_.ClearAll();
+}
+
+void Plugin::InvertMask() {
+  MutexLock lock(frameMutex_);
+  grid_.InvertMask();
+}
+
+MaskCopy Plugin::Mask() const {
+  MutexLock lock(frameMutex_);
+  MaskCopy copy;
+  copy.columns = grid_.columns();
+  copy.rows = grid_.rows();
+  if (grid_.HasCells()) copy.watch.assign(grid_.watch(), grid_.watch() + grid_.cellCount());
+  return copy;
+}
+
+OverlayGeometry Plugin::StreamGeometry() const {
+  MutexLock lock(frameMutex_);
+  return GeometryOf(canvas_);
+}
+
+uint32_t Plugin::currentId0() const {
+  MutexLock lock(frameMutex_);
+  return currentId0_;
+}
+
+uint32_t Plugin::currentId1() const {
+  MutexLock lock(frameMutex_);
+  return currentId1_;
+}
+
 std::string Plugin::CurrentChannelName() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return currentName_;
 }
 
 HostWindowHandles Plugin::hostWindows() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return hostWindows_;
 }
 
 StreamFormat Plugin::format() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return format_;
 }
 
 GetChannelFn Plugin::getChannel() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return getChannel_;
 }
 
 uint32_t Plugin::context() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return context_;
 }
 
 int32_t Plugin::warmUp() const {
-  std::lock_guard<std::mutex> lock(frameMutex_);
+  MutexLock lock(frameMutex_);
   return warmUp_;
 }
 

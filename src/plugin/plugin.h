@@ -4,13 +4,15 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "detect/mask_grid.h"
 #include "detect/motion_detector.h"
 #include "overlay/overlay_composer.h"
 #include "pixel/frame_canvas.h"
+#include "platform/mutex.h"
 #include "platform/platform.h"
 #include "plugin/actions.h"
 #include "plugin/host_api.h"
@@ -24,6 +26,10 @@ constexpr int32_t kWarmUpFrames = 30;   // frames skipped after the controlled c
 constexpr int32_t kDefaultDialogPos = -100;
 constexpr uint32_t kRefreshAll = 0;     // RefreshKind of WM_REFRESH_CONTROLS
 extern const char kSettingsSection[];   // "PluginSettings"
+
+// Processor classes 1 and 2 are older than the plug-in needs: no frame is touched and
+// the settings are refused.
+bool ProcessorTooOld(int32_t processorClass);
 
 // The frame's channel as the driver reads it.
 struct ChannelRef {
@@ -43,33 +49,35 @@ class DialogLink {
   virtual void DestroyDialog() = 0;
 };
 
-// The date/time caption in the lifecycle. Every call but HoldLock takes
-// CaptionLock itself and is made with the frame lock released.
+// The date/time caption in the lifecycle. Every call takes CaptionLock itself and is
+// made with the frame lock released; the caption keeps a style of its own, so the two
+// locks are never held together.
 class CaptionHook {
  public:
   virtual ~CaptionHook() = default;
-  virtual void OnInit() = 0;                               // last step of Init: the two layers
-  virtual void OnStart(const SettingsRecord& working) = 0;  // after the host windows are found: the font
+  virtual void OnInit(const SettingsRecord& working) = 0;  // last step of Init: the two layers, the style
+  virtual void OnStart() = 0;                              // after the host windows are found: the font
   // `geometry` is the stream's as the frame was processed.
-  virtual void Draw(uint8_t* frame, const OverlayGeometry& geometry, const SettingsRecord& working) = 0;
-  virtual void OnClose() = 0;                               // layers, prepared overlay and font freed
-  // CaptionLock, for a copy of the whole working record.
-  virtual std::unique_lock<std::mutex> HoldLock() = 0;
+  virtual void Draw(uint8_t* frame, const OverlayGeometry& geometry) = 0;
+  virtual void OnClose() = 0;                              // layers, prepared overlay and font freed
+};
+
+// The watched flags of the grid as they were at one moment.
+struct MaskCopy {
+  int32_t columns = 0;
+  int32_t rows = 0;
+  std::vector<uint8_t> watch;  // empty while the grid has no cells
+  bool HasCells() const { return !watch.empty(); }
+  int32_t cellCount() const { return static_cast<int32_t>(watch.size()); }
 };
 
 // Threads. Frames come on the host's frame thread (ProcessFrame, and Start with
 // them); the dialog, the mask editor and PluginShowSettings run on its interface
-// thread. What each shared datum belongs to:
-// - the frame lock (LockGrid): the working settings except the caption's, the
-//   stream format and canvas, grid, detector, action state and counters, the
-//   current channel, the host callback and the host windows;
-// - CaptionLock: the caption's settings (Font*, TimeFormat, TextColor, TextPos,
-//   TextOpacity), written under it and read by the frame thread only under it;
-// - both, frame lock first: Init and Close, which copy the whole record. No one
-//   takes the frame lock while holding CaptionLock;
-// - atomics: the dialog position, the dialog's window handle.
-// No lock is held across a call into the host; stored() and store() belong to
-// Init and Close, which the host never runs at the same time.
+// thread. The frame lock guards everything the two share; the other threads reach
+// it only through the commands below, each of which takes the lock itself. The
+// caption's style is the caption's, under CaptionLock. No lock is held across a call
+// into the host; stored_ and store_ belong to Init and Close, which the host never
+// runs at the same time.
 
 class Plugin {
  public:
@@ -81,42 +89,81 @@ class Plugin {
   void SetCaptionHook(CaptionHook* caption);  // null: no caption
 
   // Reads the settings from `location` (built by the caller), loads the mask.
-  void Init(GetChannelFn getChannel, uint32_t context, const SettingsLocation& location);
+  void Init(GetChannelFn getChannel, uint32_t context, const SettingsLocation& location) QLV_EXCLUDES(frameMutex_);
   // Always 1. A format whose frames cannot be addressed makes every frame return 0.
-  int Start(const StreamFormat& format);
+  int Start(const StreamFormat& format) QLV_EXCLUDES(frameMutex_);
   // 1 when the frame was processed, 0 when it was left untouched.
-  int ProcessFrame(const HostFrame* frame);
-  int ProcessFrame(uint8_t* pixels, const ChannelRef* channel);
+  int ProcessFrame(const HostFrame* frame) QLV_EXCLUDES(frameMutex_);
+  int ProcessFrame(uint8_t* pixels, const ChannelRef* channel) QLV_EXCLUDES(frameMutex_);
   // Stops the actions (unless a recording command is too recent) and saves the settings.
-  void Close();
+  void Close() QLV_EXCLUDES(frameMutex_);
 
-  // Rebuilds the grid from a mask file, never during a frame's pass over the cells.
-  // Like every holder of the grid lock, it must not wait for the frame thread.
-  bool LoadMask(const std::string& path);
-  // The frame lock. Hold it while touching grid(), working(), actions() or canvas().
-  std::unique_lock<std::mutex> LockGrid() { return std::unique_lock<std::mutex>(frameMutex_); }
-  MaskGrid& grid() { return grid_; }
+  // The working settings. A copy, or one value, read under the frame lock.
+  SettingsRecord Settings() const QLV_EXCLUDES(frameMutex_);
+  template <typename T>
+  T Setting(T SettingsRecord::*field) const QLV_EXCLUDES(frameMutex_) {
+    MutexLock lock(frameMutex_);
+    return working_.*field;
+  }
+  // One value, in effect from the next frame.
+  template <typename T>
+  void SetSetting(T SettingsRecord::*field, const std::common_type_t<T>& value) QLV_EXCLUDES(frameMutex_) {
+    MutexLock lock(frameMutex_);
+    working_.*field = value;
+  }
+  // A switch turned over (0 becomes 1, anything else 0) in one hold of the lock.
+  void FlipSetting(uint32_t SettingsRecord::*field) QLV_EXCLUDES(frameMutex_);
+  // Several values changed together in one hold of the lock; returns the settings as
+  // they are then. `change` must not call back into the plug-in.
+  template <typename Change>
+  SettingsRecord EditSettings(Change change) QLV_EXCLUDES(frameMutex_) {
+    MutexLock lock(frameMutex_);
+    change(working_);
+    return working_;
+  }
 
-  // Stops every action finally; the dialog does this when it opens.
-  void StopAllActions();
+  // The mask. Each edit holds the frame lock, so it never falls inside a frame's pass
+  // over the cells; none waits for the frame thread.
+  bool LoadMask(const std::string& path) QLV_EXCLUDES(frameMutex_);
+  void WatchAllCells() QLV_EXCLUDES(frameMutex_);
+  void ClearAllCells() QLV_EXCLUDES(frameMutex_);
+  void InvertMask() QLV_EXCLUDES(frameMutex_);
+  // `cellAt` maps (columns, rows) to the cell to switch, if any.
+  template <typename CellAt>
+  void ToggleCell(CellAt cellAt) QLV_EXCLUDES(frameMutex_) {
+    MutexLock lock(frameMutex_);
+    if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
+  }
+  MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
 
-  SettingsRecord& working() { return working_; }
+  // The actions, by hand or finally; the dialog stops them all when it opens.
+  void StopAllActions() QLV_EXCLUDES(frameMutex_);
+  void PlayAlarmSound() QLV_EXCLUDES(frameMutex_);
+  void StopAlarmSound() QLV_EXCLUDES(frameMutex_);
+  void RunExternalTask() QLV_EXCLUDES(frameMutex_);
+  int32_t ActionGuard() const QLV_EXCLUDES(frameMutex_);
+
+  // Where the settings dialog was last put (kDefaultDialogPos: never).
+  int32_t dialogPosX() const { return dlgWndPosX_; }
+  int32_t dialogPosY() const { return dlgWndPosY_; }
+  void SetDialogPos(int32_t x, int32_t y) {
+    dlgWndPosX_ = x;
+    dlgWndPosY_ = y;
+  }
+  // What Close saved last.
   const SettingsRecord& stored() const { return stored_; }
-  std::atomic<int32_t>& dlgWndPosX() { return dlgWndPosX_; }
-  std::atomic<int32_t>& dlgWndPosY() { return dlgWndPosY_; }
-  IniStore& store() { return store_; }
-  AlarmActions& actions() { return actions_; }
-  const FrameCanvas& canvas() const { return canvas_; }
-  uint32_t currentId0() const { return currentId0_; }
-  uint32_t currentId1() const { return currentId1_; }
 
   // Copies taken under the frame lock, for any thread.
-  HostWindowHandles hostWindows() const;  // found at every stream start
-  StreamFormat format() const;
-  GetChannelFn getChannel() const;
-  uint32_t context() const;
-  std::string CurrentChannelName() const;
-  int32_t warmUp() const;
+  HostWindowHandles hostWindows() const QLV_EXCLUDES(frameMutex_);  // found at every stream start
+  StreamFormat format() const QLV_EXCLUDES(frameMutex_);
+  OverlayGeometry StreamGeometry() const QLV_EXCLUDES(frameMutex_);
+  GetChannelFn getChannel() const QLV_EXCLUDES(frameMutex_);
+  uint32_t context() const QLV_EXCLUDES(frameMutex_);
+  // The channel the frame driver saw last.
+  uint32_t currentId0() const QLV_EXCLUDES(frameMutex_);
+  uint32_t currentId1() const QLV_EXCLUDES(frameMutex_);
+  std::string CurrentChannelName() const QLV_EXCLUDES(frameMutex_);
+  int32_t warmUp() const QLV_EXCLUDES(frameMutex_);
 
  private:
   bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
@@ -125,34 +172,34 @@ class Plugin {
   DialogLink* dialog_ = nullptr;
   CaptionHook* caption_ = nullptr;
 
-  GetChannelFn getChannel_ = nullptr;
-  uint32_t context_ = 0;
-  std::string instance_;  // the host instance of the settings location, for Start
-  StreamFormat format_{};
-  bool initialised_ = false;
-  bool streamUsable_ = false;
-  bool detectorReady_ = false;
-
+  // Init and Close only.
   SettingsRecord stored_;
-  SettingsRecord working_;
+  IniStore store_;
   std::atomic<int32_t> dlgWndPosX_{kDefaultDialogPos};
   std::atomic<int32_t> dlgWndPosY_{kDefaultDialogPos};
-  IniStore store_;
-  HostWindowHandles hostWindows_;
 
-  // The frame lock: held by the frame driver across detection and drawing of
-  // the cells, and by every reader and writer of what it guards (see above).
-  mutable std::mutex frameMutex_;
-  uint32_t starts_ = 0;  // the Start whose format is current
-  MaskGrid grid_;
-  MotionDetector detector_;
-  FrameCanvas canvas_;
-  AlarmActions actions_;
+  // The frame lock: held by the frame driver across detection and drawing of the
+  // cells, and by every command above.
+  mutable Mutex frameMutex_;
+  GetChannelFn getChannel_ QLV_GUARDED_BY(frameMutex_) = nullptr;
+  uint32_t context_ QLV_GUARDED_BY(frameMutex_) = 0;
+  std::string instance_ QLV_GUARDED_BY(frameMutex_);  // the host instance of the settings location, for Start
+  StreamFormat format_ QLV_GUARDED_BY(frameMutex_){};
+  bool initialised_ QLV_GUARDED_BY(frameMutex_) = false;
+  bool streamUsable_ QLV_GUARDED_BY(frameMutex_) = false;
+  bool detectorReady_ QLV_GUARDED_BY(frameMutex_) = false;
+  SettingsRecord working_ QLV_GUARDED_BY(frameMutex_);
+  HostWindowHandles hostWindows_ QLV_GUARDED_BY(frameMutex_);
+  uint32_t starts_ QLV_GUARDED_BY(frameMutex_) = 0;  // the Start whose format is current
+  MaskGrid grid_ QLV_GUARDED_BY(frameMutex_);
+  MotionDetector detector_ QLV_GUARDED_BY(frameMutex_);
+  FrameCanvas canvas_ QLV_GUARDED_BY(frameMutex_);
+  AlarmActions actions_ QLV_GUARDED_BY(frameMutex_);
 
-  uint32_t currentId0_ = 0;
-  uint32_t currentId1_ = 0;
-  std::string currentName_;
-  int32_t warmUp_ = 0;
+  uint32_t currentId0_ QLV_GUARDED_BY(frameMutex_) = 0;
+  uint32_t currentId1_ QLV_GUARDED_BY(frameMutex_) = 0;
+  std::string currentName_ QLV_GUARDED_BY(frameMutex_);
+  int32_t warmUp_ QLV_GUARDED_BY(frameMutex_) = 0;
 };
 
 }  // namespace qlv

@@ -76,7 +76,7 @@ struct SettingsRecord {
   int32_t VisualTab;
   uint32_t Action;
   uint32_t ActionStopTime;
-  ProcessInfo ExtTask;  // ExtProcessHandle, ExtThreadHandle, and the two ids (not persisted)
+  ProcessInfo ExtTask;  // ExtProcessHandle and ExtThreadHandle are saved; the two ids are not
 
   // Every field at its table default (text fields included).
   SettingsRecord();

@@ -8,7 +8,7 @@
 
 namespace qlv {
 
-// Everything BuildSettingsPath needs from the system, gathered by the platform layer.
+// Everything BuildSettingsPath needs from the system, gathered by LocateSettings.
 struct SettingsPathInputs {
   bool versionKnown = false;         // the version record could be obtained at all
   bool ntFamily = false;             // a Windows NT family platform

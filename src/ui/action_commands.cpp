@@ -33,11 +33,7 @@ int RecordTypeItem(int32_t recordType) { return recordType >= 0 && recordType <=
 FileChoice SoundFileChoice() { return FileChoice{"Audio files (*.wav)", "*.wav", "wav", std::string()}; }
 FileChoice TaskFileChoice() { return FileChoice{"Execution files (*.exe)", "*.exe", "exe", std::string()}; }
 
-void ActionCommands::Toggle(uint32_t SettingsRecord::*field) {
-  auto lock = plugin_.LockGrid();
-  uint32_t& value = plugin_.working().*field;
-  value = value != 0 ? 0u : 1u;
-}
+void ActionCommands::Toggle(uint32_t SettingsRecord::*field) { plugin_.FlipSetting(field); }
 
 bool ActionCommands::ChooseInto(std::string SettingsRecord::*field, const FileChoice& choice, WindowHandle owner,
                                 const std::function<bool()>& stillOpen) {
@@ -56,20 +52,8 @@ bool ActionCommands::ChooseTaskFile(WindowHandle owner, const std::function<bool
   return ChooseInto(&SettingsRecord::ProcessFileName, TaskFileChoice(), owner, stillOpen);
 }
 
-// The actions' state is the frame driver's too: its lock is held.
-void ActionCommands::PlaySound() {
-  auto lock = plugin_.LockGrid();
-  plugin_.actions().PlayAlarmSound();
-}
-
-void ActionCommands::StopSound() {
-  auto lock = plugin_.LockGrid();
-  plugin_.actions().StopAlarmSound();
-}
-
-void ActionCommands::RunTask() {
-  auto lock = plugin_.LockGrid();
-  plugin_.actions().RunExternalTask();
-}
+void ActionCommands::PlaySound() { plugin_.PlayAlarmSound(); }
+void ActionCommands::StopSound() { plugin_.StopAlarmSound(); }
+void ActionCommands::RunTask() { plugin_.RunExternalTask(); }
 
 }  // namespace qlv

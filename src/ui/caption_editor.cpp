@@ -30,16 +30,14 @@ void StoreFontChoice(const FontChoice& font, SettingsRecord* s) {
 
 template <typename Change>
 void CaptionEditor::Write(Change change, Redraw redraw) {
-  // The stream's geometry belongs to the frame lock; taken first and alone, so
-  // the two locks are never held together.
-  OverlayGeometry geometry;
-  {
-    auto frameLock = plugin_.LockGrid();
-    geometry = GeometryOf(plugin_.canvas());
+  // One lock after the other, never both: the dialog's thread is the only writer.
+  const SettingsRecord s = plugin_.EditSettings(change);
+  const OverlayGeometry geometry = plugin_.StreamGeometry();
+  if (redraw == Redraw::None) {
+    caption_.SetStyle(CaptionStyle(s));
+  } else {
+    caption_.Refresh(CaptionStyle(s), geometry, redraw == Redraw::FontAndText);
   }
-  std::lock_guard<std::mutex> hold(caption_.lock());
-  change(plugin_.working());
-  if (redraw != Redraw::None) caption_.RefreshHeld(plugin_.working(), geometry, redraw == Redraw::FontAndText);
 }
 
 void CaptionEditor::SetTimeFormat(const std::string& format) {

@@ -1,11 +1,10 @@
-// The caption page's way to the caption settings. The frame thread reads them
-// under CaptionLock while it renders and blends the caption, so every write
-// here holds that lock, and a change the picture depends on is rendered again
-// before the lock is let go: the next frame shows it, whatever the second.
+// The caption page's way to the caption settings: each change goes into the working
+// settings (under the frame lock) and then, as the caption's new style, into the
+// caption, rendered again under the same hold of CaptionLock when the picture depends
+// on it: the next frame shows it, whatever the second.
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 #include "overlay/caption.h"
@@ -22,9 +21,8 @@ class CaptionEditor {
  public:
   CaptionEditor(Plugin& plugin, Caption& caption) : plugin_(plugin), caption_(caption) {}
 
-  // The dialog's thread is the only writer of the caption settings, so its own
-  // reads need no lock.
-  const SettingsRecord& settings() const { return plugin_.working(); }
+  // The working settings as they are now.
+  SettingsRecord settings() const { return plugin_.Settings(); }
 
   void SetTimeFormat(const std::string& format);
   void SetTextColor(uint32_t color);

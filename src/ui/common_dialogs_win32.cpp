@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/module_state_win32.h"
 
 namespace qlv {
 
@@ -64,7 +63,6 @@ FontChoice ChoiceOf(const LOGFONTA& lf) {
 
 UINT_PTR CALLBACK FontHook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
-    ModuleStateGuard guard;
     if (msg == WM_INITDIALOG) {
       const CHOOSEFONTA* cf = reinterpret_cast<const CHOOSEFONTA*>(lParam);
       if (cf) SetPropA(dialog, kFontRequestProp, reinterpret_cast<HANDLE>(cf->lCustData));

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/module_state_win32.h"
 #include "res/resource.h"
 #include "ui/dialog_init_data.h"
 
@@ -124,7 +123,6 @@ void Dialog::AddInitLists() {
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
-    ModuleStateGuard guard;
     Dialog* self = nullptr;
     if (msg == WM_INITDIALOG) {
       self = reinterpret_cast<Dialog*>(lParam);

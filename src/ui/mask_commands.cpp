@@ -17,37 +17,19 @@ std::optional<MaskCell> CellAtClientPoint(int32_t x, int32_t y, int32_t clientWi
   return MaskCell{column, row};
 }
 
-void MaskCommands::SelectAll() {
-  auto lock = plugin_.LockGrid();
-  plugin_.grid().WatchAll();
-}
-
-void MaskCommands::Clear() {
-  auto lock = plugin_.LockGrid();
-  plugin_.grid().ClearAll();
-}
-
-void MaskCommands::Invert() {
-  auto lock = plugin_.LockGrid();
-  plugin_.grid().InvertMask();
-}
+void MaskCommands::SelectAll() { plugin_.WatchAllCells(); }
+void MaskCommands::Clear() { plugin_.ClearAllCells(); }
+void MaskCommands::Invert() { plugin_.InvertMask(); }
 
 void MaskCommands::ToggleAt(int32_t x, int32_t y, int32_t clientWidth, int32_t clientHeight) {
-  auto lock = plugin_.LockGrid();
-  MaskGrid& grid = plugin_.grid();
-  if (auto cell = CellAtClientPoint(x, y, clientWidth, clientHeight, grid.columns(), grid.rows()))
-    grid.ToggleCell(cell->column, cell->row);
+  plugin_.ToggleCell([&](int32_t columns, int32_t rows) {
+    return CellAtClientPoint(x, y, clientWidth, clientHeight, columns, rows);
+  });
 }
 
-std::string MaskCommands::MaskPath() {
-  auto lock = plugin_.LockGrid();
-  return plugin_.working().MaskFileName;
-}
+std::string MaskCommands::MaskPath() { return plugin_.Setting(&SettingsRecord::MaskFileName); }
 
-void MaskCommands::SetMaskPath(const std::string& path) {
-  auto lock = plugin_.LockGrid();
-  plugin_.working().MaskFileName = path;
-}
+void MaskCommands::SetMaskPath(const std::string& path) { plugin_.SetSetting(&SettingsRecord::MaskFileName, path); }
 
 void MaskCommands::Load(const Window& window) {
   const std::optional<std::string> chosen = dialogs_.OpenFile(window.owner, MaskFileChoice());
@@ -76,16 +58,9 @@ void MaskCommands::SaveAs(const Window& window) {
 }
 
 void MaskCommands::WriteTo(const std::string& path, const Window& window) {
-  int32_t columns, rows;
-  std::vector<uint8_t> flags;
-  {
-    auto lock = plugin_.LockGrid();
-    const MaskGrid& grid = plugin_.grid();
-    columns = grid.columns();
-    rows = grid.rows();
-    if (grid.HasCells()) flags.assign(grid.watch(), grid.watch() + grid.cellCount());
-  }
-  if (!WriteMaskFile(path, columns, rows, flags.data(), flags.size()) && window.saveFailed) window.saveFailed(path);
+  const MaskCopy mask = plugin_.Mask();
+  if (!WriteMaskFile(path, mask.columns, mask.rows, mask.watch.data(), mask.watch.size()) && window.saveFailed)
+    window.saveFailed(path);
 }
 
 }  // namespace qlv

@@ -1,6 +1,5 @@
-// What the six mask buttons and a click on the video do to the plug-in's mask.
-// Every change of the grid holds the grid lock that the frame driver holds
-// across its pass over the cells; no lock is held while a chooser is up or a
+// What the six mask buttons and a click on the video do to the plug-in's mask,
+// through the plug-in's mask commands; no lock is held while a chooser is up or a
 // file is written.
 #pragma once
 

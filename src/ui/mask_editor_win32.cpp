@@ -4,7 +4,6 @@
 
 #include <atomic>
 
-#include "platform/module_state_win32.h"
 #include "ui/mask_commands.h"
 
 namespace qlv {
@@ -65,7 +64,6 @@ void MaskEditor::OnMouse(UINT msg, const MOUSEHOOKSTRUCT& info) {
 
 LRESULT CALLBACK MaskEditor::HookProcedure(int code, WPARAM wParam, LPARAM lParam) {
   try {
-    ModuleStateGuard guard;
     MaskEditor* editor = g_editor.load();
     if (code == HC_ACTION && editor && lParam)
       editor->OnMouse(static_cast<UINT>(wParam), *reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam));

@@ -1,9 +1,10 @@
-// The dialog's way to the working settings. The frame thread reads them under
-// the plug-in's frame lock, so every write here holds that lock for the store
-// alone: never across a call into the host or a message box.
+// The dialog's way to the working settings: the plug-in's commands, which hold the
+// frame lock for the read or the store alone, never across a call into the host or a
+// message box.
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 #include "plugin/plugin.h"
 #include "ui/channel_list.h"
@@ -16,23 +17,18 @@ class SettingsAccess {
 
   template <typename T>
   T Get(T SettingsRecord::*field) {
-    auto lock = plugin_.LockGrid();
-    return plugin_.working().*field;
+    return plugin_.Setting(field);
   }
   template <typename T>
-  void Set(T SettingsRecord::*field, T value) {
-    auto lock = plugin_.LockGrid();
-    plugin_.working().*field = value;
+  void Set(T SettingsRecord::*field, const std::common_type_t<T>& value) {
+    plugin_.SetSetting(field, value);
   }
 
   ChannelPair Watched() { return PairOfSetting(Get(&SettingsRecord::ChannelIdx)); }
   void SetWatched(ChannelPair pair) { Set(&SettingsRecord::ChannelIdx, SettingOfPair(pair)); }
 
   // The channel the frame driver saw last.
-  ChannelPair Current() {
-    auto lock = plugin_.LockGrid();
-    return ChannelPair{plugin_.currentId0(), plugin_.currentId1()};
-  }
+  ChannelPair Current() { return ChannelPair{plugin_.currentId0(), plugin_.currentId1()}; }
   std::string CurrentName() { return plugin_.CurrentChannelName(); }
 
   Plugin& plugin() { return plugin_; }

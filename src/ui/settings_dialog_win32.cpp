@@ -143,13 +143,10 @@ void SettingsDialog::PlaceWindow() {
   GetWindowRect(hwnd(), &d);
   RECT h = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (parent_) GetWindowRect(parent_, &h);
-  const DialogPlacement p = PlaceDialog(plugin_.dlgWndPosX(), plugin_.dlgWndPosY(), GetSystemMetrics(SM_CXSCREEN),
+  const DialogPlacement p = PlaceDialog(plugin_.dialogPosX(), plugin_.dialogPosY(), GetSystemMetrics(SM_CXSCREEN),
                                         GetSystemMetrics(SM_CYSCREEN), ScreenRect{d.left, d.top, d.right, d.bottom},
                                         ScreenRect{h.left, h.top, h.right, h.bottom});
-  if (p.centred) {
-    plugin_.dlgWndPosX() = p.x;
-    plugin_.dlgWndPosY() = p.y;
-  }
+  if (p.centred) plugin_.SetDialogPos(p.x, p.y);
   SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -408,10 +405,7 @@ void SettingsDialog::Reload(DialogReload step) {
 
 void SettingsDialog::OnDestroy() {
   RECT r = {};
-  if (GetWindowRect(hwnd(), &r)) {
-    plugin_.dlgWndPosX() = r.left;
-    plugin_.dlgWndPosY() = r.top;
-  }
+  if (GetWindowRect(hwnd(), &r)) plugin_.SetDialogPos(r.left, r.top);
   maskEditor_.Remove();
 }
 

@@ -1,4 +1,5 @@
 #include "chooser_driver.h"
+#include "platform/mutex.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -61,7 +62,7 @@ FileChooserAnswer::~FileChooserAnswer() {
 }
 
 std::vector<FileChooserAnswer::Seen> FileChooserAnswer::seen() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return seen_;
 }
 
@@ -94,7 +95,7 @@ void FileChooserAnswer::Run() {
                    reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
       answered.push_back(chooser);
       {
-        std::lock_guard<std::mutex> lock(mutex_);
+        qlv::MutexLock lock(mutex_);
         seen_.push_back(s);
       }
       ++count_;

@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include "platform/mutex.h"
 
 namespace hosttest {
 
@@ -40,7 +41,7 @@ class FileChooserAnswer {
   std::wstring fileName_;
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;
-  mutable std::mutex mutex_;
+  mutable qlv::Mutex mutex_;
   std::vector<Seen> seen_;
   std::atomic<size_t> count_{0};
 };

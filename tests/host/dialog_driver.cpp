@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "host_windows.h"
+#include "platform/mutex.h"
 
 namespace hosttest {
 
@@ -309,7 +310,7 @@ MessageBoxCatcher::~MessageBoxCatcher() {
 }
 
 std::vector<SeenMessageBox> MessageBoxCatcher::boxes() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  qlv::MutexLock lock(mutex_);
   return boxes_;
 }
 
@@ -338,7 +339,7 @@ void MessageBoxCatcher::Run() {
         s = ReadMessageBox(box);
       } while (s.text.empty() && GetTickCount() - at < 5000 && WaitForSingleObject(stop_, 20) == WAIT_TIMEOUT);
       {
-        std::lock_guard<std::mutex> lock(mutex_);
+        qlv::MutexLock lock(mutex_);
         boxes_.push_back(s);
       }
       handled.push_back(box);

@@ -8,11 +8,11 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "message_box_watch.h"
+#include "platform/mutex.h"
 
 namespace hosttest {
 
@@ -94,7 +94,7 @@ class MessageBoxCatcher {
 
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;
-  mutable std::mutex mutex_;
+  mutable qlv::Mutex mutex_;
   std::vector<SeenMessageBox> boxes_;
   std::atomic<size_t> count_{0};
 };

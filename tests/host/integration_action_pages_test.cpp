@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "host_session.h"
 #include "plugin_files.h"
 #include "res/resource.h"
+#include "platform/mutex.h"
 
 namespace {
 
@@ -47,17 +47,17 @@ struct SoundCall {
   std::string file;  // empty for a stop
   UINT flags;
 };
-std::mutex g_soundMutex;
+qlv::Mutex g_soundMutex;
 std::vector<SoundCall> g_sounds;
 
 BOOL WINAPI RecordSound(LPCSTR file, UINT flags) {
-  std::lock_guard<std::mutex> lock(g_soundMutex);
+  qlv::MutexLock lock(g_soundMutex);
   g_sounds.push_back({file ? file : "", flags});
   return TRUE;
 }
 
 std::vector<SoundCall> Sounds() {
-  std::lock_guard<std::mutex> lock(g_soundMutex);
+  qlv::MutexLock lock(g_soundMutex);
   return g_sounds;
 }
 

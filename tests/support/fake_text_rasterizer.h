@@ -2,12 +2,12 @@
 // size, drawn at each origin like a glyph run, so coverage and outline are known.
 #pragma once
 
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "overlay/caption.h"
+#include "platform/mutex.h"
+#include "test_thread.h"
 
 namespace qlv {
 
@@ -15,7 +15,7 @@ class FakeTextRasterizer : public TextRasterizer {
  public:
   TextExtent extent{240, 38};         // what MeasureText reports
   bool beginFails = false;
-  std::mutex* watchedLock = nullptr;  // when set, records whether calls run under it
+  Mutex* watchedLock = nullptr;  // when set, records whether calls run under it
   bool calledWithoutLock = false;
   int fontsSet = 0, fontsReleased = 0, begins = 0, ends = 0, measures = 0, draws = 0;
   bool hasFont = false;
@@ -68,10 +68,10 @@ class FakeTextRasterizer : public TextRasterizer {
   void CheckLock() {
     if (!watchedLock) return;
     bool free = false;
-    std::thread probe([&] {
-      if (watchedLock->try_lock()) {
+    TestThread probe([&] {
+      if (watchedLock->TryLock()) {
         free = true;
-        watchedLock->unlock();
+        watchedLock->Unlock();
       }
     });
     probe.join();

@@ -317,23 +317,21 @@ TEST(Caption, PluginHookAddsLayersOnceMakesTheFontDrawsAndFreesAtClose) {
   SettingsRecord s;
   FrameCanvas canvas;
   canvas.SetGeometry(720, 576, 1);
-  hook.OnInit();
-  hook.OnInit();
+  hook.OnInit(s);
+  hook.OnInit(s);
   EXPECT_EQ(caption.surface().layerCount(), 2);
-  hook.OnStart(s);
+  hook.OnStart();
   EXPECT_EQ(text.fontsSet, 1);
   std::vector<uint8_t> frame(720 * 576 * 3, 0);
-  hook.Draw(frame.data(), GeometryOf(canvas), s);
+  hook.Draw(frame.data(), GeometryOf(canvas));
   EXPECT_EQ(caption.lastRenderedTime(), 1700000123);
   EXPECT_NE(frame, std::vector<uint8_t>(frame.size(), 0));
   EXPECT_GT(heap.created(), 0);
   hook.OnClose();
   EXPECT_EQ(caption.surface().layerCount(), 0);
   EXPECT_EQ(heap.created(), heap.deleted());
-  {
-    auto held = hook.HoldLock();
-    EXPECT_FALSE(caption.lock().try_lock());
-  }
+  ASSERT_TRUE(caption.lock().TryLock());
+  caption.lock().Unlock();
 }
 
 TEST(Caption, FontRenderAndBlendRunUnderCaptionLock) {
@@ -347,8 +345,8 @@ TEST(Caption, FontRenderAndBlendRunUnderCaptionLock) {
   EXPECT_GE(rig.text.fontsSet, 3);
   EXPECT_EQ(rig.text.lastFont.quality, 4);
   // And the lock is free again afterwards.
-  ASSERT_TRUE(rig.caption.lock().try_lock());
-  rig.caption.lock().unlock();
+  ASSERT_TRUE(rig.caption.lock().TryLock());
+  rig.caption.lock().Unlock();
 }
 
 }  // namespace

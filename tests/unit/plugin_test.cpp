@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "fake_platform.h"
 #include "fresh_settings_folder.h"
 #include "plugin/plugin.h"
+#include "test_thread.h"
 
 namespace qlv {
 namespace {
@@ -38,12 +38,10 @@ class FakeDialog : public DialogLink {
 class CountingCaption : public CaptionHook {
  public:
   int inits = 0, starts = 0, draws = 0, closes = 0;
-  void OnInit() override { ++inits; }
-  void OnStart(const SettingsRecord&) override { ++starts; }
-  void Draw(uint8_t*, const OverlayGeometry&, const SettingsRecord&) override { ++draws; }
+  void OnInit(const SettingsRecord&) override { ++inits; }
+  void OnStart() override { ++starts; }
+  void Draw(uint8_t*, const OverlayGeometry&) override { ++draws; }
   void OnClose() override { ++closes; }
-  std::unique_lock<std::mutex> HoldLock() override { return std::unique_lock<std::mutex>(lock); }
-  std::mutex lock;
 };
 
 class PluginTest : public ::testing::Test {
@@ -71,8 +69,7 @@ class PluginTest : public ::testing::Test {
     plugin_.Init(nullptr, 0, loc_);
     StreamFormat f{kW, kH, 0, format, 0, recording};
     ASSERT_EQ(plugin_.Start(f), 1);
-    auto lock = plugin_.LockGrid();
-    plugin_.grid().WatchAll();
+    plugin_.WatchAllCells();
   }
   std::vector<uint8_t> Frame(uint8_t value) const {
     return std::vector<uint8_t>(static_cast<size_t>(kW) * kH * 3, value);
@@ -125,8 +122,8 @@ TEST_F(PluginTest, FirstRunCreatesAnEmptyFileAndSavesEveryKey) {
   plugin_.Init(nullptr, 0, loc_);
   ASSERT_TRUE(fs::exists(loc_.fullPath));
   EXPECT_EQ(fs::file_size(loc_.fullPath), 0u);
-  EXPECT_EQ(plugin_.grid().columns(), 24);
-  EXPECT_EQ(plugin_.grid().rows(), 18);
+  EXPECT_EQ(plugin_.Mask().columns, 24);
+  EXPECT_EQ(plugin_.Mask().rows, 18);
   EXPECT_EQ(caption_.inits, 1);
   plugin_.Close();
   const std::string text = ReadIni();
@@ -144,11 +141,11 @@ TEST_F(PluginTest, FirstRunCreatesAnEmptyFileAndSavesEveryKey) {
 TEST_F(PluginTest, MissingMaskFileEmptiesItsName) {
   WriteIni("MaskFileName=" + (dir_ / "none.msk").string() + "\r\nDlgWndPosX=7\r\n");
   plugin_.Init(nullptr, 0, loc_);
-  EXPECT_EQ(plugin_.working().MaskFileName, "");
-  EXPECT_EQ(plugin_.dlgWndPosX(), 7);
-  EXPECT_EQ(plugin_.dlgWndPosY(), -100);
-  ASSERT_EQ(plugin_.grid().cellCount(), 432);
-  for (int i = 0; i < 432; ++i) EXPECT_EQ(plugin_.grid().watch()[i], 0);
+  EXPECT_EQ(plugin_.Settings().MaskFileName, "");
+  EXPECT_EQ(plugin_.dialogPosX(), 7);
+  EXPECT_EQ(plugin_.dialogPosY(), -100);
+  ASSERT_EQ(plugin_.Mask().cellCount(), 432);
+  for (int i = 0; i < 432; ++i) EXPECT_EQ(plugin_.Mask().watch[i], 0);
 }
 
 TEST_F(PluginTest, WarmUpOfThirtyFrames) {
@@ -258,7 +255,7 @@ TEST_F(PluginTest, LeavingTheControlledChannelStopsRecordingAtOnce) {
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
   Still(1, 6);
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1295}));
-  EXPECT_EQ(plugin_.working().Action, 0u);
+  EXPECT_EQ(plugin_.Settings().Action, 0u);
 }
 
 TEST_F(PluginTest, RecordingWithPauseAcrossAlarmsAndAChannelChange) {
@@ -268,7 +265,7 @@ TEST_F(PluginTest, RecordingWithPauseAcrossAlarmsAndAChannelChange) {
   Motion(4);
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
   const uint32_t alarmTick = p_.posts[0].tick;
-  EXPECT_EQ(plugin_.working().ActionStopTime, alarmTick + 5000);
+  EXPECT_EQ(plugin_.Settings().ActionStopTime, alarmTick + 5000);
   Still(200);  // 8 s of quiet
   ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
   // The first frame whose tick is past the stop time.
@@ -319,7 +316,7 @@ TEST_F(PluginTest, CloseKeepsARecentRecordingAndTheNextInitReadsIt) {
 
   Plugin again(p_);
   again.Init(nullptr, 0, loc_);
-  EXPECT_EQ(again.working().Action, uint32_t{kActVideo});
+  EXPECT_EQ(again.Settings().Action, uint32_t{kActVideo});
   again.Close();  // guard 0 in the new object: forgotten without a stop command
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
   EXPECT_NE(ReadIni().find("Action=0\r\n"), std::string::npos);
@@ -331,7 +328,7 @@ TEST_F(PluginTest, CloseAfterTheGuardForgetsRecordingAndStopsSound) {
   Still(30);
   Motion(2);
   Still(30);
-  ASSERT_EQ(plugin_.actions().guard(), 0);
+  ASSERT_EQ(plugin_.ActionGuard(), 0);
   p_.sounds.clear();
   plugin_.Close();
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
@@ -344,7 +341,7 @@ TEST_F(PluginTest, StaleTaskHandlesFromTheFileAreNeverClosed) {
   WriteIni("ChannelIdx=5\r\nProcessEnable=1\r\nProcessFileName=alarm.exe\r\n"
            "ExtThreadHandle=3000000000\r\nExtProcessHandle=3000000004\r\n");
   ASSERT_NO_FATAL_FAILURE(Begin());
-  EXPECT_EQ(plugin_.working().ExtTask.hProcess, 3000000004u);
+  EXPECT_EQ(plugin_.Settings().ExtTask.hProcess, 3000000004u);
   Still(30);
   Motion(2);
   EXPECT_EQ(p_.startedCommandLines.size(), 1u);
@@ -365,7 +362,7 @@ TEST_F(PluginTest, SelectingTheShownChannelNeedsNoWarmUp) {
   ASSERT_NO_FATAL_FAILURE(Begin());
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f, 6), 0);
-  plugin_.working().ChannelIdx = 6;  // the dialog picks the channel on show
+  plugin_.SetSetting(&SettingsRecord::ChannelIdx, 6);  // the dialog picks the channel on show
   EXPECT_EQ(Feed(f, 6), 1);
   EXPECT_EQ(plugin_.warmUp(), 0);
 }
@@ -406,7 +403,7 @@ TEST_F(PluginTest, OpeningTheDialogEndsAPausedRecording) {
   ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
   plugin_.StopAllActions();
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1295}));
-  EXPECT_EQ(plugin_.working().Action, 0u);
+  EXPECT_EQ(plugin_.Settings().Action, 0u);
 }
 
 TEST_F(PluginTest, StartFindsTheInstanceWindows) {
@@ -437,7 +434,7 @@ TEST_F(PluginTest, MaskLoadsDoNotOverlapFrames) {
   }
   ASSERT_NO_FATAL_FAILURE(Begin());
   std::atomic<bool> stop{false};
-  std::thread loader([&] {
+  TestThread loader([&] {
     for (int i = 0; i < 200 && !stop; ++i) EXPECT_TRUE(plugin_.LoadMask(i % 2 ? small : large));
   });
   int processed = 0;
@@ -449,7 +446,7 @@ TEST_F(PluginTest, MaskLoadsDoNotOverlapFrames) {
   stop = true;
   loader.join();
   EXPECT_EQ(processed, 300);
-  const int32_t cols = plugin_.grid().columns();
+  const int32_t cols = plugin_.Mask().columns;
   EXPECT_TRUE(cols == 4 || cols == 40);
 }
 

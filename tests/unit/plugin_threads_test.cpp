@@ -6,9 +6,8 @@
 
 #include <atomic>
 #include <filesystem>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fake_platform.h"
@@ -18,12 +17,17 @@
 #include "overlay/caption.h"
 #include "plugin/caption_plugin_hook.h"
 #include "plugin/plugin.h"
+#include "test_thread.h"
 #include "ui/settings_access.h"
 
 namespace qlv {
 namespace {
 
 namespace fs = std::filesystem;
+
+struct CellAt {
+  int32_t column, row;
+};
 
 // The recording fake, safe to call from both threads.
 class SharedPlatform : public Platform {
@@ -60,10 +64,10 @@ class SharedPlatform : public Platform {
  private:
   template <typename F>
   auto Locked(F&& f) -> decltype(f()) {
-    std::lock_guard<std::mutex> hold(m_);
+    MutexLock hold(m_);
     return f();
   }
-  std::mutex m_;
+  Mutex m_;
   testing_support::FakePlatform f_;
 };
 
@@ -137,32 +141,23 @@ class PluginThreadsTest : public ::testing::Test {
     (void)access.Current();
     (void)access.CurrentName();
 
-    // The caption page: caption settings change under CaptionLock, then the
-    // caption is rendered again for the stream's geometry.
-    OverlayGeometry geometry;
-    {
-      auto frameLock = plugin_.LockGrid();
-      geometry = GeometryOf(plugin_.canvas());
-    }
-    {
-      std::lock_guard<std::mutex> hold(caption_.lock());
-      SettingsRecord& w = plugin_.working();
+    // The caption page: caption settings change in the working record, then the
+    // caption takes them as its style and renders again for the stream's geometry.
+    const SettingsRecord changed = plugin_.EditSettings([&](SettingsRecord& w) {
       w.TimeFormat = i % 2 ? "%H:%M:%S" : "%x %X and a tail long enough to leave the small buffer";
       w.TextColor = 0x00FFFF00u ^ static_cast<uint32_t>(i);
       w.TextPos = i % 6;
       w.TextOpacity = (i * 7) % 101;
       w.FontName = i % 2 ? "Arial" : "Times New Roman";
       w.FontSize = -10 - i % 20;
-    }
-    caption_.Refresh(plugin_.working(), geometry, i % 2 == 0);
+    });
+    caption_.Refresh(CaptionStyle(changed), plugin_.StreamGeometry(), i % 2 == 0);
 
     // The mask editor and the mask buttons.
-    {
-      auto lock = plugin_.LockGrid();
-      MaskGrid& g = plugin_.grid();
-      if (g.HasCells()) g.ToggleCell(i % g.columns(), i % g.rows());
-      if (i % 5 == 0) g.InvertMask();
-    }
+    plugin_.ToggleCell([&](int32_t columns, int32_t rows) {
+      return columns > 0 && rows > 0 ? std::optional<CellAt>(CellAt{i % columns, i % rows}) : std::nullopt;
+    });
+    if (i % 5 == 0) plugin_.InvertMask();
     if (i % 4 == 0) plugin_.LoadMask(i % 8 ? smallMask() : largeMask());
 
     // Opening and closing the dialog; the host's interface thread asks for the
@@ -195,7 +190,7 @@ TEST_F(PluginThreadsTest, FramesAndDialogWritesShareThePluginSafely) {
 
   std::atomic<bool> framesDone{false};
   std::atomic<int> dialogRounds{0};
-  std::thread ui([&] {
+  TestThread ui([&] {
     SettingsAccess access(plugin_);
     for (int i = 0; !framesDone || i < 40; ++i) {
       DialogRound(access, i);
@@ -241,10 +236,7 @@ TEST_F(PluginThreadsTest, InitCloseCyclesKeepTwoLayersAndFreeTheCaption) {
   const ChannelRef ref{0, 0, "Camera"};
   for (int i = 0; i < 20; ++i) {
     plugin_.Init(nullptr, 0, loc_);
-    {
-      std::lock_guard<std::mutex> hold(caption_.lock());
-      plugin_.working().ShowTime = 1;
-    }
+    plugin_.SetSetting(&SettingsRecord::ShowTime, 1u);
     EXPECT_EQ(caption_.surface().layerCount(), 2) << "cycle " << i;
     ASSERT_EQ(plugin_.Start(StreamOf(kFormats[i % 4])), 1);
     EXPECT_EQ(plugin_.ProcessFrame(frame.data(), &ref), 1);

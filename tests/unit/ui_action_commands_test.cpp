@@ -59,20 +59,19 @@ class ActionCommandsTest : public ::testing::Test {
 };
 
 TEST_F(ActionCommandsTest, FileChoosersStoreTheConfirmedPathOnly) {
-  SettingsRecord& w = plugin_.working();
-  w.SoundFileName = "old.wav";
-  w.ProcessFileName = "old.exe";
+  plugin_.SetSetting(&SettingsRecord::SoundFileName, "old.wav");
+  plugin_.SetSetting(&SettingsRecord::ProcessFileName, "old.exe");
   bool here = true;
   auto stillHere = [&here] { return here; };
 
   EXPECT_FALSE(commands_.ChooseSoundFile(0x55, stillHere));  // cancelled
-  EXPECT_EQ(w.SoundFileName, "old.wav");
+  EXPECT_EQ(plugin_.Settings().SoundFileName, "old.wav");
   dialogs_.fileAnswers.push_back(std::string("C:\\media\\bell.wav"));
   EXPECT_TRUE(commands_.ChooseSoundFile(0x55, stillHere));
-  EXPECT_EQ(w.SoundFileName, "C:\\media\\bell.wav");
+  EXPECT_EQ(plugin_.Settings().SoundFileName, "C:\\media\\bell.wav");
   dialogs_.fileAnswers.push_back(std::string("C:\\tools\\alarm.exe"));
   EXPECT_TRUE(commands_.ChooseTaskFile(0x55, stillHere));
-  EXPECT_EQ(w.ProcessFileName, "C:\\tools\\alarm.exe");
+  EXPECT_EQ(plugin_.Settings().ProcessFileName, "C:\\tools\\alarm.exe");
 
   ASSERT_EQ(dialogs_.fileCalls.size(), 3u);
   for (const auto& c : dialogs_.fileCalls) {
@@ -90,35 +89,34 @@ TEST_F(ActionCommandsTest, FileChoosersStoreTheConfirmedPathOnly) {
   dialogs_.whileOpen = [&here] { here = false; };
   dialogs_.fileAnswers.push_back(std::string("C:\\late.wav"));
   EXPECT_FALSE(commands_.ChooseSoundFile(0x55, stillHere));
-  EXPECT_EQ(w.SoundFileName, "C:\\media\\bell.wav");
+  EXPECT_EQ(plugin_.Settings().SoundFileName, "C:\\media\\bell.wav");
 }
 
 TEST_F(ActionCommandsTest, SwitchesTogglesAndTriesByHandWhateverOnOffSays) {
-  SettingsRecord& w = plugin_.working();
   commands_.SetSwitch(&SettingsRecord::ProcessEnable, true);
-  EXPECT_EQ(w.ProcessEnable, 1u);
+  EXPECT_EQ(plugin_.Settings().ProcessEnable, 1u);
   commands_.SetSwitch(&SettingsRecord::ProcessEnable, false);
-  EXPECT_EQ(w.ProcessEnable, 0u);
+  EXPECT_EQ(plugin_.Settings().ProcessEnable, 0u);
   commands_.SetRecordType(2);
-  EXPECT_EQ(w.RecordType, 2);
+  EXPECT_EQ(plugin_.Settings().RecordType, 2);
   commands_.SetRecordPause(true);
-  EXPECT_EQ(w.RecordPause, 1);
+  EXPECT_EQ(plugin_.Settings().RecordPause, 1);
 
-  const uint32_t repeat = w.SoundRepeatEnable;
+  const uint32_t repeat = plugin_.Settings().SoundRepeatEnable;
   commands_.ToggleSoundRepeat();
-  EXPECT_EQ(w.SoundRepeatEnable, repeat ? 0u : 1u);
+  EXPECT_EQ(plugin_.Settings().SoundRepeatEnable, repeat ? 0u : 1u);
   commands_.ToggleSoundRepeat();
-  EXPECT_EQ(w.SoundRepeatEnable, repeat);
-  w.ProcessRepeatEnable = 5;  // any non-zero value from the file counts as on
+  EXPECT_EQ(plugin_.Settings().SoundRepeatEnable, repeat);
+  plugin_.SetSetting(&SettingsRecord::ProcessRepeatEnable, 5);  // any non-zero value from the file counts as on
   commands_.ToggleTaskRestart();
-  EXPECT_EQ(w.ProcessRepeatEnable, 0u);
+  EXPECT_EQ(plugin_.Settings().ProcessRepeatEnable, 0u);
 
   // Play, stop and run ignore SoundEnable and ProcessEnable.
-  w.SoundEnable = 0;
-  w.SoundFileName = "bell.wav";
-  w.SoundRepeatEnable = 0;
+  plugin_.SetSetting(&SettingsRecord::SoundEnable, 0);
+  plugin_.SetSetting(&SettingsRecord::SoundFileName, "bell.wav");
+  plugin_.SetSetting(&SettingsRecord::SoundRepeatEnable, 0);
   commands_.PlaySound();
-  w.SoundRepeatEnable = 1;
+  plugin_.SetSetting(&SettingsRecord::SoundRepeatEnable, 1);
   commands_.PlaySound();
   commands_.StopSound();
   ASSERT_EQ(platform_.sounds.size(), 3u);
@@ -127,9 +125,9 @@ TEST_F(ActionCommandsTest, SwitchesTogglesAndTriesByHandWhateverOnOffSays) {
   EXPECT_EQ(platform_.sounds[1].flags, 0x19u);
   EXPECT_TRUE(platform_.sounds[2].stop);
 
-  w.ProcessEnable = 0;
+  plugin_.SetSetting(&SettingsRecord::ProcessEnable, 0);
   commands_.SetTaskCommandLine("notify.exe --level 3");
-  EXPECT_EQ(w.ProcessFileName, "notify.exe --level 3");
+  EXPECT_EQ(plugin_.Settings().ProcessFileName, "notify.exe --level 3");
   commands_.RunTask();
   ASSERT_EQ(platform_.startedCommandLines.size(), 1u);
   EXPECT_EQ(platform_.startedCommandLines[0], "notify.exe --level 3");

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <ctime>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
 #include "fake_common_dialogs.h"
@@ -15,6 +14,7 @@
 #include "fake_text_rasterizer.h"
 #include "plugin/caption_plugin_hook.h"
 #include "plugin/plugin.h"
+#include "test_thread.h"
 #include "ui/caption_editor.h"
 
 namespace qlv {
@@ -35,9 +35,9 @@ class CaptionEditorTest : public ::testing::Test {
     platform_.now = 1700000000;
     plugin_.SetCaptionHook(&hook_);
     plugin_.Init(nullptr, 0, loc);
-    plugin_.working().ShowMask = 0;
-    plugin_.working().ShowGrid = 0;
-    plugin_.working().ShowTime = 1;
+    plugin_.SetSetting(&SettingsRecord::ShowMask, 0u);
+    plugin_.SetSetting(&SettingsRecord::ShowGrid, 0u);
+    plugin_.SetSetting(&SettingsRecord::ShowTime, 1u);
     ASSERT_EQ(plugin_.Start(StreamFormat{720, 576, 0, PixelFormatYUV422, 0, 0}), 1);
     text_.watchedLock = &caption_.lock();
   }
@@ -74,9 +74,8 @@ FontChoice BoldCourier() {
 
 TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontSettings) {
   ASSERT_EQ(Frame(), 1);
-  SettingsRecord& s = plugin_.working();
-  s.FontQuality = 3;
-  const FontChoice before = FontChoiceOf(s);
+  plugin_.SetSetting(&SettingsRecord::FontQuality, uint8_t{3});
+  const FontChoice before = FontChoiceOf(plugin_.Settings());
   ASSERT_NE(before, BoldCourier());
 
   // While the chooser is up: "Apply" with a bold font, then other settings change.
@@ -88,7 +87,7 @@ TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontS
     fontsAtApply = text_.fontsSet;
     fontAtApply = text_.lastFont;
     editor_.SetTimeFormat("%H h");
-    s.Sensitive = 9;
+    plugin_.SetSetting(&SettingsRecord::Sensitive, 9);
     EXPECT_EQ(Frame(), 1);
   };
   const int renders = caption_.renderCount();
@@ -98,7 +97,7 @@ TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontS
   ASSERT_EQ(dialogs_.fontCalls.size(), 1u);
   EXPECT_EQ(dialogs_.fontCalls[0].owner, kOwner);
   EXPECT_EQ(dialogs_.fontCalls[0].initial, before);
-  EXPECT_EQ(dialogs_.fontCalls[0].color, s.TextColor);
+  EXPECT_EQ(dialogs_.fontCalls[0].color, plugin_.Settings().TextColor);
   EXPECT_TRUE(dialogs_.fontCalls[0].hasApply);
   // Apply made the font and rendered with it at once.
   EXPECT_EQ(fontsAtApply, fonts + 1);
@@ -106,12 +105,12 @@ TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontS
   EXPECT_EQ(fontAtApply.weight, 700);
   EXPECT_STREQ(fontAtApply.faceName, "Courier New");
   // Cancel: the font as before, the format and the sensitivity changed meanwhile kept.
-  EXPECT_EQ(FontChoiceOf(s), before);
+  EXPECT_EQ(FontChoiceOf(plugin_.Settings()), before);
   EXPECT_EQ(text_.lastFont.weight, before.weight);
   EXPECT_STREQ(text_.lastFont.faceName, before.faceName.c_str());
-  EXPECT_EQ(s.TimeFormat, "%H h");
-  EXPECT_EQ(s.Sensitive, 9);
-  EXPECT_EQ(s.FontQuality, 3);
+  EXPECT_EQ(plugin_.Settings().TimeFormat, "%H h");
+  EXPECT_EQ(plugin_.Settings().Sensitive, 9);
+  EXPECT_EQ(plugin_.Settings().FontQuality, 3);
   EXPECT_FALSE(text_.calledWithoutLock);
 
   // Confirmed: the chooser's font is kept, FontQuality is not one of the seven.
@@ -119,8 +118,8 @@ TEST_F(CaptionEditorTest, FontApplyShowsAtOnceAndCancelPutsBackOnlyTheSevenFontS
   dialogs_.fontApplies.clear();
   dialogs_.fontAnswers.push_back(BoldCourier());
   EXPECT_TRUE(editor_.PickFont(dialogs_, kOwner));
-  EXPECT_EQ(FontChoiceOf(s), BoldCourier());
-  EXPECT_EQ(s.FontQuality, 3);
+  EXPECT_EQ(FontChoiceOf(plugin_.Settings()), BoldCourier());
+  EXPECT_EQ(plugin_.Settings().FontQuality, 3);
   EXPECT_EQ(text_.lastFont.weight, 700);
   EXPECT_EQ(text_.lastFont.quality, kAntialiasedQuality);
   EXPECT_FALSE(text_.calledWithoutLock);
@@ -147,13 +146,13 @@ TEST_F(CaptionEditorTest, EveryCaptionChangeIsRenderedBeforeTheNextFrame) {
 
   // The colour chooser: cancelled keeps the colour, confirmed stores it; both render.
   renders = caption_.renderCount();
-  const uint32_t colour = plugin_.working().TextColor;
+  const uint32_t colour = plugin_.Settings().TextColor;
   EXPECT_FALSE(editor_.PickColor(dialogs_, kOwner));
-  EXPECT_EQ(plugin_.working().TextColor, colour);
+  EXPECT_EQ(plugin_.Settings().TextColor, colour);
   EXPECT_EQ(caption_.renderCount(), renders + 1);
   dialogs_.colorAnswers.push_back(0x00123456u);
   EXPECT_TRUE(editor_.PickColor(dialogs_, kOwner));
-  EXPECT_EQ(plugin_.working().TextColor, 0x00123456u);
+  EXPECT_EQ(plugin_.Settings().TextColor, 0x00123456u);
   EXPECT_EQ(caption_.renderCount(), renders + 2);
   ASSERT_EQ(dialogs_.colorCalls.size(), 2u);
   EXPECT_EQ(dialogs_.colorCalls[1].initial, colour);
@@ -164,8 +163,8 @@ TEST_F(CaptionEditorTest, EveryCaptionChangeIsRenderedBeforeTheNextFrame) {
   editor_.SetTextPos(4);
   editor_.SetTextOpacity(0);
   EXPECT_EQ(caption_.renderCount(), renders);
-  EXPECT_EQ(plugin_.working().TextPos, 4);
-  EXPECT_EQ(plugin_.working().TextOpacity, 0);
+  EXPECT_EQ(plugin_.Settings().TextPos, 4);
+  EXPECT_EQ(plugin_.Settings().TextOpacity, 0);
   EXPECT_FALSE(text_.calledWithoutLock);
 }
 
@@ -175,7 +174,7 @@ TEST_F(CaptionEditorTest, ChangesWhileFramesAreDrawnOnAnotherThread) {
   text_.watchedLock = nullptr;  // its probe thread would slow the race down
   std::atomic<bool> stop{false};
   std::atomic<int> frames{0};
-  std::thread frameThread([&] {
+  TestThread frameThread([&] {
     while (!stop.load()) {
       if (Frame() == 1) ++frames;
     }
@@ -189,11 +188,11 @@ TEST_F(CaptionEditorTest, ChangesWhileFramesAreDrawnOnAnotherThread) {
     bold.weight = i % 2 ? 700 : 400;
     editor_.SetFont(bold);
   }
-  while (frames.load() < 10) std::this_thread::yield();
+  while (frames.load() < 10) YieldThread();
   stop = true;
   frameThread.join();
-  EXPECT_EQ(plugin_.working().TimeFormat, "%H:%M:%S");
-  EXPECT_EQ(plugin_.working().FontWeight, 700);
+  EXPECT_EQ(plugin_.Settings().TimeFormat, "%H:%M:%S");
+  EXPECT_EQ(plugin_.Settings().FontWeight, 700);
   EXPECT_EQ(caption_.lastText().empty(), false);
 }
 

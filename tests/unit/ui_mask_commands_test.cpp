@@ -64,12 +64,8 @@ class MaskCommandsTest : public ::testing::Test {
     std::ifstream f(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
   }
-  std::vector<uint8_t> Flags() {
-    auto lock = plugin_.LockGrid();
-    const MaskGrid& g = plugin_.grid();
-    return g.HasCells() ? std::vector<uint8_t>(g.watch(), g.watch() + g.cellCount()) : std::vector<uint8_t>();
-  }
-  std::string MaskPath() { return plugin_.working().MaskFileName; }
+  std::vector<uint8_t> Flags() { return plugin_.Mask().watch; }
+  std::string MaskPath() { return plugin_.Setting(&SettingsRecord::MaskFileName); }
   // Files other than the settings file that Init creates.
   int MaskFiles() const {
     int n = 0;
@@ -169,7 +165,7 @@ TEST_F(MaskCommandsTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(old.size()));
   }
-  plugin_.working().MaskFileName = path;
+  plugin_.SetSetting(&SettingsRecord::MaskFileName, path);
   fs::create_directory(path + ".tmp");  // nothing new can be written beside it
   commands_.SelectAll();
   commands_.Save(window_);

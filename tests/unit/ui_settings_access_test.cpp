@@ -4,10 +4,10 @@
 
 #include <atomic>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
 #include "fake_platform.h"
+#include "test_thread.h"
 #include "ui/settings_access.h"
 
 namespace qlv {
@@ -35,7 +35,7 @@ TEST(SettingsAccess, DialogWritesWhileFramesRunReachTheDriverWithoutARace) {
 
   std::atomic<bool> stop{false};
   std::atomic<int> processed{0};
-  std::thread frames([&] {
+  TestThread frames([&] {
     std::vector<uint8_t> frame(32 * 24 * 3, 0x40);
     const ChannelRef channel{5, 0, "Five"};
     while (!stop.load()) {
@@ -55,13 +55,13 @@ TEST(SettingsAccess, DialogWritesWhileFramesRunReachTheDriverWithoutARace) {
   }
   access.SetWatched(ChannelPair{5, 0});
   access.Set(&SettingsRecord::Sensitive, 3);
-  while (processed.load() < 50) std::this_thread::yield();
+  while (processed.load() < 50) YieldThread();
   stop = true;
   frames.join();
 
   EXPECT_EQ(access.Current(), (ChannelPair{5, 0}));
   EXPECT_EQ(access.CurrentName(), "Five");
-  EXPECT_EQ(plugin.working().Sensitive, 3);
+  EXPECT_EQ(plugin.Settings().Sensitive, 3);
   EXPECT_EQ(access.Get(&SettingsRecord::ChannelIdx), 5);
   plugin.Close();
   fs::remove_all(dir);
