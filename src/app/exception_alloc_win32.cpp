@@ -32,22 +32,9 @@ struct CxaRefcountedException {
   CxaException exc;
 };
 
-struct CxaDependentException {
-  void* primaryException;
-  void (*padding)(void*);
-  std::terminate_handler unexpectedHandler;
-  std::terminate_handler terminateHandler;
-  CxaException* nextException;
-  int handlerCount;
-  int handlerSwitchValue;
-  const unsigned char* actionRecord;
-  const unsigned char* languageSpecificData;
-  _Unwind_Ptr catchTemp;
-  void* adjustedPtr;
-  _Unwind_Exception unwindHeader;
-};
-
 constexpr size_t kHeader = sizeof(CxaRefcountedException);
+// The runtime's dependent record has the same fields but for its first two pointers.
+constexpr size_t kDependent = sizeof(CxaException);
 
 // One object at a time for a throw when the heap is exhausted (std::bad_alloc itself).
 constexpr size_t kReserve = 1024;
@@ -82,8 +69,8 @@ void* __cxa_allocate_exception(size_t thrownSize) noexcept {
 void __cxa_free_exception(void* thrown) noexcept { Free(static_cast<unsigned char*>(thrown) - kHeader); }
 
 void* __cxa_allocate_dependent_exception() noexcept {
-  void* p = Allocate(sizeof(CxaDependentException));
-  std::memset(p, 0, sizeof(CxaDependentException));
+  void* p = Allocate(kDependent);
+  std::memset(p, 0, kDependent);
   return p;
 }
 
