@@ -86,7 +86,7 @@ std::function<void()> AreasAndGrid(BenchFrame f, KernelLevel level) {
 // measures (240 x 38): the blend's cost does not depend on the glyph shapes.
 class BoxText : public TextRasterizer {
  public:
-  void SetFont(const CaptionFontSpec&) override {}
+  void SetFont(const CaptionFont&) override {}
   bool BeginText() override { return true; }
   TextExtent MeasureText(const std::string&) override { return TextExtent{240, 38}; }
   void DrawLayerText(const OverlaySurface& s, const std::string&, uint32_t color, const TextOrigin* o,

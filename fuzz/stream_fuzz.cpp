@@ -29,7 +29,7 @@ using namespace qlv;
 // Text as a solid box, drawn a row at a time: cheap enough for thousands of runs.
 class BoxText : public TextRasterizer {
  public:
-  void SetFont(const CaptionFontSpec&) override {}
+  void SetFont(const CaptionFont&) override {}
   bool BeginText() override { return true; }
   TextExtent MeasureText(const std::string& text) override { return TextExtent{text.empty() ? 0 : 30, 9}; }
   void DrawLayerText(const OverlaySurface& surface, const std::string& text, uint32_t color,

@@ -6,21 +6,6 @@
 
 namespace qlv {
 
-CaptionFontSpec MakeCaptionFontSpec(const SettingsRecord& s) {
-  CaptionFontSpec f;
-  f.height = s.FontSize;
-  f.weight = s.FontWeight;
-  f.italic = s.FontItalic;
-  f.underline = s.FontUnderline;
-  f.strikeOut = s.FontStrikeOut;
-  f.charSet = s.FontCharSet;
-  f.quality = kAntialiasedQuality;  // FontQuality is kept but never used
-  const size_t n = s.FontName.size() < sizeof f.faceName - 1 ? s.FontName.size() : sizeof f.faceName - 1;
-  std::memcpy(f.faceName, s.FontName.data(), n);
-  f.faceName[n] = '\0';
-  return f;
-}
-
 std::string SanitizeTimeFormat(const std::string& format) {
   std::string out;
   out.reserve(format.size());

@@ -12,30 +12,18 @@
 #include "pixel/frame_canvas.h"
 #include "platform/mutex.h"
 #include "platform/time_locale.h"
+#include "settings/caption_font.h"
 #include "settings/settings.h"
 
 namespace qlv {
-
-// The caption font's description, field for field the platform's LOGFONT.
-struct CaptionFontSpec {
-  int32_t height = 0, width = 0, escapement = 0, orientation = 0, weight = 0;
-  uint8_t italic = 0, underline = 0, strikeOut = 0, charSet = 0;
-  uint8_t outPrecision = 0, clipPrecision = 0, quality = 0, pitchAndFamily = 0;
-  char faceName[32] = {};
-};
-
-constexpr uint8_t kAntialiasedQuality = 4;
-
-// From the settings: antialiased whatever FontQuality says; FontName cut to 31 bytes.
-CaptionFontSpec MakeCaptionFontSpec(const SettingsRecord& s);
 
 // What the caption reads of the settings; a record converts to it.
 struct CaptionStyle {
   CaptionStyle() = default;
   CaptionStyle(const SettingsRecord& s)  // NOLINT: implicit, so a record can be passed
-      : font(MakeCaptionFontSpec(s)), timeFormat(s.TimeFormat), textColor(s.TextColor), textPos(s.TextPos),
+      : font(CaptionFontOf(s)), timeFormat(s.TimeFormat), textColor(s.TextColor), textPos(s.TextPos),
         textOpacity(s.TextOpacity) {}
-  CaptionFontSpec font;
+  CaptionFont font;
   std::string timeFormat;
   uint32_t textColor = 0;
   int32_t textPos = 0;
@@ -54,7 +42,7 @@ class TextRasterizer {
  public:
   virtual ~TextRasterizer() = default;
   // Makes `font` the caption font, releasing the previous one.
-  virtual void SetFont(const CaptionFontSpec& font) = 0;
+  virtual void SetFont(const CaptionFont& font) = 0;
   // Releases the caption font; text is then drawn in the default one.
   virtual void ReleaseFont() {}
   // Opens a drawing context with the caption font (or the default one when the

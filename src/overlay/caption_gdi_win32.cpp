@@ -4,25 +4,19 @@
 
 namespace qlv {
 
-LOGFONTA ToLogFont(const CaptionFontSpec& font) {
+LOGFONTA ToLogFont(const CaptionFont& font) {
   LOGFONTA lf;
   std::memset(&lf, 0, sizeof lf);
   lf.lfHeight = font.height;
-  lf.lfWidth = font.width;
-  lf.lfEscapement = font.escapement;
-  lf.lfOrientation = font.orientation;
   lf.lfWeight = font.weight;
   lf.lfItalic = font.italic;
   lf.lfUnderline = font.underline;
   lf.lfStrikeOut = font.strikeOut;
   lf.lfCharSet = font.charSet;
-  lf.lfOutPrecision = font.outPrecision;
-  lf.lfClipPrecision = font.clipPrecision;
-  lf.lfQuality = font.quality;
-  lf.lfPitchAndFamily = font.pitchAndFamily;
-  static_assert(sizeof lf.lfFaceName == sizeof font.faceName, "32-byte face name");
-  std::memcpy(lf.lfFaceName, font.faceName, sizeof lf.lfFaceName);
-  lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
+  lf.lfQuality = ANTIALIASED_QUALITY;  // whatever FontQuality says: the outline needs smooth edges
+  const size_t n = font.faceName.size() < sizeof lf.lfFaceName - 1 ? font.faceName.size() : sizeof lf.lfFaceName - 1;
+  std::memcpy(lf.lfFaceName, font.faceName.data(), n);
+  lf.lfFaceName[n] = '\0';
   return lf;
 }
 
@@ -36,7 +30,7 @@ void GdiTextRasterizer::ReleaseFont() {
   font_ = nullptr;
 }
 
-void GdiTextRasterizer::SetFont(const CaptionFontSpec& font) {
+void GdiTextRasterizer::SetFont(const CaptionFont& font) {
   const LOGFONTA lf = ToLogFont(font);
   HFONT created = CreateFontIndirectA(&lf);
   if (font_) DeleteObject(font_);

@@ -15,7 +15,7 @@ class GdiTextRasterizer : public TextRasterizer {
   GdiTextRasterizer(const GdiTextRasterizer&) = delete;
   GdiTextRasterizer& operator=(const GdiTextRasterizer&) = delete;
 
-  void SetFont(const CaptionFontSpec& font) override;
+  void SetFont(const CaptionFont& font) override;
   void ReleaseFont() override;
   bool BeginText() override;
   TextExtent MeasureText(const std::string& text) override;
@@ -33,6 +33,6 @@ class GdiTextRasterizer : public TextRasterizer {
 };
 
 // The platform's font description from ours.
-LOGFONTA ToLogFont(const CaptionFontSpec& font);
+LOGFONTA ToLogFont(const CaptionFont& font);
 
 }  // namespace qlv

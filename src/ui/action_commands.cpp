@@ -1,32 +1,6 @@
 #include "ui/action_commands.h"
 
-#include "res/resource.h"
-#include "ui/refresh_kinds.h"
-
 namespace qlv {
-
-namespace {
-
-std::vector<ActionPageReload> PageReloads(uint32_t kind, uint32_t fileKind, uint32_t repeatKind) {
-  using R = ActionPageReload;
-  if (kind == RefreshAll) return {R::EnableCheck, R::FileField, R::RepeatIcon};
-  if (kind == fileKind) return {R::FileField};
-  if (kind == repeatKind) return {R::RepeatIcon};
-  return {};
-}
-
-}  // namespace
-
-std::vector<ActionPageReload> SoundPageReloads(uint32_t kind) {
-  return PageReloads(kind, RefreshSoundFile, RefreshSoundRepeat);
-}
-
-std::vector<ActionPageReload> TaskPageReloads(uint32_t kind) {
-  return PageReloads(kind, RefreshTaskFile, RefreshTaskRestart);
-}
-
-int SoundRepeatIcon(uint32_t repeat) { return repeat != 0 ? IDI_REPEAT_ON : IDI_REPEAT_OFF; }
-int TaskRestartIcon(uint32_t restart) { return restart != 0 ? IDI_RESTART_ON : IDI_RESTART_OFF; }
 
 int RecordTypeItem(int32_t recordType) { return recordType >= 0 && recordType <= 2 ? recordType : -1; }
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "plugin/plugin.h"
 #include "ui/common_dialogs.h"
@@ -13,20 +12,6 @@
 
 namespace qlv {
 
-// One reload step of the sound or the task page.
-enum class ActionPageReload {
-  EnableCheck,  // "On/Off" from SoundEnable / ProcessEnable
-  FileField,    // SoundFileName / ProcessFileName
-  RepeatIcon,   // SoundRepeatEnable / ProcessRepeatEnable
-};
-
-// The steps each page takes for a WM_REFRESH_CONTROLS kind; none for a kind not its own.
-std::vector<ActionPageReload> SoundPageReloads(uint32_t kind);
-std::vector<ActionPageReload> TaskPageReloads(uint32_t kind);
-
-// Icon resources of the two repeat buttons for their setting.
-int SoundRepeatIcon(uint32_t repeat);
-int TaskRestartIcon(uint32_t restart);
 // The record-type list's item for RecordType: -1 (no item) outside the three offered.
 int RecordTypeItem(int32_t recordType);
 

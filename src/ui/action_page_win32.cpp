@@ -2,11 +2,11 @@
 
 namespace qlv {
 
-void ActionPage::SetIcons(std::initializer_list<IconButton> buttons) {
+void ActionPage::SetIcons(const std::vector<IconButton>& buttons) {
   for (const IconButton& b : buttons) SetButtonIcon(Item(b.control), b.icon);
 }
 
-void ActionPage::CreateTooltip(std::initializer_list<Tip> tips) {
+void ActionPage::CreateTooltip(const std::vector<Tip>& tips) {
   tooltip_.Create(hwnd());
   for (const Tip& t : tips)
     tooltip_.Add(Item(t.control), language() ? language()->LoadWideString(t.text) : std::wstring());
@@ -15,10 +15,6 @@ void ActionPage::CreateTooltip(std::initializer_list<Tip> tips) {
 
 void ActionPage::PostToDialog(uint32_t kind) {
   if (HWND w = hwnd()) PostMessageW(GetAncestor(w, GA_ROOT), WM_REFRESH_CONTROLS, kind, 0);
-}
-
-void ActionPage::PostToSelf(uint32_t kind) {
-  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, kind, 0);
 }
 
 WindowHandle ActionPage::ChooserOwner() const {

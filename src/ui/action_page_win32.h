@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "ui/action_commands.h"
 #include "ui/controls_win32.h"
@@ -28,13 +29,12 @@ class ActionPage : public SettingsPage {
     int control;
     UINT icon;
   };
-  void SetIcons(std::initializer_list<IconButton> buttons);
-  void CreateTooltip(std::initializer_list<Tip> tips);
+  void SetIcons(const std::vector<IconButton>& buttons);
+  void CreateTooltip(const std::vector<Tip>& tips);
   void OnFinalDestroy() override { tooltip_.Forget(); }
 
-  // WM_REFRESH_CONTROLS to the settings dialog (the page's top-level window) or to the page.
+  // WM_REFRESH_CONTROLS to the settings dialog, the page's top-level window.
   void PostToDialog(uint32_t kind);
-  void PostToSelf(uint32_t kind);
   bool Checked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
   void SetChecked(int id, uint32_t on) { CheckDlgButton(hwnd(), id, on != 0 ? BST_CHECKED : BST_UNCHECKED); }
   // The settings dialog, which owns the choosers and is disabled while one is up.

@@ -6,28 +6,6 @@
 
 namespace qlv {
 
-FontChoice FontChoiceOf(const SettingsRecord& s) {
-  FontChoice f;
-  f.faceName = s.FontName;
-  f.height = s.FontSize;
-  f.weight = s.FontWeight;
-  f.italic = s.FontItalic;
-  f.underline = s.FontUnderline;
-  f.strikeOut = s.FontStrikeOut;
-  f.charSet = s.FontCharSet;
-  return f;
-}
-
-void StoreFontChoice(const FontChoice& font, SettingsRecord* s) {
-  s->FontName = font.faceName;
-  s->FontSize = font.height;
-  s->FontWeight = font.weight;
-  s->FontItalic = font.italic;
-  s->FontUnderline = font.underline;
-  s->FontStrikeOut = font.strikeOut;
-  s->FontCharSet = font.charSet;
-}
-
 template <typename Change>
 void CaptionEditor::Write(Change change, Redraw redraw) {
   // One lock after the other, never both: the dialog's thread is the only writer.
@@ -56,8 +34,8 @@ void CaptionEditor::SetTextOpacity(int32_t opacity) {
   Write([&](SettingsRecord& s) { s.TextOpacity = opacity; }, Redraw::None);
 }
 
-void CaptionEditor::SetFont(const FontChoice& font) {
-  Write([&](SettingsRecord& s) { StoreFontChoice(font, &s); }, Redraw::FontAndText);
+void CaptionEditor::SetFont(const CaptionFont& font) {
+  Write([&](SettingsRecord& s) { StoreCaptionFont(font, &s); }, Redraw::FontAndText);
 }
 
 void CaptionEditor::Render() {
@@ -76,12 +54,12 @@ bool CaptionEditor::PickColor(CommonDialogs& dialogs, WindowHandle owner) {
 }
 
 bool CaptionEditor::PickFont(CommonDialogs& dialogs, WindowHandle owner) {
-  const FontChoice before = FontChoiceOf(settings());
+  const CaptionFont before = CaptionFontOf(settings());
   FontRequest request;
   request.initial = before;
   request.color = settings().TextColor;
-  request.apply = [this](const FontChoice& font) { SetFont(font); };
-  const std::optional<FontChoice> chosen = dialogs.PickFont(owner, request);
+  request.apply = [this](const CaptionFont& font) { SetFont(font); };
+  const std::optional<CaptionFont> chosen = dialogs.PickFont(owner, request);
   SetFont(chosen ? *chosen : before);
   return chosen.has_value();
 }

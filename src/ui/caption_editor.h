@@ -13,10 +13,6 @@
 
 namespace qlv {
 
-// The seven font settings the font chooser edits (FontQuality is not one).
-FontChoice FontChoiceOf(const SettingsRecord& s);
-void StoreFontChoice(const FontChoice& font, SettingsRecord* s);
-
 class CaptionEditor {
  public:
   CaptionEditor(Plugin& plugin, Caption& caption) : plugin_(plugin), caption_(caption) {}
@@ -30,7 +26,7 @@ class CaptionEditor {
   void SetTextPos(int32_t position);
   void SetTextOpacity(int32_t opacity);
   // The seven font settings; the font is made again.
-  void SetFont(const FontChoice& font);
+  void SetFont(const CaptionFont& font);
   // The caption rendered again as it stands.
   void Render();
 

@@ -13,23 +13,6 @@ namespace {
 
 constexpr char kFormatFieldFace[] = "Arial";
 
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-  return out;
-}
-
-std::string AnsiTextOf(HWND window) {
-  const int n = GetWindowTextLengthA(window);
-  if (n <= 0) return std::string();
-  std::vector<char> buffer(static_cast<size_t>(n) + 1);
-  const int got = GetWindowTextA(window, buffer.data(), n + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
-}
-
 }  // namespace
 
 CaptionPage::CaptionPage(SettingsAccess& s, CaptionEditor& caption, CommonDialogs& dialogs)
@@ -52,7 +35,7 @@ BOOL CaptionPage::OnInitDialog() {
   opacity_.Attach(*this);
   SendDlgItemMessageW(hwnd(), IDC_CAPTION_POSITION, CB_SETCURSEL,
                       static_cast<WPARAM>(caption_.settings().TextPos), 0);
-  PostMessageW(hwnd(), WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
   return TRUE;
 }
 
@@ -113,26 +96,19 @@ bool CaptionPage::OnNotify(NMHDR& header, LRESULT* result) {
   return true;
 }
 
-bool CaptionPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  if (msg == WM_REFRESH_CONTROLS) {
-    if (wParam == RefreshAll) Reload();
-    *result = 0;
-    return true;
+bool CaptionPage::OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (msg != WM_DRAWITEM) return false;
+  const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (!item) return false;
+  if (item->CtlID == IDC_CAPTION_COLOR) {
+    ColorSwatchButton::Draw(*item, caption_.settings().TextColor);
+  } else if (item->CtlID == IDC_CAPTION_FONT) {
+    DrawFontButton(*item, AnsiToWide(caption_.settings().FontName));
+  } else {
+    return false;
   }
-  if (msg == WM_DRAWITEM) {
-    const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (!item) return false;
-    if (item->CtlID == IDC_CAPTION_COLOR) {
-      ColorSwatchButton::Draw(*item, caption_.settings().TextColor);
-    } else if (item->CtlID == IDC_CAPTION_FONT) {
-      DrawFontButton(*item, AnsiToWide(caption_.settings().FontName));
-    } else {
-      return false;
-    }
-    *result = TRUE;
-    return true;
-  }
-  return false;
+  *result = TRUE;
+  return true;
 }
 
 void CaptionPage::OnDestroy() {
@@ -142,7 +118,8 @@ void CaptionPage::OnDestroy() {
   shown_ = false;
 }
 
-void CaptionPage::Reload() {
+void CaptionPage::Refresh(uint32_t kind) {
+  if (kind != RefreshAll) return;
   shown_ = true;
   opacity_.ShowStored();
   RedrawButton(IDC_CAPTION_FONT);
@@ -150,7 +127,7 @@ void CaptionPage::Reload() {
   // Rewriting an unchanged text would only lose the caret and the selection.
   HWND field = Item(IDC_CAPTION_FORMAT);
   const std::string& format = caption_.settings().TimeFormat;
-  if (field && AnsiTextOf(field) != format) SetWindowTextA(field, format.c_str());
+  if (field && AnsiWindowText(field) != format) SetWindowTextA(field, format.c_str());
 }
 
 void CaptionPage::RedrawButton(int id) {
@@ -160,7 +137,7 @@ void CaptionPage::RedrawButton(int id) {
 void CaptionPage::OnFormatChanged() {
   HWND field = Item(IDC_CAPTION_FORMAT);
   if (!field) return;
-  const std::string text = AnsiTextOf(field);
+  const std::string text = AnsiWindowText(field);
   // The reload's own rewrite comes back here; the caption already shows it.
   if (text == caption_.settings().TimeFormat) return;
   caption_.SetTimeFormat(text);
@@ -198,12 +175,12 @@ WindowHandle CaptionPage::ChooserOwner() const {
 void CaptionPage::OnFontButton() {
   caption_.PickFont(dialogs_, ChooserOwner());
   // The dialog may have been closed under the chooser: then there is no page to refresh.
-  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
 }
 
 void CaptionPage::OnColorButton() {
   caption_.PickColor(dialogs_, ChooserOwner());
-  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
 }
 
 }  // namespace qlv

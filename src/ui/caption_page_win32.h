@@ -23,9 +23,9 @@ class CaptionPage : public SettingsPage {
   bool OnNotify(NMHDR& header, LRESULT* result) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnDestroy() override;
+  void Refresh(uint32_t kind) override;
 
  private:
-  void Reload();
   void SetUpFormatField();
   void OnFormatChanged();
   void ShowFormatMenu(LPARAM clientPoint);

@@ -20,7 +20,7 @@ ColorRowsPage::ColorRowsPage(UINT templateId, SettingsAccess& s, CommonDialogs& 
 
 BOOL ColorRowsPage::OnInitDialog() {
   for (auto& field : opacities_) field->Attach(*this);
-  PostMessageW(hwnd(), WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
   return TRUE;
 }
 
@@ -39,26 +39,21 @@ bool ColorRowsPage::OnCommand(WORD id, WORD code, HWND) {
   return false;
 }
 
-bool ColorRowsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  if (msg == WM_REFRESH_CONTROLS) {
-    if (wParam == RefreshAll) Reload();
-    *result = 0;
+bool ColorRowsPage::OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (msg != WM_DRAWITEM) return false;
+  const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (!item) return false;
+  for (const ColorRow& row : rows_) {
+    if (static_cast<int>(item->CtlID) != row.swatchId) continue;
+    ColorSwatchButton::Draw(*item, settings().Get(row.color));
+    *result = TRUE;
     return true;
-  }
-  if (msg == WM_DRAWITEM) {
-    const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (!item) return false;
-    for (const ColorRow& row : rows_) {
-      if (static_cast<int>(item->CtlID) != row.swatchId) continue;
-      ColorSwatchButton::Draw(*item, settings().Get(row.color));
-      *result = TRUE;
-      return true;
-    }
   }
   return false;
 }
 
-void ColorRowsPage::Reload() {
+void ColorRowsPage::Refresh(uint32_t kind) {
+  if (kind != RefreshAll) return;
   shown_ = true;
   for (auto& field : opacities_) field->ShowStored();
   for (const ColorRow& row : rows_) {
@@ -74,7 +69,7 @@ void ColorRowsPage::PickColor(const ColorRow& row) {
       dialogs_.PickColor(reinterpret_cast<WindowHandle>(owner), settings().Get(row.color));
   if (chosen) settings().Set(row.color, *chosen);
   // The dialog may have been closed under the chooser: then there is no page to refresh.
-  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
 }
 
 }  // namespace qlv

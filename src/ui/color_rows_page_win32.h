@@ -31,9 +31,9 @@ class ColorRowsPage : public SettingsPage {
   bool OnCommand(WORD id, WORD code, HWND control) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnDestroy() override { shown_ = false; }
+  void Refresh(uint32_t kind) override;
 
  private:
-  void Reload();
   void PickColor(const ColorRow& row);
 
   CommonDialogs& dialogs_;

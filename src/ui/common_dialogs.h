@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "settings/caption_font.h"
 
 namespace qlv {
 
@@ -21,29 +22,12 @@ struct FileChoice {
   std::string initialPath;       // shown at first; may be empty
 };
 
-// What the font chooser shows and returns: the caption font's settings.
-struct FontChoice {
-  std::string faceName;  // at most 31 characters reach the chooser
-  int32_t height = 0;    // logical units; negative: character height
-  int32_t weight = 0;    // 0-1000, 400 normal, 700 bold
-  uint8_t italic = 0;    // each of these three 0 or 1
-  uint8_t underline = 0;
-  uint8_t strikeOut = 0;
-  uint8_t charSet = 0;
-
-  bool operator==(const FontChoice& o) const {
-    return faceName == o.faceName && height == o.height && weight == o.weight && italic == o.italic &&
-           underline == o.underline && strikeOut == o.strikeOut && charSet == o.charSet;
-  }
-  bool operator!=(const FontChoice& o) const { return !(*this == o); }
-};
-
 struct FontRequest {
-  FontChoice initial;
+  CaptionFont initial;
   uint32_t color = 0;  // COLORREF shown in the effects part; never read back
   // Called with the chooser's current font each time its "Apply" button is
   // pressed; the chooser stays open. May be empty: then there is no apply.
-  std::function<void(const FontChoice&)> apply;
+  std::function<void(const CaptionFont&)> apply;
 };
 
 class CommonDialogs {
@@ -58,7 +42,7 @@ class CommonDialogs {
   virtual std::optional<uint32_t> PickColor(WindowHandle owner, uint32_t initial) = 0;
   // The confirmed font, or nothing on cancel (after which the caller undoes
   // what `apply` did).
-  virtual std::optional<FontChoice> PickFont(WindowHandle owner, const FontRequest& request) = 0;
+  virtual std::optional<CaptionFont> PickFont(WindowHandle owner, const FontRequest& request) = 0;
 };
 
 }  // namespace qlv

@@ -49,8 +49,8 @@ std::optional<std::string> RunFileChooser(WindowHandle owner, const FileChoice& 
   return std::string(path.data());
 }
 
-FontChoice ChoiceOf(const LOGFONTA& lf) {
-  FontChoice c;
+CaptionFont ChoiceOf(const LOGFONTA& lf) {
+  CaptionFont c;
   c.faceName.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
   c.height = lf.lfHeight;
   c.weight = lf.lfWeight;
@@ -107,7 +107,7 @@ std::optional<uint32_t> Win32CommonDialogs::PickColor(WindowHandle owner, uint32
   return static_cast<uint32_t>(cc.rgbResult);
 }
 
-std::optional<FontChoice> Win32CommonDialogs::PickFont(WindowHandle owner, const FontRequest& request) {
+std::optional<CaptionFont> Win32CommonDialogs::PickFont(WindowHandle owner, const FontRequest& request) {
   LOGFONTA lf = {};
   lf.lfHeight = request.initial.height;
   lf.lfWeight = request.initial.weight;

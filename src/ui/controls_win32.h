@@ -14,8 +14,6 @@
 
 namespace qlv {
 
-constexpr UINT WM_REFRESH_CONTROLS = WM_USER + 400;
-
 // A digits-only edit with its up-down buddy, bound to one setting.
 class ValidatedNumberEdit : private NumberFieldIo {
  public:

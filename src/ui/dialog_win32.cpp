@@ -22,6 +22,16 @@ bool AnswersDirectly(UINT msg) {
   }
 }
 
+// A window's text through the W or the A calls.
+template <typename Char, typename Length, typename Get>
+std::basic_string<Char> TextOf(HWND window, Length length, Get get) {
+  const int n = length(window);
+  if (n <= 0) return std::basic_string<Char>();
+  std::vector<Char> buffer(static_cast<size_t>(n) + 1);
+  const int got = get(window, buffer.data(), n + 1);
+  return std::basic_string<Char>(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
 UINT AddStringMessage(uint16_t stored) {
   switch (stored) {
     case kInitAddComboBoxString: return CB_ADDSTRING;
@@ -178,6 +188,10 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     default: {
       LRESULT result = 0;
+      if (msg == WM_REFRESH_CONTROLS && OnRefresh(static_cast<uint32_t>(wParam))) {
+        SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
+        return TRUE;
+      }
       if (!OnMessage(msg, wParam, lParam, &result)) return FALSE;
       if (AnswersDirectly(msg)) return static_cast<INT_PTR>(result);
       SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, result);
@@ -192,12 +206,17 @@ void SetButtonIcon(HWND button, UINT iconId) {
   if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
-std::wstring WindowTextOf(HWND window) {
-  const int n = GetWindowTextLengthW(window);
+std::wstring WindowTextOf(HWND window) { return TextOf<wchar_t>(window, GetWindowTextLengthW, GetWindowTextW); }
+
+std::string AnsiWindowText(HWND window) { return TextOf<char>(window, GetWindowTextLengthA, GetWindowTextA); }
+
+std::wstring AnsiToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (n <= 0) return std::wstring();
-  std::vector<wchar_t> buffer(static_cast<size_t>(n) + 1);
-  const int got = GetWindowTextW(window, buffer.data(), n + 1);
-  return std::wstring(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
 }
 
 }  // namespace qlv

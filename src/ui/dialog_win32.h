@@ -6,11 +6,15 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "lang/language_selector_win32.h"
 
 namespace qlv {
+
+// Asks a dialog or a page to reload its controls from the settings; wParam: the RefreshKind.
+constexpr UINT WM_REFRESH_CONTROLS = WM_USER + 400;
 
 class Dialog {
  public:
@@ -49,6 +53,9 @@ class Dialog {
   // True when handled.
   virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
   virtual bool OnNotify(NMHDR& header, LRESULT* result) { return false; }
+  // WM_REFRESH_CONTROLS with its kind; true when handled (the answer is then 0),
+  // false to let OnMessage have it.
+  virtual bool OnRefresh(uint32_t kind) { return false; }
   // Any other message. For messages whose answer is the procedure's result
   // (colour and draw requests), `*result` is returned as it stands.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
@@ -79,5 +86,9 @@ void SetButtonIcon(HWND button, UINT iconId);
 
 // UTF-16 text of a window.
 std::wstring WindowTextOf(HWND window);
+// A window's text in the ANSI code page, as the settings hold it.
+std::string AnsiWindowText(HWND window);
+// Text in the ANSI code page (a setting) as UTF-16.
+std::wstring AnsiToWide(const std::string& text);
 
 }  // namespace qlv

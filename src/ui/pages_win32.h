@@ -20,6 +20,16 @@ class SettingsPage : public Dialog {
 
  protected:
   SettingsAccess& settings() { return settings_; }
+  // Every WM_REFRESH_CONTROLS comes here: the page reloads what `kind` asks of it.
+  virtual void Refresh(uint32_t kind) {}
+  bool OnRefresh(uint32_t kind) final {
+    Refresh(kind);
+    return true;
+  }
+  // WM_REFRESH_CONTROLS to the page itself; nothing once its window is gone.
+  void PostRefresh(uint32_t kind) {
+    if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, kind, 0);
+  }
 
  private:
   UINT templateId_;

@@ -20,10 +20,10 @@ enum RefreshKind : uint32_t {
   RefreshRecordImage = 5,
   RefreshSoundImage = 6,
   RefreshTaskImage = 7,
-  RefreshSoundFile = 8,     // SoundPage: the file field
-  RefreshSoundRepeat = 9,   // SoundPage: the repeat icon
-  RefreshTaskFile = 10,     // TaskPage: the file field
-  RefreshTaskRestart = 11,  // TaskPage: the restart icon
+  RefreshSoundFile = 8,     // sound page: the file field
+  RefreshSoundRepeat = 9,   // sound page: the repeat icon
+  RefreshTaskFile = 10,     // task page: the file field
+  RefreshTaskRestart = 11,  // task page: the restart icon
   RefreshChannelButton = 12,
 };
 

@@ -50,8 +50,8 @@ SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language,
       actionCommands_(plugin, dialogs_),
       captionEditor_(plugin, caption),
       recordPage_(settings_, actionCommands_),
-      soundPage_(settings_, actionCommands_),
-      taskPage_(settings_, actionCommands_),
+      soundPage_(SoundPageSpec(), settings_, actionCommands_),
+      taskPage_(TaskPageSpec(), settings_, actionCommands_),
       captionPage_(settings_, captionEditor_, dialogs_),
       gridPage_(settings_, dialogs_),
       areaColorsPage_(settings_, dialogs_),
@@ -293,14 +293,8 @@ void SettingsDialog::ShowSaveFailure(const std::string& path) {
   if (!hwnd()) return;
   std::wstring text = language_.LoadWideString(IDS_MSG_MASK_NOT_SAVED);
   // The path is ANSI like every setting; the message is in the dialog's language.
-  std::wstring widePath;
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0);
-  if (n > 0) {
-    widePath.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), &widePath[0], n);
-  }
   const size_t at = text.find(L"%s");
-  if (at != std::wstring::npos) text.replace(at, 2, widePath);
+  if (at != std::wstring::npos) text.replace(at, 2, AnsiToWide(path));
   ShowMessage(text);
 }
 
@@ -319,12 +313,8 @@ bool SettingsDialog::OnNotify(NMHDR& header, LRESULT* result) {
   return true;
 }
 
-bool SettingsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+bool SettingsDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
   switch (msg) {
-    case WM_REFRESH_CONTROLS:
-      Refresh(static_cast<uint32_t>(wParam));
-      *result = 0;
-      return true;
     case WM_CLOSE:
       Destroy();
       *result = 0;

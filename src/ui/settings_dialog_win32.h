@@ -19,6 +19,7 @@
 #include "ui/common_dialogs_win32.h"
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
+#include "ui/file_action_page_win32.h"
 #include "ui/grid_page_win32.h"
 #include "ui/mask_commands.h"
 #include "ui/mask_editor_win32.h"
@@ -27,8 +28,6 @@
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
 #include "ui/show_pages_win32.h"
-#include "ui/sound_page_win32.h"
-#include "ui/task_page_win32.h"
 
 namespace qlv {
 
@@ -59,6 +58,10 @@ class SettingsDialog : public Dialog, public DialogLink {
   bool OnCommand(WORD id, WORD code, HWND control) override;
   bool OnNotify(NMHDR& header, LRESULT* result) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  bool OnRefresh(uint32_t kind) override {
+    Refresh(kind);
+    return true;
+  }
   void OnOK() override {}
   void OnCancel() override {}
   void OnDestroy() override;
@@ -95,8 +98,8 @@ class SettingsDialog : public Dialog, public DialogLink {
 
   AboutBox about_;
   RecordPage recordPage_;
-  SoundPage soundPage_;
-  TaskPage taskPage_;
+  FileActionPage soundPage_;
+  FileActionPage taskPage_;
   CaptionPage captionPage_;
   GridPage gridPage_;
   AreaColorsPage areaColorsPage_;

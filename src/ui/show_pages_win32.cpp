@@ -5,7 +5,7 @@
 namespace qlv {
 
 BOOL ShowSwitchesPage::OnInitDialog() {
-  PostMessageW(hwnd(), WM_REFRESH_CONTROLS, RefreshAll, 0);
+  PostRefresh(RefreshAll);
   return TRUE;
 }
 
@@ -25,14 +25,8 @@ bool ShowSwitchesPage::OnCommand(WORD id, WORD code, HWND) {
   return true;
 }
 
-bool ShowSwitchesPage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
-  if (msg != WM_REFRESH_CONTROLS) return false;
-  if (wParam == RefreshAll) Reload();
-  *result = 0;
-  return true;
-}
-
-void ShowSwitchesPage::Reload() {
+void ShowSwitchesPage::Refresh(uint32_t kind) {
+  if (kind != RefreshAll) return;
   for (WORD id : {IDC_SHOW_GRID, IDC_SHOW_MASK, IDC_SHOW_TIME})
     CheckDlgButton(hwnd(), id, settings().Get(FieldOf(id)) != 0 ? BST_CHECKED : BST_UNCHECKED);
 }

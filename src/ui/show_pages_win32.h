@@ -24,11 +24,10 @@ class ShowSwitchesPage : public SettingsPage {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  void Refresh(uint32_t kind) override;
 
  private:
   uint32_t SettingsRecord::*FieldOf(WORD id) const;
-  void Reload();
 
   Switches switches_;
 };

@@ -26,7 +26,7 @@ class FakeCommonDialogs : public CommonDialogs {
   };
   struct FontCall {
     WindowHandle owner;
-    FontChoice initial;
+    CaptionFont initial;
     uint32_t color;
     bool hasApply;
   };
@@ -34,8 +34,8 @@ class FakeCommonDialogs : public CommonDialogs {
   std::deque<std::optional<std::string>> fileAnswers;
   std::deque<std::optional<uint32_t>> colorAnswers;
   // Fonts "applied" in turn while the font chooser is up, before its answer.
-  std::vector<FontChoice> fontApplies;
-  std::deque<std::optional<FontChoice>> fontAnswers;
+  std::vector<CaptionFont> fontApplies;
+  std::deque<std::optional<CaptionFont>> fontAnswers;
   // Runs while a chooser is up, as the user or the host could meanwhile.
   std::function<void()> whileOpen;
 
@@ -55,10 +55,10 @@ class FakeCommonDialogs : public CommonDialogs {
     colorCalls.push_back({owner, initial});
     return Next(colorAnswers);
   }
-  std::optional<FontChoice> PickFont(WindowHandle owner, const FontRequest& request) override {
+  std::optional<CaptionFont> PickFont(WindowHandle owner, const FontRequest& request) override {
     fontCalls.push_back({owner, request.initial, request.color, static_cast<bool>(request.apply)});
     if (request.apply)
-      for (const FontChoice& f : fontApplies) request.apply(f);
+      for (const CaptionFont& f : fontApplies) request.apply(f);
     return Next(fontAnswers);
   }
 

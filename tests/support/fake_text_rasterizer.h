@@ -19,10 +19,10 @@ class FakeTextRasterizer : public TextRasterizer {
   bool calledWithoutLock = false;
   int fontsSet = 0, fontsReleased = 0, begins = 0, ends = 0, measures = 0, draws = 0;
   bool hasFont = false;
-  CaptionFontSpec lastFont;
+  CaptionFont lastFont;
   std::vector<std::string> measured;
 
-  void SetFont(const CaptionFontSpec& font) override {
+  void SetFont(const CaptionFont& font) override {
     CheckLock();
     ++fontsSet;
     hasFont = true;

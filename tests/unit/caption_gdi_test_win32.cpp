@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "overlay/caption_gdi_win32.h"
@@ -10,6 +11,29 @@
 
 namespace qlv {
 namespace {
+
+TEST(GdiCaption, FontAlwaysAntialiasedAndNameCut) {
+  CaptionFont f;
+  f.faceName = std::string(40, 'N');
+  f.height = -34;
+  f.weight = 700;
+  f.italic = 1;
+  f.strikeOut = 1;
+  f.charSet = 204;
+  const LOGFONTA lf = ToLogFont(f);
+  EXPECT_EQ(lf.lfQuality, ANTIALIASED_QUALITY);
+  EXPECT_EQ(std::string(lf.lfFaceName), std::string(31, 'N'));
+  EXPECT_EQ(lf.lfHeight, -34);
+  EXPECT_EQ(lf.lfWidth, 0);
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_EQ(lf.lfItalic, 1);
+  EXPECT_EQ(lf.lfUnderline, 0);
+  EXPECT_EQ(lf.lfStrikeOut, 1);
+  EXPECT_EQ(lf.lfCharSet, 204);
+  EXPECT_EQ(lf.lfOutPrecision + lf.lfClipPrecision + lf.lfPitchAndFamily + lf.lfEscapement + lf.lfOrientation, 0);
+  f.faceName = "Arial";
+  EXPECT_STREQ(ToLogFont(f).lfFaceName, "Arial");
+}
 
 TEST(GdiCaption, LayersAreDibSectionsAndTextLeavesCoverage) {
   GdiLayerAllocator dibs;

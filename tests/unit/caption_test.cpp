@@ -102,7 +102,7 @@ TEST(FormatCaptionText, LongTextIsCutAt255Bytes) {
   EXPECT_EQ(FormatCaptionText(std::string(1000, 'x'), t), std::string(255, 'x'));
 }
 
-TEST(CaptionFont, AlwaysAntialiasedAndNameCut) {
+TEST(CaptionFont, TheSevenFontSettingsAndBack) {
   SettingsRecord s;
   s.FontQuality = 0;
   s.FontName = std::string(40, 'N');
@@ -112,19 +112,19 @@ TEST(CaptionFont, AlwaysAntialiasedAndNameCut) {
   s.FontUnderline = 0;
   s.FontStrikeOut = 1;
   s.FontCharSet = 204;
-  const CaptionFontSpec f = MakeCaptionFontSpec(s);
-  EXPECT_EQ(f.quality, 4);
-  EXPECT_EQ(std::string(f.faceName), std::string(31, 'N'));
+  const CaptionFont f = CaptionFontOf(s);
+  EXPECT_EQ(f.faceName, std::string(40, 'N'));  // cut only where it meets the platform's font
   EXPECT_EQ(f.height, -34);
-  EXPECT_EQ(f.width, 0);
   EXPECT_EQ(f.weight, 700);
   EXPECT_EQ(f.italic, 1);
   EXPECT_EQ(f.underline, 0);
   EXPECT_EQ(f.strikeOut, 1);
   EXPECT_EQ(f.charSet, 204);
-  EXPECT_EQ(f.outPrecision + f.clipPrecision + f.pitchAndFamily + f.escapement + f.orientation, 0);
-  s.FontName = "Arial";
-  EXPECT_STREQ(MakeCaptionFontSpec(s).faceName, "Arial");
+  SettingsRecord back;
+  back.FontQuality = 3;
+  StoreCaptionFont(f, &back);
+  EXPECT_EQ(CaptionFontOf(back), f);
+  EXPECT_EQ(back.FontQuality, 3);  // not one of the seven
 }
 
 TEST(PlaceCaption, SixPositionsAndTheFallback) {
@@ -343,7 +343,7 @@ TEST(Caption, FontRenderAndBlendRunUnderCaptionLock) {
   rig.caption.RenderCaption(rig.s, rig.g);
   EXPECT_FALSE(rig.text.calledWithoutLock);
   EXPECT_GE(rig.text.fontsSet, 3);
-  EXPECT_EQ(rig.text.lastFont.quality, 4);
+  EXPECT_EQ(rig.text.lastFont, CaptionFontOf(rig.s));
   // And the lock is free again afterwards.
   ASSERT_TRUE(rig.caption.lock().TryLock());
   rig.caption.lock().Unlock();
