@@ -435,7 +435,8 @@ TEST_F(PluginTest, MaskLoadsDoNotOverlapFrames) {
   ASSERT_NO_FATAL_FAILURE(Begin());
   std::atomic<bool> stop{false};
   TestThread loader([&] {
-    for (int i = 0; i < 200 && !stop; ++i) EXPECT_TRUE(plugin_.LoadMask(i % 2 ? small : large));
+    // At least one load, however late this thread starts on a busy machine.
+    for (int i = 0; i < 200 && (i == 0 || !stop); ++i) EXPECT_TRUE(plugin_.LoadMask(i % 2 ? small : large));
   });
   int processed = 0;
   for (int i = 0; i < 300; ++i) {
