@@ -19,8 +19,11 @@ bool MaskGrid::AllocateCells() {
     watch_.reset(new (std::nothrow) uint8_t[n]);
     history_.reset(new (std::nothrow) uint32_t[n]);
     reference_.reset(new (std::nothrow) uint32_t[n]);
+    busyBits_.reset(new (std::nothrow) uint64_t[2 * n]);
+    busyCount_.reset(new (std::nothrow) uint8_t[n]);
+    muted_.reset(new (std::nothrow) uint8_t[n]);
   }
-  if (!watch_ || !history_ || !reference_) {
+  if (!watch_ || !history_ || !reference_ || !busyBits_ || !busyCount_ || !muted_) {
     FreeCells();
     columns_ = rows_ = cellCount_ = 0;
     return false;
@@ -34,6 +37,9 @@ void MaskGrid::FreeCells() {
   watch_.reset();
   history_.reset();
   reference_.reset();
+  busyBits_.reset();
+  busyCount_.reset();
+  muted_.reset();
 }
 
 void MaskGrid::RestartCells() {
@@ -42,6 +48,10 @@ void MaskGrid::RestartCells() {
   std::memset(history_.get(), 0, n * sizeof(uint32_t));
   static_assert(NoReference == 0xFFFFFFFFu, "absent reference: every byte 0xFF");
   std::memset(reference_.get(), 0xFF, n * sizeof(uint32_t));
+  std::memset(busyBits_.get(), 0, 2 * n * sizeof(uint64_t));
+  std::memset(busyCount_.get(), 0, n);
+  std::memset(muted_.get(), 0, n);
+  hold_ = 0;
 }
 
 bool MaskGrid::Resize(int32_t columns, int32_t rows) {
@@ -70,6 +80,9 @@ void MaskGrid::FlipCell(int32_t i) {
   if (watch_[i]) {
     history_[i] = 0;
     reference_[i] = NoReference;
+    busyBits_[2 * i] = busyBits_[2 * i + 1] = 0;
+    busyCount_[i] = 0;
+    muted_[i] = 0;
   }
 }
 

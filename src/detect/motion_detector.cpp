@@ -166,10 +166,11 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
     bandSums_.resize(4 * static_cast<size_t>(columns));
     bandMeans_.resize(static_cast<size_t>(columns));
   }
-  uint8_t* watch = grid.watch();
-  uint32_t* history = grid.history();
+  const uint8_t* watch = grid.watch();
   uint32_t* reference = grid.reference();
-  int result = 0;
+  // First every cell's comparison: a light change is known only once all are made.
+  changed_.assign(static_cast<size_t>(grid.cellCount()), kNotCompared);
+  uint32_t compared = 0, changedCount = 0;
   for (int32_t i = 0; i < rows; ++i) {
     if (fused) BandMeans(frame, canvas, grid, i);
     for (int32_t j = 0; j < columns; ++j) {
@@ -185,11 +186,53 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       if (p.controlR) ChannelChanged(oldWord, newWord, 2, p.sensitive, changed);
       if (p.controlG) ChannelChanged(oldWord, newWord, 1, p.sensitive, changed);
       if (p.controlB) ChannelChanged(oldWord, newWord, 0, p.sensitive, changed);
-      history[cell] = ((history[cell] << 1) & m) + static_cast<uint32_t>(changed);
-      if (history[cell] == m) result = 1;
+      changed_[cell] = static_cast<uint8_t>(changed);
+      ++compared;
+      changedCount += static_cast<uint32_t>(changed);
     }
   }
-  return result;
+  return ApplyChanges(grid, p, m, compared, changedCount, changed_.data());
+}
+
+int ApplyChanges(MaskGrid& grid, const DetectorParams& p, uint32_t fullMask, uint32_t compared, uint32_t changedCount,
+                 const uint8_t* changed) {
+  uint32_t& hold = grid.hold();
+  if (p.lightChangePercent > 0 && compared > 0 &&
+      static_cast<uint64_t>(changedCount) * 100 >= static_cast<uint64_t>(p.lightChangePercent) * compared)
+    hold = p.lightChangeFrames > 0 ? p.lightChangeFrames : 1;
+  const bool held = hold > 0;
+  const uint32_t mute = p.muteBusyPercent, unmute = p.muteBusyPercent / 2;
+  const int32_t slot = grid.busySlot();
+  const int32_t word = slot >> 6;
+  const uint64_t bit = uint64_t{1} << (slot & 63);
+  uint32_t* history = grid.history();
+  uint64_t* busyBits = grid.busyBits();
+  uint8_t* busyCount = grid.busyCount();
+  uint8_t* muted = grid.muted();
+  uint32_t alarmed = 0;
+  const int32_t cells = grid.cellCount();
+  for (int32_t cell = 0; cell < cells; ++cell) {
+    const uint8_t c = changed[cell];
+    if (c == kNotCompared) continue;
+    // The record: the bit of kBusyFrames frames ago leaves, this frame's enters.
+    uint64_t& bits = busyBits[2 * static_cast<size_t>(cell) + word];
+    busyCount[cell] = static_cast<uint8_t>(busyCount[cell] - ((bits & bit) != 0) + c);
+    bits = c ? bits | bit : bits & ~bit;
+    if (mute == 0)
+      muted[cell] = 0;
+    else if (!muted[cell] && busyCount[cell] > mute)
+      muted[cell] = 1;
+    else if (muted[cell] && busyCount[cell] <= unmute)
+      muted[cell] = 0;
+    if (!held) history[cell] = ((history[cell] << 1) & fullMask) + (muted[cell] ? 0u : c);
+    if (!muted[cell] && history[cell] == fullMask) ++alarmed;
+  }
+  grid.NextBusySlot();
+  if (held) {
+    --hold;
+    return 0;
+  }
+  return alarmed >= std::max(p.minAlarmCells, 1u) ? 1 : 0;
 }
 
 }  // namespace qlv

@@ -27,11 +27,29 @@ struct DetectorParams {
   DetectorParams() = default;
   DetectorParams(const SettingsRecord& s)  // NOLINT: implicit, so a record can be passed
       : frameCounter(s.FrameCounter), sensitive(s.Sensitive),
-        controlY(s.ControlY != 0), controlR(s.ControlR != 0), controlG(s.ControlG != 0), controlB(s.ControlB != 0) {}
+        controlY(s.ControlY != 0), controlR(s.ControlR != 0), controlG(s.ControlG != 0), controlB(s.ControlB != 0),
+        lightChangePercent(s.LightChangePercent), lightChangeFrames(s.LightChangeFrames),
+        muteBusyPercent(s.MuteBusyPercent), minAlarmCells(s.MinAlarmCells) {}
   uint32_t frameCounter = 0;
   int32_t sensitive = 0;
   bool controlY = false, controlR = false, controlG = false, controlB = false;
+  // The false-alarm guards; 0, 10, 0 and 1 leave detection as it is without them.
+  uint32_t lightChangePercent = 0;
+  uint32_t lightChangeFrames = 10;
+  uint32_t muteBusyPercent = 0;
+  uint32_t minAlarmCells = 1;
 };
+
+// A cell's entry in the changed bits of one frame when it was not compared (not watched,
+// or of zero area).
+constexpr uint8_t kNotCompared = 0xFF;
+
+// The rest of one frame's detection once every cell's comparison is made: `changed` holds
+// each cell's bit (or kNotCompared), `compared` and `changedCount` their numbers. Decides a
+// light change, enters the bits into the busy records, mutes and unmutes, and shifts the
+// histories unless the frame is held. Returns what DetectMotion returns.
+int ApplyChanges(MaskGrid& grid, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
+                 uint32_t changedCount, const uint8_t* changed);
 
 class MotionDetector {  // owns the SampleBuffer
  public:
@@ -43,7 +61,8 @@ class MotionDetector {  // owns the SampleBuffer
   // At stream start; false: detection disabled for this stream (size absurd or the buffer
   // could not be allocated).
   bool ResizeSamples(int32_t width, int32_t height);
-  // 1 when some watched cell is in Alarm after this frame.
+  // 1 when at least minAlarmCells watched, unmuted cells are in Alarm after this frame,
+  // and the frame is not held for a light change.
   // Does nothing and returns 0 while detection is disabled or the canvas size differs
   // from the sample buffer's.
   int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid, const DetectorParams& p);
@@ -72,6 +91,7 @@ class MotionDetector {  // owns the SampleBuffer
   std::vector<uint16_t> acc_;          // 16-bit column sums of one band, 4 per pixel
   std::vector<uint64_t> bandSums_;     // 4 sums per cell of the current band
   std::vector<uint32_t> bandMeans_;    // packed means per cell of the current band
+  std::vector<uint8_t> changed_;       // this frame's bit per cell; kNotCompared where none was made
   const kernels::KernelSet* kernels_;
 };
 

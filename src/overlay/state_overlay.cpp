@@ -34,11 +34,11 @@ void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& g
     int32_t j = 0;
     while (j < columns) {
       const size_t first = static_cast<size_t>(i) * columns + j;
-      const Ink ink = InkOf(CellStateOf(grid.watch()[first], grid.history()[first], m), s);
+      const Ink ink = InkOf(grid.StateOf(first, m), s);
       int32_t end = j + 1;
       while (end < columns) {
         const size_t cell = static_cast<size_t>(i) * columns + end;
-        if (!(InkOf(CellStateOf(grid.watch()[cell], grid.history()[cell], m), s) == ink)) break;
+        if (!(InkOf(grid.StateOf(cell, m), s) == ink)) break;
         ++end;
       }
       if (ink.opacity > 0) {  // opacity 0 (or below, clamped to 0) would change nothing

@@ -41,6 +41,7 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
   dlgWndPosX_ = x;
   dlgWndPosY_ = y;
   store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
+  store_.ReadBounded(kSettingsSection, kGuardSettings, kGuardSettingsCount, stored_);
   store_.Close();
 
   SettingsRecord working;
@@ -55,6 +56,8 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
       working_.MaskFileName.clear();
       grid_.SetDefaultGrid();
     }
+    // More cells than the grid has could never alarm: read as the default, like any value out of range.
+    if (stored_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) stored_.MinAlarmCells = working_.MinAlarmCells = 1;
     initialised_ = true;
     working = working_;
   }
@@ -170,6 +173,7 @@ void Plugin::Close() {
   store_.WriteInt("DlgWndPosX", dlgWndPosX_);
   store_.WriteInt("DlgWndPosY", dlgWndPosY_);
   store_.WriteTable(kSettingsTable, kSettingsCount, stored_);
+  store_.WriteBounded(kGuardSettings, kGuardSettingsCount, stored_);
   store_.Close();
 }
 

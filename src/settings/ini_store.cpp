@@ -219,6 +219,25 @@ void IniStore::WriteInt(const char* key, int32_t value) {
   WriteLine(Trim(key) + "=" + FormatNumber(kS32, static_cast<uint64_t>(static_cast<int64_t>(value))));
 }
 
+void IniStore::ReadBounded(const char* section, const BoundedSetting* settings, size_t count,
+                           SettingsRecord& target) {
+  std::string value;
+  for (size_t i = 0; i < count; ++i) {
+    const BoundedSetting& b = settings[i];
+    uint32_t v = b.defaultValue;
+    if (FindValue(section, b.key, &value)) v = static_cast<uint32_t>(ParseDecimal(value));
+    target.*b.field = v >= b.min && v <= b.max ? v : b.defaultValue;
+  }
+}
+
+void IniStore::WriteBounded(const BoundedSetting* settings, size_t count, const SettingsRecord& source) {
+  for (size_t i = 0; i < count; ++i) {
+    const BoundedSetting& b = settings[i];
+    const uint32_t v = source.*b.field;
+    if (v != b.defaultValue) WriteLine(std::string(b.key) + "=" + FormatNumber(kU32, v));
+  }
+}
+
 void IniStore::WriteTable(const SettingsEntry* table, size_t count, const SettingsRecord& source) {
   for (size_t i = 0; i < count; ++i) {
     const SettingsEntry& e = table[i];

@@ -50,12 +50,16 @@ class IniStore {
 
   void ReadTable(const char* section, const SettingsEntry* table, size_t count, SettingsRecord& target);
   void ReadInt(const char* section, const char* key, int32_t* target, int32_t defaultValue);
+  // Each value read as the table reads unsigned 32-bit ones; absent or out of range: the default.
+  void ReadBounded(const char* section, const BoundedSetting* settings, size_t count, SettingsRecord& target);
   // Value of `key` in `section`; false when not found or empty.
   bool FindValue(const char* section, const char* key, std::string* value);
 
   void WriteSectionHeader(const char* section);
   void WriteInt(const char* key, int32_t value);
   void WriteTable(const SettingsEntry* table, size_t count, const SettingsRecord& source);
+  // Only the values that differ from their defaults.
+  void WriteBounded(const BoundedSetting* settings, size_t count, const SettingsRecord& source);
 
   // Name of the temporary file used while saving.
   std::string TempPath() const { return location.fullPath + ".tmp"; }

@@ -61,6 +61,13 @@ const SettingsEntry kSettingsTable[kSettingsCount] = {
     {kU32, "ExtProcessHandle", QLV_FIELD(ExtTask.hProcess), 0, 0, nullptr},
 };
 
+const BoundedSetting kGuardSettings[kGuardSettingsCount] = {
+    {"LightChangePercent", &SettingsRecord::LightChangePercent, 0, 100, 0},
+    {"LightChangeFrames", &SettingsRecord::LightChangeFrames, 1, 250, 10},
+    {"MuteBusyPercent", &SettingsRecord::MuteBusyPercent, 0, 100, 0},
+    {"MinAlarmCells", &SettingsRecord::MinAlarmCells, 1, kMaxCells, 1},
+};
+
 #undef QLV_FIELD
 #undef QLV_NUM
 #undef QLV_TXT

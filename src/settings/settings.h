@@ -78,6 +78,12 @@ struct SettingsRecord {
   uint32_t ActionStopTime;
   ProcessInfo ExtTask;  // ExtProcessHandle and ExtThreadHandle are saved; the two ids are not
 
+  // The false-alarm guards, kept after the table (kGuardSettings): all off by default.
+  uint32_t LightChangePercent = 0;  // share of watched cells changed at once that makes a light change
+  uint32_t LightChangeFrames = 10;  // frames held, the light-change frame included
+  uint32_t MuteBusyPercent = 0;     // a cell changed in more of its last 100 frames is muted
+  uint32_t MinAlarmCells = 1;       // watched, unmuted cells in Alarm at once that make an alarm
+
   // Every field at its table default (text fields included).
   SettingsRecord();
 
@@ -97,6 +103,19 @@ struct SettingsEntry {
 
 constexpr size_t kSettingsCount = 52;
 extern const SettingsEntry kSettingsTable[kSettingsCount];
+
+// Settings kept after the table's: unsigned 32-bit values with a range. The file holds a
+// key only while its value differs from the default, so a file written without them
+// stays as it was; a value outside the range reads as the default.
+struct BoundedSetting {
+  const char* key;
+  uint32_t SettingsRecord::*field;
+  uint32_t min, max, defaultValue;
+};
+
+constexpr uint32_t kMaxCells = 256 * 256;  // the largest grid a mask file may carry
+constexpr size_t kGuardSettingsCount = 4;
+extern const BoundedSetting kGuardSettings[kGuardSettingsCount];
 
 // Stores the entry's default into its field of `r`.
 void ApplyDefault(const SettingsEntry& e, SettingsRecord& r);
