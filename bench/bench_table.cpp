@@ -90,6 +90,7 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
     const char* label;
   } groups[] = {{"detect", "DetectMotion, all cells"},
                 {"detect10", "DetectMotion, 10% of cells"},
+                {"detectguards", "DetectMotion, the three guards on"},
                 {"areas", "state areas + grid"},
                 {"caption", "caption blend"}};
   for (const BenchFrame& f : BenchFrames()) {
@@ -161,6 +162,13 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
       Target(frame + ": i686 avx2 areas + grid / i686 copy", ratio(t.Us("i686", "areas", frame, "avx2"), copyI),
              sd ? 4 : 3, true, "x");
     }
+    if (sd)
+      for (const std::string& build : {std::string("native"), std::string("i686")}) {
+        if (build == "i686" && i686Emulated) continue;
+        const std::string lv = build == "native" ? levels.front() : bestI686;
+        Target(frame + ": " + build + " " + lv + " DetectMotion, guards on / off",
+               ratio(t.Us(build, "detectguards", frame, lv), t.Us(build, "detect", frame, lv)), 1.03, true, "x");
+      }
     if (sd && f.format == 0)
       Target(frame + ": native avx2 DetectMotion / native copy", ratio(t.Us("native", "detect", frame, "avx2"), copyN),
              4, true, "x");

@@ -52,8 +52,13 @@ struct DetectData {
   std::vector<uint8_t> frame;
 };
 
-std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched) {
+std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched, bool guards = false) {
   auto d = std::make_shared<DetectData>();
+  if (guards) {
+    d->settings.LightChangePercent = 50;
+    d->settings.MuteBusyPercent = 20;
+    d->settings.MinAlarmCells = 3;
+  }
   d->canvas.SetGeometry(f.width, f.height, f.format);
   d->canvas.SetKernelLevel(level);
   d->det.SetKernelLevel(level);
@@ -143,6 +148,7 @@ void AddPixelRows(std::vector<BenchRow>& rows) {
       const KernelLevel l = LevelOf(name);
       rows.push_back({"detect", f, name, [f, l] { return Detect(f, l, 100); }});
       rows.push_back({"detect10", f, name, [f, l] { return Detect(f, l, 10); }});
+      rows.push_back({"detectguards", f, name, [f, l] { return Detect(f, l, 100, true); }});
       rows.push_back({"areas", f, name, [f, l] { return AreasAndGrid(f, l); }});
       rows.push_back({"caption", f, name, [f, l] { return CaptionBlend(f, l); }});
     }
