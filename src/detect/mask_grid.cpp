@@ -17,13 +17,10 @@ bool MaskGrid::AllocateCells() {
   if (sane) {
     size_t n = static_cast<size_t>(cellCount_);
     watch_.reset(new (std::nothrow) uint8_t[n]);
-    history_.reset(new (std::nothrow) uint32_t[n]);
     reference_.reset(new (std::nothrow) uint32_t[n]);
-    busyBits_.reset(new (std::nothrow) uint64_t[2 * n]);
-    busyCount_.reset(new (std::nothrow) uint8_t[n]);
-    muted_.reset(new (std::nothrow) uint8_t[n]);
+    if (watch_ && reference_) records_.Allocate(n);
   }
-  if (!watch_ || !history_ || !reference_ || !busyBits_ || !busyCount_ || !muted_) {
+  if (!watch_ || !reference_ || !records_.history) {
     FreeCells();
     columns_ = rows_ = cellCount_ = 0;
     return false;
@@ -35,23 +32,16 @@ bool MaskGrid::AllocateCells() {
 
 void MaskGrid::FreeCells() {
   watch_.reset();
-  history_.reset();
   reference_.reset();
-  busyBits_.reset();
-  busyCount_.reset();
-  muted_.reset();
+  records_.Free();
 }
 
 void MaskGrid::RestartCells() {
   if (!HasCells()) return;
   const size_t n = static_cast<size_t>(cellCount_);
-  std::memset(history_.get(), 0, n * sizeof(uint32_t));
+  records_.Restart();
   static_assert(NoReference == 0xFFFFFFFFu, "absent reference: every byte 0xFF");
   std::memset(reference_.get(), 0xFF, n * sizeof(uint32_t));
-  std::memset(busyBits_.get(), 0, 2 * n * sizeof(uint64_t));
-  std::memset(busyCount_.get(), 0, n);
-  std::memset(muted_.get(), 0, n);
-  hold_ = 0;
 }
 
 bool MaskGrid::Resize(int32_t columns, int32_t rows) {
@@ -78,11 +68,8 @@ void MaskGrid::ClearAll() {
 void MaskGrid::FlipCell(int32_t i) {
   watch_[i] = watch_[i] == 0 ? 1 : 0;
   if (watch_[i]) {
-    history_[i] = 0;
     reference_[i] = NoReference;
-    busyBits_[2 * i] = busyBits_[2 * i + 1] = 0;
-    busyCount_[i] = 0;
-    muted_[i] = 0;
+    records_.RestartCell(static_cast<size_t>(i));
   }
 }
 

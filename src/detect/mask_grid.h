@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "detect/cell_records.h"
 #include "detect/cell_state.h"
 
 namespace qlv {
@@ -27,25 +28,22 @@ class MaskGrid {
   int32_t cellCount() const { return cellCount_; }
   const uint8_t* watch() const { return watch_.get(); }
   uint8_t* watch() { return watch_.get(); }
-  uint32_t* history() { return history_.get(); }
-  const uint32_t* history() const { return history_.get(); }
+  uint32_t* history() { return records_.history.get(); }
+  const uint32_t* history() const { return records_.history.get(); }
   uint32_t* reference() { return reference_.get(); }
   const uint32_t* reference() const { return reference_.get(); }
-  // The false-alarm guards' state. Per cell: the changed bits of its last kBusyFrames
-  // compared frames (a ring of two words, its slot the grid's busySlot()), how many of
-  // them are 1, and whether the cell is muted. Per grid: the light-change hold.
-  static constexpr int32_t kBusyFrames = 100;
-  uint64_t* busyBits() { return busyBits_.get(); }
-  uint8_t* busyCount() { return busyCount_.get(); }
-  const uint8_t* busyCount() const { return busyCount_.get(); }
-  uint8_t* muted() { return muted_.get(); }
-  const uint8_t* muted() const { return muted_.get(); }
-  int32_t busySlot() const { return busySlot_; }
-  void NextBusySlot() { busySlot_ = busySlot_ + 1 == kBusyFrames ? 0 : busySlot_ + 1; }
-  uint32_t& hold() { return hold_; }
+  // The history words and the false-alarm guards' state of the real detector.
+  static constexpr int32_t kBusyFrames = CellRecords::kBusyFrames;
+  CellRecords& records() { return records_; }
+  const CellRecords& records() const { return records_; }
+  uint8_t* busyCount() { return records_.busyCount.get(); }
+  const uint8_t* busyCount() const { return records_.busyCount.get(); }
+  uint8_t* muted() { return records_.muted.get(); }
+  const uint8_t* muted() const { return records_.muted.get(); }
+  uint32_t& hold() { return records_.hold; }
   // The cell's state as drawn: a muted cell counts as not watched.
   CellState StateOf(int32_t cell, uint32_t fullMask) const {
-    return muted_[cell] ? CellState::Inactive : CellStateOf(watch_[cell], history_[cell], fullMask);
+    return records_.muted[cell] ? CellState::Inactive : CellStateOf(watch_[cell], records_.history[cell], fullMask);
   }
 
   // True when the three arrays are present for the current cell count.
@@ -84,13 +82,8 @@ class MaskGrid {
   int32_t rows_ = 0;
   int32_t cellCount_ = 0;
   std::unique_ptr<uint8_t[]> watch_;
-  std::unique_ptr<uint32_t[]> history_;
   std::unique_ptr<uint32_t[]> reference_;
-  std::unique_ptr<uint64_t[]> busyBits_;
-  std::unique_ptr<uint8_t[]> busyCount_;
-  std::unique_ptr<uint8_t[]> muted_;
-  int32_t busySlot_ = 0;
-  uint32_t hold_ = 0;
+  CellRecords records_;
 };
 
 // The mask file of a grid of `columns` x `rows` with `count` flag bytes, written

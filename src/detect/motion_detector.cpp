@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "detect/sensitivity_sweep.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
 
@@ -154,6 +155,7 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
 
 int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid,
                                  const DetectorParams& p) {
+  frameCompared_ = false;
   if (!samples_ || !grid.HasCells() || !frame) return 0;
   if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
   const uint32_t m = FullMask(p.frameCounter);
@@ -170,6 +172,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   uint32_t* reference = grid.reference();
   // First every cell's comparison: a light change is known only once all are made.
   changed_.assign(static_cast<size_t>(grid.cellCount()), kNotCompared);
+  if (keepLevels_) levels_.assign(changed_.size(), kNotCompared);
   uint32_t compared = 0, changedCount = 0;
   for (int32_t i = 0; i < rows; ++i) {
     if (fused) BandMeans(frame, canvas, grid, i);
@@ -187,35 +190,38 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       if (p.controlG) ChannelChanged(oldWord, newWord, 1, p.sensitive, changed);
       if (p.controlB) ChannelChanged(oldWord, newWord, 0, p.sensitive, changed);
       changed_[cell] = static_cast<uint8_t>(changed);
+      if (keepLevels_) levels_[cell] = std::min<uint8_t>(ChangeLevel(oldWord, newWord, p), kNotCompared - 1);
       ++compared;
       changedCount += static_cast<uint32_t>(changed);
     }
   }
-  return ApplyChanges(grid, p, m, compared, changedCount, changed_.data());
+  compared_ = compared;
+  frameCompared_ = true;
+  return ApplyChanges(grid.records(), p, m, compared, changedCount, changed_.data());
 }
 
-int ApplyChanges(MaskGrid& grid, const DetectorParams& p, uint32_t fullMask, uint32_t compared, uint32_t changedCount,
-                 const uint8_t* changed) {
-  uint32_t& hold = grid.hold();
+int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
+                 uint32_t changedCount, const uint8_t* changed) {
+  uint32_t& hold = records.hold;
   if (p.lightChangePercent > 0 && compared > 0 &&
       static_cast<uint64_t>(changedCount) * 100 >= static_cast<uint64_t>(p.lightChangePercent) * compared)
     hold = p.lightChangeFrames > 0 ? p.lightChangeFrames : 1;
   const bool held = hold > 0;
   const uint32_t mute = p.muteBusyPercent, unmute = p.muteBusyPercent / 2;
-  const int32_t slot = grid.busySlot();
+  const int32_t slot = records.busySlot;
   const int32_t word = slot >> 6;
   const uint64_t bit = uint64_t{1} << (slot & 63);
-  uint32_t* history = grid.history();
-  uint64_t* busyBits = grid.busyBits();
-  uint8_t* busyCount = grid.busyCount();
-  uint8_t* muted = grid.muted();
+  uint32_t* history = records.history.get();
+  uint64_t* busyBits = records.busyBits.get();
+  uint8_t* busyCount = records.busyCount.get();
+  uint8_t* muted = records.muted.get();
   uint32_t alarmed = 0;
-  const int32_t cells = grid.cellCount();
-  for (int32_t cell = 0; cell < cells; ++cell) {
+  const size_t cells = records.count;
+  for (size_t cell = 0; cell < cells; ++cell) {
     const uint8_t c = changed[cell];
     if (c == kNotCompared) continue;
     // The record: the bit of kBusyFrames frames ago leaves, this frame's enters.
-    uint64_t& bits = busyBits[2 * static_cast<size_t>(cell) + word];
+    uint64_t& bits = busyBits[2 * cell + word];
     busyCount[cell] = static_cast<uint8_t>(busyCount[cell] - ((bits & bit) != 0) + c);
     bits = c ? bits | bit : bits & ~bit;
     if (mute == 0)
@@ -227,7 +233,7 @@ int ApplyChanges(MaskGrid& grid, const DetectorParams& p, uint32_t fullMask, uin
     if (!held) history[cell] = ((history[cell] << 1) & fullMask) + (muted[cell] ? 0u : c);
     if (!muted[cell] && history[cell] == fullMask) ++alarmed;
   }
-  grid.NextBusySlot();
+  records.NextBusySlot();
   if (held) {
     --hold;
     return 0;

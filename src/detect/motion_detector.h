@@ -48,7 +48,7 @@ constexpr uint8_t kNotCompared = 0xFF;
 // each cell's bit (or kNotCompared), `compared` and `changedCount` their numbers. Decides a
 // light change, enters the bits into the busy records, mutes and unmutes, and shifts the
 // histories unless the frame is held. Returns what DetectMotion returns.
-int ApplyChanges(MaskGrid& grid, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
+int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
                  uint32_t changedCount, const uint8_t* changed);
 
 class MotionDetector {  // owns the SampleBuffer
@@ -66,6 +66,15 @@ class MotionDetector {  // owns the SampleBuffer
   // Does nothing and returns 0 while detection is disabled or the canvas size differs
   // from the sample buffer's.
   int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid, const DetectorParams& p);
+
+  // While on, each frame leaves every cell's ChangeLevel in levels() (kNotCompared for the
+  // cells not compared), for the live levels and the sensitivity sweep.
+  void KeepLevels(bool on) { keepLevels_ = on; }
+  const std::vector<uint8_t>& levels() const { return levels_; }
+  // Watched cells of nonzero area compared by the last DetectMotion that compared any;
+  // frameCompared(): whether the last call got that far.
+  uint32_t compared() const { return compared_; }
+  bool frameCompared() const { return frameCompared_; }
 
   bool enabled() const { return samples_ != nullptr; }
   const uint32_t* samples() const { return samples_; }
@@ -92,6 +101,10 @@ class MotionDetector {  // owns the SampleBuffer
   std::vector<uint64_t> bandSums_;     // 4 sums per cell of the current band
   std::vector<uint32_t> bandMeans_;    // packed means per cell of the current band
   std::vector<uint8_t> changed_;       // this frame's bit per cell; kNotCompared where none was made
+  std::vector<uint8_t> levels_;        // this frame's ChangeLevel per cell while keepLevels_
+  bool keepLevels_ = false;
+  bool frameCompared_ = false;
+  uint32_t compared_ = 0;
   const kernels::KernelSet* kernels_;
 };
 

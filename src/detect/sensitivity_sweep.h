@@ -1,0 +1,64 @@
+// The detector's rule run for every sensitivity at once on the same cell means: which
+// sensitivities stay quiet on an empty scene and which catch a walk through it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "detect/cell_records.h"
+#include "detect/motion_detector.h"
+
+namespace qlv {
+
+constexpr int32_t kSweepSensitivities = 17;  // 0 to 16
+
+// The largest change of the enabled channels' means, |old - new|, leaving out channels whose
+// old mean is 255 as the detector does; 0 when no channel counts. A cell changes at
+// sensitivity s (0..16) exactly when this exceeds 16 - s.
+uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p);
+
+class SensitivitySweep {
+ public:
+  struct Result {
+    uint32_t alarmFrames = 0;          // frames on which DetectMotion would have returned 1
+    uint32_t firstAlarmFrame = 0;      // the first of them, counted from 1; 0 when none
+    std::vector<uint8_t> everInAlarm;  // per cell: 1 when it was ever in Alarm
+  };
+
+  // A run over `cells` cells, every sensitivity at rest. False when the memory is not there.
+  bool Begin(size_t cells);
+  void End();
+  // True between Begin and End: results are there to read.
+  bool hasRun() const { return !results_.empty(); }
+  // What RestartCells does to the real detector (the channel came back).
+  void RestartCells();
+  // One compared frame: `levels` holds each cell's ChangeLevel, or kNotCompared. `p` is the
+  // frame's detector parameters; its sensitivity is replaced by each one in turn.
+  void Frame(const uint8_t* levels, uint32_t compared, const DetectorParams& p);
+
+  uint32_t frames() const { return frames_; }
+  const Result& result(int32_t s) const { return results_[static_cast<size_t>(s)]; }
+
+ private:
+  std::vector<CellRecords> records_;
+  std::vector<Result> results_;
+  std::vector<uint8_t> changed_;
+  uint32_t frames_ = 0;
+};
+
+// The two runs' verdict. quiet: the highest sensitivity up to which the quiet run raised no
+// alarm at any (-1: none, even 0 alarmed). walk: the lowest at which the motion run raised one (-1: none,
+// not even 16). proposed: their middle, rounded down, when both exist and walk <= quiet; else -1.
+struct SweepVerdict {
+  int32_t quiet = -1;
+  int32_t walk = -1;
+  int32_t proposed = -1;
+};
+SweepVerdict Judge(const SensitivitySweep& quietRun, const SensitivitySweep& motionRun);
+
+// The cells that spoil a proposal: those in Alarm during the quiet run at sensitivity s.
+std::vector<int32_t> CellsInAlarm(const SensitivitySweep& run, int32_t s);
+
+}  // namespace qlv
