@@ -91,6 +91,7 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
   } groups[] = {{"detect", "DetectMotion, all cells"},
                 {"detect10", "DetectMotion, 10% of cells"},
                 {"detectguards", "DetectMotion, the three guards on"},
+                {"detectlevels", "DetectMotion, change levels shown"},
                 {"areas", "state areas + grid"},
                 {"caption", "caption blend"}};
   for (const BenchFrame& f : BenchFrames()) {
@@ -168,6 +169,15 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
         const std::string lv = build == "native" ? levels.front() : bestI686;
         Target(frame + ": " + build + " " + lv + " DetectMotion, guards on / off",
                ratio(t.Us(build, "detectguards", frame, lv), t.Us(build, "detect", frame, lv)), 1.03, true, "x");
+      }
+    if (sd)
+      for (const std::string& build : {std::string("native"), std::string("i686")}) {
+        if (build == "i686" && i686Emulated) continue;
+        const std::string lv = build == "native" ? levels.front() : bestI686;
+        const double with = t.Us(build, "detectlevels", frame, lv), without = t.Us(build, "detect", frame, lv);
+        const double copy = build == "native" ? copyN : copyI;
+        Target(frame + ": " + build + " " + lv + " change levels' cost / copy",
+               with > 0 && without > 0 ? std::max(with - without, 0.001) / copy : 0.0, 1.0, true, "x");
       }
     if (sd && f.format == 0)
       Target(frame + ": native avx2 DetectMotion / native copy", ratio(t.Us("native", "detect", frame, "avx2"), copyN),

@@ -1,6 +1,7 @@
 // Rows of the pixel engine at video rate: the frame copy (the memory floor), DetectMotion
 // with all cells and with 10 % of the cells watched, the state areas plus grid, and the
-// caption's blend, at every kernel level this build and CPU run.
+// caption's blend, and DetectMotion with the tuning window's change levels kept and drawn, at
+// every kernel level this build and CPU run.
 #include <cstring>
 #include <memory>
 #include <random>
@@ -9,8 +10,10 @@
 #include "detect/motion_detector.h"
 #include "heap_layer_allocator.h"
 #include "overlay/caption.h"
+#include "overlay/level_labels.h"
 #include "overlay/state_overlay.h"
 #include "pixel/kernels.h"
+#include "plugin/detector_tuning.h"
 
 namespace qlv {
 namespace bench {
@@ -68,6 +71,35 @@ std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched
     d->grid.watch()[i] = (i * 100 / d->grid.cellCount()) < percentWatched;
   d->frame = RandomFrame(d->canvas.FrameBytes(), 2);
   return [d] { g_sink = d->det.DetectMotion(d->frame.data(), d->canvas, d->grid, d->settings); };
+}
+
+struct LevelsData : DetectData {
+  DetectorTuning tuning;
+  std::vector<CellLabel> labels;
+  uint32_t now = 0;
+};
+
+// What a frame costs more while the tuning window shows the change levels: the levels kept,
+// their rings fed, the labels made and drawn.
+std::function<void()> DetectWithLevels(BenchFrame f, KernelLevel level) {
+  auto d = std::make_shared<LevelsData>();
+  d->canvas.SetGeometry(f.width, f.height, f.format);
+  d->canvas.SetKernelLevel(level);
+  d->det.SetKernelLevel(level);
+  d->det.ResizeSamples(f.width, f.height);
+  d->grid.SetDefaultGrid();
+  d->grid.WatchAll();
+  d->frame = RandomFrame(d->canvas.FrameBytes(), 2);
+  d->tuning.Open(nullptr);
+  d->tuning.ShowLevels(true);
+  d->det.KeepLevels(true);
+  return [d] {
+    const DetectorParams p(d->settings);
+    g_sink = d->det.DetectMotion(d->frame.data(), d->canvas, d->grid, p);
+    d->tuning.AfterDetection(d->det, p, d->now += 40);
+    d->tuning.Labels(d->grid, d->settings.Sensitive, &d->labels);
+    DrawCellLabels(d->frame.data(), d->canvas, d->grid.columns(), d->grid.rows(), d->labels.data(), 0xFF, 0xFFFF, 0xFF);
+  };
 }
 
 std::function<void()> AreasAndGrid(BenchFrame f, KernelLevel level) {
@@ -149,6 +181,7 @@ void AddPixelRows(std::vector<BenchRow>& rows) {
       rows.push_back({"detect", f, name, [f, l] { return Detect(f, l, 100); }});
       rows.push_back({"detect10", f, name, [f, l] { return Detect(f, l, 10); }});
       rows.push_back({"detectguards", f, name, [f, l] { return Detect(f, l, 100, true); }});
+      rows.push_back({"detectlevels", f, name, [f, l] { return DetectWithLevels(f, l); }});
       rows.push_back({"areas", f, name, [f, l] { return AreasAndGrid(f, l); }});
       rows.push_back({"caption", f, name, [f, l] { return CaptionBlend(f, l); }});
     }

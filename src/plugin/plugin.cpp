@@ -79,6 +79,7 @@ int Plugin::Start(const StreamFormat& format) {
     actions_.ResetCounters();
     // No frame is processed until this Start has made the caption's font.
     streamUsable_ = false;
+    tuning_.Cancel(RunEnd::StreamStarted);
     detectorReady_ = canvas_.IsKnownFormat() && detector_.ResizeSamples(format.width, format.height);
     instance = instance_;
   }
@@ -111,6 +112,12 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
 
   bool drawCaption = false;
   OverlayGeometry geometry;
+  struct {
+    FrameCanvas canvas;
+    int32_t columns = 0, rows = 0;
+    uint32_t loud = 0, quiet = 0;
+    std::vector<CellLabel> labels;
+  } marks;
   {
     MutexLock lock(frameMutex_);
     if (ProcessorTooOld(format_.processorClass)) return 0;
@@ -119,6 +126,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
       currentId0_ = channel->id0;
       currentId1_ = channel->id1;
       currentName_ = CopyName(channel->name);
+      tuning_.Cancel(RunEnd::ChannelChanged);
       if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
       if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
         grid_.RestartCells();
@@ -134,8 +142,12 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
     }
     actions_.CountDownFrame();
 
-    if (detectorReady_ && grid_.HasCells() && detector_.DetectMotion(pixels, canvas_, grid_, DetectorParams(working_)) == 1)
-      actions_.TriggerActions();
+    if (detectorReady_ && grid_.HasCells()) {
+      const DetectorParams params(working_);
+      detector_.KeepLevels(tuning_.wantsLevels());
+      if (detector_.DetectMotion(pixels, canvas_, grid_, params) == 1) actions_.TriggerActions();
+      tuning_.AfterDetection(detector_, params, platform_.TickCount());
+    }
 
     if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(StopKind::TimeUp);
 
@@ -149,8 +161,22 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
     }
     drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
     geometry = GeometryOf(canvas_);
+    // The tuning window's marks never reach a recording.
+    if (!recording) {
+      tuning_.Labels(grid_, working_.Sensitive, &marks.labels);
+      marks.canvas = canvas_;
+      marks.columns = grid_.columns();
+      marks.rows = grid_.rows();
+      marks.loud = working_.AlarmColor;
+      marks.quiet = working_.GridColor;
+    }
   }
   if (drawCaption && caption_) caption_->Draw(pixels, geometry);
+  if (!marks.labels.empty()) {
+    // After the caption, outside the lock: the marks go over every other overlay.
+    DrawCellLabels(pixels, marks.canvas, marks.columns, marks.rows, marks.labels.data(), marks.loud, marks.quiet,
+                   marks.loud);
+  }
   return 1;
 }
 
@@ -163,6 +189,7 @@ void Plugin::Close() {
       working_.Action &= kActSound;
       actions_.StopActions(StopKind::Final);
     }
+    tuning_.Close();
     grid_.FreeCells();
     initialised_ = false;
     stored_ = working_;
@@ -230,6 +257,43 @@ void Plugin::ClearAllCells() {
 void Plugin::InvertMask() {
   MutexLock lock(frameMutex_);
   grid_.InvertMask();
+}
+
+void Plugin::OpenTuning(TuningLink* link) {
+  MutexLock lock(frameMutex_);
+  tuning_.Open(link);
+}
+
+void Plugin::CloseTuning() {
+  MutexLock lock(frameMutex_);
+  tuning_.Close();
+}
+
+void Plugin::ShowChangeLevels(bool on) {
+  MutexLock lock(frameMutex_);
+  tuning_.ShowLevels(on);
+}
+
+bool Plugin::StartCalibration(CalibrationKind kind, uint32_t seconds) {
+  MutexLock lock(frameMutex_);
+  return tuning_.Start(kind, seconds, platform_.TickCount(), grid_.HasCells() ? grid_.cellCount() : 0);
+}
+
+void Plugin::CancelCalibration() {
+  MutexLock lock(frameMutex_);
+  tuning_.Cancel(RunEnd::Cancelled);
+}
+
+TuningStatus Plugin::Tuning() const {
+  MutexLock lock(frameMutex_);
+  return tuning_.Status();
+}
+
+void Plugin::UnwatchCells(const std::vector<int32_t>& cells) {
+  MutexLock lock(frameMutex_);
+  for (int32_t c : cells)
+    if (grid_.HasCells() && c >= 0 && c < grid_.cellCount() && grid_.watch()[c])
+      grid_.ToggleCell(c % grid_.columns(), c / grid_.columns());
 }
 
 MaskCopy Plugin::Mask() const {

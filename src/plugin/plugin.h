@@ -15,6 +15,7 @@
 #include "platform/mutex.h"
 #include "platform/platform.h"
 #include "plugin/actions.h"
+#include "plugin/detector_tuning.h"
 #include "plugin/host_api.h"
 #include "plugin/host_windows.h"
 #include "settings/ini_store.h"
@@ -135,6 +136,20 @@ class Plugin {
     if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
   }
   MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
+  // Each listed cell that is watched no longer is, as the mask editor would switch it.
+  void UnwatchCells(const std::vector<int32_t>& cells) QLV_EXCLUDES(frameMutex_);
+
+  // The detector tuning window: while it is open, the change levels and the calibration
+  // runs. `link` hears of every change of Tuning(); it is called on the frame thread and
+  // must only post. Closing cancels a run and forgets its results.
+  void OpenTuning(TuningLink* link) QLV_EXCLUDES(frameMutex_);
+  void CloseTuning() QLV_EXCLUDES(frameMutex_);
+  void ShowChangeLevels(bool on) QLV_EXCLUDES(frameMutex_);
+  // A run of `seconds` (kept to 5..120) on the frames of the controlled channel; false when
+  // the window is closed or there are no cells.
+  bool StartCalibration(CalibrationKind kind, uint32_t seconds) QLV_EXCLUDES(frameMutex_);
+  void CancelCalibration() QLV_EXCLUDES(frameMutex_);
+  TuningStatus Tuning() const QLV_EXCLUDES(frameMutex_);
 
   // The actions, by hand or finally; the dialog stops them all when it opens.
   void StopAllActions() QLV_EXCLUDES(frameMutex_);
@@ -195,6 +210,7 @@ class Plugin {
   MotionDetector detector_ QLV_GUARDED_BY(frameMutex_);
   FrameCanvas canvas_ QLV_GUARDED_BY(frameMutex_);
   AlarmActions actions_ QLV_GUARDED_BY(frameMutex_);
+  DetectorTuning tuning_ QLV_GUARDED_BY(frameMutex_);
 
   uint32_t currentId0_ QLV_GUARDED_BY(frameMutex_) = 0;
   uint32_t currentId1_ QLV_GUARDED_BY(frameMutex_) = 0;
