@@ -83,9 +83,11 @@ class FrameCanvas {
 
  private:
   struct Ink;  // colour, weight and pattern of one drawing call
+  struct RowRun;  // the bytes of a run of columns, the same in every row
   Ink MakeInk(uint32_t color, int32_t opacity) const;
-  // Blends picture columns x0..x1 (inclusive, already clipped) of row y by the pair rules.
-  void BlendRow(uint8_t* frame, int64_t x0, int64_t x1, int64_t y, const Ink& ink) const;
+  // Picture columns x0..x1 (inclusive, already clipped) by the pair rule.
+  RowRun PlanRun(int64_t x0, int64_t x1) const;
+  void BlendRun(uint8_t* row, const RowRun& run, const Ink& ink) const;
   void HSpan(uint8_t* frame, int64_t x1, int64_t x2, int64_t y, bool inclusive, const Ink& ink) const;
   void VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool inclusive, const Ink& ink) const;
   uint8_t* RowAddress(uint8_t* frame, int64_t y) const;
@@ -95,8 +97,6 @@ class FrameCanvas {
   int32_t format_ = -1;
   bool known_ = false;
   int32_t bytesPerPixel_ = 0;
-  int32_t pairStep_ = 0;
-  int32_t quadStep_ = 0;
   ptrdiff_t rowStride_ = 0;
   size_t frameBytes_ = 0;
   const kernels::KernelSet* kernels_;
