@@ -27,15 +27,13 @@ OverlayRect Intersect(const OverlayRect& a, const OverlayRect& b) {
   return r;
 }
 
-uint8_t Saturate(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
 double Sinc(double t) { return t < 1e-9 ? 1.0 : ExactSin(t) / t; }
 
 void PutInt32(uint8_t* p, int32_t v) { std::memcpy(p, &v, sizeof v); }
 
 uint8_t BlendOne(int32_t d, int32_t s, int32_t a, int32_t o, int32_t op) {
   int32_t t = ((a * (d - o)) >> 8) + o;
-  return Saturate(d + (((s - t) * op) >> 8));
+  return color::SaturateByte(d + (((s - t) * op) >> 8));
 }
 
 // Pixel x of a YUV row written alone, from its prepared pixel Y, Cb, Cr, A with that
@@ -185,10 +183,10 @@ void FilterTable::Reset() {
 
 void ConvertPixelsToYCbCr(uint8_t* p, int32_t count) {
   for (int32_t i = 0; i < count; ++i, p += 4) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    p[0] = Saturate(color::Luma(b, g, r));
-    p[1] = Saturate(color::ChromaB(b, g, r) + 128);
-    p[2] = Saturate(color::ChromaR(b, g, r) + 128);
+    const color::Yuv c = color::BgrToYuv(p[0], p[1], p[2]);
+    p[0] = c.y;
+    p[1] = c.u;
+    p[2] = c.v;
   }
 }
 

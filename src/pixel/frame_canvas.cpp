@@ -28,8 +28,6 @@ struct FrameCanvas::RowRun {
 
 namespace {
 
-inline uint8_t Clamp255(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
-
 inline void BlendByte(uint8_t* p, uint32_t c, int32_t w) {
   int32_t cc = static_cast<int32_t>(c & 0xFF);
   *p = static_cast<uint8_t>(cc + (((*p - cc) * w) >> 8));  // arithmetic shift: floor
@@ -82,11 +80,9 @@ uint8_t* FrameCanvas::RowAddress(uint8_t* frame, int64_t y) const {
 }
 
 uint32_t FrameCanvas::ColorToYuvPair(uint32_t colorref) {
-  int32_t r = colorref & 0xFF, g = (colorref >> 8) & 0xFF, b = (colorref >> 16) & 0xFF;
-  uint32_t y = Clamp255(color::Luma(b, g, r));
-  uint32_t u = Clamp255(color::ChromaB(b, g, r) + 128);
-  uint32_t v = Clamp255(color::ChromaR(b, g, r) + 128);
-  return y | u << 8 | y << 16 | v << 24;
+  const color::Yuv c = color::BgrToYuv((colorref >> 16) & 0xFF, (colorref >> 8) & 0xFF, colorref & 0xFF);
+  const uint32_t y = c.y;
+  return y | uint32_t{c.u} << 8 | y << 16 | uint32_t{c.v} << 24;
 }
 
 uint32_t FrameCanvas::ColorToPixel(uint32_t colorref) const {
