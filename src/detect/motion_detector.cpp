@@ -6,6 +6,7 @@
 
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
+#include "pixel/sample_conversion.h"
 
 namespace qlv {
 
@@ -160,7 +161,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
   // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
   const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
-  if (!fused) canvas.ConvertToSample(frame, samples_);
+  if (!fused) ConvertToSample(frame, canvas, *kernels_, samples_);
   ComputeEdges(columns, rows);
   if (fused) {
     bandSums_.resize(4 * static_cast<size_t>(columns));

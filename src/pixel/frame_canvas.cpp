@@ -352,17 +352,4 @@ void FrameCanvas::BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const Row
                           inks.share.data() + inks.first);
 }
 
-void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {
-  if (!known_ || !frame || !sample) return;
-  const kernels::KernelSet& k = *kernels_;
-  for (int32_t y = 0; y < height_; ++y) {
-    const uint8_t* src = PixelAddress(frame, 0, y);
-    uint32_t* dst = PictureRow(sample, PixelFormatRGB24, y, height_, width_);  // samples run bottom-up
-    if (format_ == PixelFormatYUV422)
-      k.yuyvToSample(src, dst, width_);
-    else
-      k.rgb24ToSample(src, dst, width_);
-  }
-}
-
 }  // namespace qlv

@@ -1,5 +1,6 @@
 // The layout of the host's frames and the primitives that draw into them in place,
-// in the frame's own pixel format, with an opacity.
+// in the frame's own pixel format, with an opacity. The detector's samples are made
+// from the same layout in pixel/sample_conversion.h.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +21,8 @@ class FrameCanvas {
   FrameCanvas();
 
   // Stream start. A format other than 0 and 1, a width or height below 1, or a frame
-  // whose byte size does not fit 32 bits leaves the canvas unknown: it then draws and
-  // converts nothing.
+  // whose byte size does not fit 32 bits leaves the canvas unknown: it then draws
+  // nothing, and nothing is converted from its frames.
   void SetGeometry(int32_t width, int32_t height, int32_t pixelFormat);
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
@@ -72,10 +73,6 @@ class FrameCanvas {
   void AddRowInk(RowInks& inks, int32_t x1, int32_t x2, uint32_t color, int32_t opacity) const;
   // Into rows y1 .. y2 - 1 (clipped).
   void BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const RowInks& inks) const;
-
-  // The whole frame to B, G, R, Y sample pixels, sample row 0 being the picture's bottom
-  // row. An unknown format converts nothing.
-  void ConvertToSample(const uint8_t* frame, uint32_t* sample) const;
 
   // Kernel set used by the primitives; the CPU's best unless a test chooses another.
   void SetKernelLevel(kernels::KernelLevel level);
