@@ -7,6 +7,7 @@
 #include "detect/sensitivity_sweep.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
+#include "pixel/sample_conversion.h"
 
 namespace qlv {
 
@@ -162,7 +163,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
   // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
   const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
-  if (!fused) canvas.ConvertToSample(frame, samples_);
+  if (!fused) ConvertToSample(frame, canvas, *kernels_, samples_);
   ComputeEdges(columns, rows);
   if (fused) {
     bandSums_.resize(4 * static_cast<size_t>(columns));

@@ -7,6 +7,7 @@
 
 #include "pixel/color_coefficients.h"
 #include "pixel/exact_double.h"
+#include "pixel/frame_layout.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
 
@@ -26,27 +27,25 @@ OverlayRect Intersect(const OverlayRect& a, const OverlayRect& b) {
   return r;
 }
 
-uint8_t Saturate(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
 double Sinc(double t) { return t < 1e-9 ? 1.0 : ExactSin(t) / t; }
 
 void PutInt32(uint8_t* p, int32_t v) { std::memcpy(p, &v, sizeof v); }
 
-// The lone pixel at the ends of a YUV row: source words Y, Cb, Y, Cr with one
-// coverage; `odd` writes only the group's Y1, otherwise Y0, U and V.
 uint8_t BlendOne(int32_t d, int32_t s, int32_t a, int32_t o, int32_t op) {
   int32_t t = ((a * (d - o)) >> 8) + o;
-  return Saturate(d + (((s - t) * op) >> 8));
+  return color::SaturateByte(d + (((s - t) * op) >> 8));
 }
 
-void BlendLoneYuv(uint8_t* group, const uint8_t* p, bool odd, int32_t op) {
-  int32_t a = p[3] + (p[3] >> 7);
-  if (odd) {
-    group[2] = BlendOne(group[2], p[0], a, 0, op);
-  } else {
-    group[0] = BlendOne(group[0], p[0], a, 0, op);
-    group[1] = BlendOne(group[1], p[1], a, 128, op);
-    group[3] = BlendOne(group[3], p[2], a, 128, op);
+// Pixel x of a YUV row written alone, from its prepared pixel Y, Cb, Cr, A with that
+// pixel's coverage: the lumas take Y, U and V take Cb and Cr about 128.
+void BlendLoneYuv(uint8_t* row, int64_t x, int64_t width, const uint8_t* p, int32_t op) {
+  const int32_t a = p[3] + (p[3] >> 7);
+  const LonePixel px = LonePixelBytes(PixelFormatYUV422, x, width);
+  for (int32_t i = 0; i < px.count; ++i) {
+    const int32_t c = px.colourByte[i];  // Y0, U, Y1, V
+    const bool chroma = (c & 1) != 0;
+    uint8_t* d = row + px.offset[i];
+    *d = BlendOne(*d, p[chroma ? (c + 1) / 2 : 0], a, chroma ? 128 : 0, op);
   }
 }
 
@@ -184,10 +183,10 @@ void FilterTable::Reset() {
 
 void ConvertPixelsToYCbCr(uint8_t* p, int32_t count) {
   for (int32_t i = 0; i < count; ++i, p += 4) {
-    const int32_t b = p[0], g = p[1], r = p[2];
-    p[0] = Saturate(color::Luma(b, g, r));
-    p[1] = Saturate(color::ChromaB(b, g, r) + 128);
-    p[2] = Saturate(color::ChromaR(b, g, r) + 128);
+    const color::Yuv c = color::BgrToYuv(p[0], p[1], p[2]);
+    p[0] = c.y;
+    p[1] = c.u;
+    p[2] = c.v;
   }
 }
 
@@ -253,7 +252,7 @@ bool OverlayComposer::ResampleLayer(const uint8_t* pixels, int32_t srcCapW, int3
   if (!horizontal_.Ensure(FilterKey{src.width(), prepared_.width(), dst.left - prepared_.left, dst.width(), 4}))
     return false;
 
-  const uint8_t* base = pixels + static_cast<ptrdiff_t>(srcCapH - 1 - src.top) * 4 * srcCapW + 4 * src.left;
+  const uint8_t* base = PictureRow(pixels, PixelFormatRGB24, src.top, srcCapH, 4 * srcCapW) + 4 * src.left;
   const uint8_t* ventry = vertical_.data();
   uint8_t* row = row_.data();
   for (int32_t y = dst.top; y < dst.bottom; ++y) {
@@ -261,8 +260,8 @@ bool OverlayComposer::ResampleLayer(const uint8_t* pixels, int32_t srcCapW, int3
     int32_t n;
     std::memcpy(&n, ventry + 4, sizeof n);
     ventry += 8 + 8 * n;
-    const int32_t memoryRow = format == OverlayGeometry::kYuv422 ? y : capH_ - 1 - y;
-    uint8_t* out = overlay_.data() + static_cast<ptrdiff_t>(memoryRow) * 4 * capW_ + 4 * dst.left;
+    // The prepared overlay keeps the frame's row order.
+    uint8_t* out = PictureRow(overlay_.data(), format, y, capH_, 4 * capW_) + 4 * dst.left;
     kernels_->resampleRow(row, horizontal_.data(), dst.width(), out);
     if (format == OverlayGeometry::kYuv422) ConvertPixelsToYCbCr(out, dst.width());
   }
@@ -293,27 +292,19 @@ void OverlayComposer::BlendOverlay(uint8_t* frame, int32_t px, int32_t py, int32
   const int32_t op = MulDiv(clamped, 256, 100);
   if (op == 0) return;  // every change is scaled to nothing
   const int32_t count = static_cast<int32_t>(r - l);
-  const uint8_t* overlay = overlay_.data();
+  const int32_t format = geometry.pixelFormat;
+  const int64_t frameRowBytes = static_cast<int64_t>(yuv ? 2 : 3) * geometry.width;
+  const PairSpan span = SplitPairs(x, x + count);  // the same columns in every row
   for (int64_t row = 0; row < b - t; ++row) {
-    const int64_t srcRow = t + row, dstRow = y + row;
+    const uint8_t* s = PictureRow(overlay_.data(), format, t + row, capH_, 4 * capW_) + 4 * l;
+    uint8_t* d = PictureRow(frame, format, y + row, height, frameRowBytes);
     if (yuv) {
-      const uint8_t* s = overlay + srcRow * 4 * capW_ + 4 * l;
-      uint8_t* d = frame + dstRow * 2 * geometry.width;
-      int64_t at = x;
-      int32_t left = count;
-      if (at & 1) {  // starts on the odd pixel of a group: only its Y1
-        BlendLoneYuv(d + 2 * (at - 1), s, true, op);
-        s += 4;
-        ++at;
-        --left;
-      }
-      const int32_t pairs = left / 2;
-      if (pairs > 0) kernels_->blendOverlayYuv(d + 2 * at, s, pairs, op);
-      if (left & 1) BlendLoneYuv(d + 2 * (at + 2 * pairs), s + 8 * pairs, false, op);
+      const uint8_t* pairPixels = s + 4 * (span.at - x);
+      if (span.lead) BlendLoneYuv(d, span.leadPixel(), geometry.width, s, op);
+      if (span.pairs > 0) kernels_->blendOverlayYuv(d + 2 * span.at, pairPixels, static_cast<int32_t>(span.pairs), op);
+      if (span.tail) BlendLoneYuv(d, span.tailPixel(), geometry.width, pairPixels + 8 * span.pairs, op);
     } else {
-      const uint8_t* s = overlay + (capH_ - 1 - srcRow) * 4 * capW_ + 4 * l;
-      uint8_t* d = frame + (height - 1 - dstRow) * 3 * geometry.width + 3 * x;
-      kernels_->blendOverlayRgb(d, s, count, op);
+      kernels_->blendOverlayRgb(d + 3 * x, s, count, op);
     }
   }
 }

@@ -26,6 +26,16 @@ constexpr int32_t ChromaR(int32_t b, int32_t g, int32_t r) {
   return (kCrFromR * r + kCrFromG * g + kCrFromB * b) >> 15;
 }
 
+// Y, Cb + 128 and Cr + 128 of one pixel, each saturated to a byte: the colour a drawing
+// call or a painted overlay takes in a YUY2 frame.
+struct Yuv {
+  uint8_t y, u, v;
+};
+constexpr uint8_t SaturateByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+constexpr Yuv BgrToYuv(int32_t b, int32_t g, int32_t r) {
+  return Yuv{SaturateByte(Luma(b, g, r)), SaturateByte(ChromaB(b, g, r) + 128), SaturateByte(ChromaR(b, g, r) + 128)};
+}
+
 // Two 16-bit coefficients in one 32-bit lane, `low` first: the form madd and mulhi take.
 constexpr int32_t PackPair(int32_t low, int32_t high) {
   return static_cast<int32_t>((static_cast<uint32_t>(high) << 16) | (static_cast<uint32_t>(low) & 0xFFFFu));

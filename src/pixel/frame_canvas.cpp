@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pixel/color_coefficients.h"
+#include "pixel/frame_layout.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
 
@@ -18,13 +19,22 @@ struct FrameCanvas::Ink {
   alignas(16) uint8_t pattern[2 * kernels::kPatternBytes];
 };
 
-namespace {
+// A lone first pixel, the bytes handed to the run kernels, a lone last pixel.
+struct FrameCanvas::RowRun {
+  LonePixel lead, tail;  // count 0: none
+  int64_t first = 0;     // byte offset of the kernel run in the row
+  int32_t bytes = 0;     // 0: no kernel run
+};
 
-inline uint8_t Clamp255(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+namespace {
 
 inline void BlendByte(uint8_t* p, uint32_t c, int32_t w) {
   int32_t cc = static_cast<int32_t>(c & 0xFF);
   *p = static_cast<uint8_t>(cc + (((*p - cc) * w) >> 8));  // arithmetic shift: floor
+}
+
+inline void BlendLone(uint8_t* row, const LonePixel& px, uint32_t pixel, int32_t w) {
+  for (int32_t i = 0; i < px.count; ++i) BlendByte(row + px.offset[i], pixel >> (8 * px.colourByte[i]), w);
 }
 
 }  // namespace
@@ -41,7 +51,7 @@ void FrameCanvas::SetGeometry(int32_t width, int32_t height, int32_t pixelFormat
   height_ = height;
   format_ = pixelFormat;
   known_ = false;
-  bytesPerPixel_ = pairStep_ = quadStep_ = 0;
+  bytesPerPixel_ = 0;
   rowStride_ = 0;
   frameBytes_ = 0;
   if (pixelFormat != PixelFormatYUV422 && pixelFormat != PixelFormatRGB24) return;
@@ -51,16 +61,13 @@ void FrameCanvas::SetGeometry(int32_t width, int32_t height, int32_t pixelFormat
   if (bytes > 0xFFFFFFFFull || bytes > SIZE_MAX) return;
   known_ = true;
   bytesPerPixel_ = bpp;
-  pairStep_ = 2 * bpp;
-  quadStep_ = 4 * bpp;
   rowStride_ = pixelFormat == PixelFormatYUV422 ? static_cast<ptrdiff_t>(2) * width : static_cast<ptrdiff_t>(-3) * width;
   frameBytes_ = static_cast<size_t>(bytes);
 }
 
 uint8_t* FrameCanvas::PixelAddress(uint8_t* frame, int32_t x, int32_t y) const {
   if (!known_) return frame;
-  size_t row = format_ == PixelFormatYUV422 ? static_cast<size_t>(y) : static_cast<size_t>(height_ - 1 - y);
-  return frame + static_cast<size_t>(bytesPerPixel_) * (static_cast<size_t>(x) + static_cast<size_t>(width_) * row);
+  return RowAddress(frame, y) + static_cast<ptrdiff_t>(bytesPerPixel_) * x;
 }
 
 const uint8_t* FrameCanvas::PixelAddress(const uint8_t* frame, int32_t x, int32_t y) const {
@@ -68,15 +75,14 @@ const uint8_t* FrameCanvas::PixelAddress(const uint8_t* frame, int32_t x, int32_
 }
 
 uint8_t* FrameCanvas::RowAddress(uint8_t* frame, int64_t y) const {
-  return PixelAddress(frame, 0, static_cast<int32_t>(y));
+  if (!known_) return frame;
+  return PictureRow(frame, format_, y, height_, static_cast<int64_t>(bytesPerPixel_) * width_);
 }
 
 uint32_t FrameCanvas::ColorToYuvPair(uint32_t colorref) {
-  int32_t r = colorref & 0xFF, g = (colorref >> 8) & 0xFF, b = (colorref >> 16) & 0xFF;
-  uint32_t y = Clamp255(color::Luma(b, g, r));
-  uint32_t u = Clamp255(color::ChromaB(b, g, r) + 128);
-  uint32_t v = Clamp255(color::ChromaR(b, g, r) + 128);
-  return y | u << 8 | y << 16 | v << 24;
+  const color::Yuv c = color::BgrToYuv((colorref >> 16) & 0xFF, (colorref >> 8) & 0xFF, colorref & 0xFF);
+  const uint32_t y = c.y;
+  return y | uint32_t{c.u} << 8 | y << 16 | uint32_t{c.v} << 24;
 }
 
 uint32_t FrameCanvas::ColorToPixel(uint32_t colorref) const {
@@ -98,42 +104,32 @@ FrameCanvas::Ink FrameCanvas::MakeInk(uint32_t color, int32_t opacity) const {
   return ink;
 }
 
-// Columns x0..x1 of one row, by the pair rules: a first odd pixel alone (Y1), whole pairs,
-// then a last even pixel alone (Y0, U, V). At the end of an odd-width row the last even
-// pixel has no V byte within the row: only its luma is written.
-void FrameCanvas::BlendRow(uint8_t* frame, int64_t x0, int64_t x1, int64_t y, const Ink& ink) const {
-  uint8_t* row = RowAddress(frame, y);
-  const kernels::KernelSet& k = *kernels_;
+// An RGB24 run goes to the kernels whole. A YUY2 run goes by the pair rule: a first
+// odd pixel alone, the whole pairs to the kernels, a last even pixel alone.
+FrameCanvas::RowRun FrameCanvas::PlanRun(int64_t x0, int64_t x1) const {
+  RowRun run;
   if (format_ == PixelFormatRGB24) {
-    uint8_t* p = row + 3 * x0;
-    int32_t bytes = static_cast<int32_t>(3 * (x1 - x0 + 1));
+    run.first = 3 * x0;
+    run.bytes = static_cast<int32_t>(3 * (x1 - x0 + 1));
+    return run;
+  }
+  const PairSpan span = SplitPairs(x0, x1 + 1);
+  if (span.lead) run.lead = LonePixelBytes(format_, span.leadPixel(), width_);
+  run.first = 2 * span.at;
+  run.bytes = static_cast<int32_t>(4 * span.pairs);
+  if (span.tail) run.tail = LonePixelBytes(format_, span.tailPixel(), width_);
+  return run;
+}
+
+void FrameCanvas::BlendRun(uint8_t* row, const RowRun& run, const Ink& ink) const {
+  BlendLone(row, run.lead, ink.pixel, ink.w);
+  if (run.bytes > 0) {
     if (ink.w == 0)
-      k.fillColorRun(p, bytes, ink.pattern);
+      kernels_->fillColorRun(row + run.first, run.bytes, ink.pattern);
     else
-      k.blendColorRun(p, bytes, ink.pattern, ink.w);
-    return;
+      kernels_->blendColorRun(row + run.first, run.bytes, ink.pattern, ink.w);
   }
-  int64_t x = x0;
-  if (x & 1) {
-    BlendByte(row + 2 * x, ink.pixel >> 16, ink.w);
-    ++x;
-  }
-  int64_t pairs = (x1 - x + 1) / 2;
-  if (pairs > 0) {
-    if (ink.w == 0)
-      k.fillColorRun(row + 2 * x, static_cast<int32_t>(4 * pairs), ink.pattern);
-    else
-      k.blendColorRun(row + 2 * x, static_cast<int32_t>(4 * pairs), ink.pattern, ink.w);
-    x += 2 * pairs;
-  }
-  if (x <= x1) {
-    uint8_t* p = row + 2 * x;
-    BlendByte(p, ink.pixel, ink.w);
-    if (x + 1 < width_) {
-      BlendByte(p + 1, ink.pixel >> 8, ink.w);
-      BlendByte(p + 3, ink.pixel >> 24, ink.w);
-    }
-  }
+  BlendLone(row, run.tail, ink.pixel, ink.w);
 }
 
 // The run between two ends, first to last; without `inclusive` the second end
@@ -152,7 +148,7 @@ void FrameCanvas::HSpan(uint8_t* frame, int64_t x1, int64_t x2, int64_t y, bool 
   int64_t a, b;
   OrderRun(x1, x2, inclusive, &a, &b);
   if (a > b || b < 0 || a >= width_ || y < 0 || y >= height_) return;
-  BlendRow(frame, std::max<int64_t>(a, 0), std::min<int64_t>(b, width_ - 1), y, ink);
+  BlendRun(RowAddress(frame, y), PlanRun(std::max<int64_t>(a, 0), std::min<int64_t>(b, width_ - 1)), ink);
 }
 
 void FrameCanvas::VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool inclusive, const Ink& ink) const {
@@ -161,24 +157,8 @@ void FrameCanvas::VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool 
   if (a > b || b < 0 || a >= height_ || x < 0 || x >= width_) return;
   a = std::max<int64_t>(a, 0);
   b = std::min<int64_t>(b, height_ - 1);
-  for (int64_t y = a; y <= b; ++y) {
-    uint8_t* row = RowAddress(frame, y);
-    if (format_ == PixelFormatRGB24) {
-      uint8_t* p = row + 3 * x;
-      BlendByte(p, ink.pixel, ink.w);
-      BlendByte(p + 1, ink.pixel >> 8, ink.w);
-      BlendByte(p + 2, ink.pixel >> 16, ink.w);
-    } else if (x & 1) {
-      BlendByte(row + 2 * x, ink.pixel >> 16, ink.w);  // Y1 only: chroma stays
-    } else {
-      uint8_t* p = row + 2 * x;
-      BlendByte(p, ink.pixel, ink.w);
-      if (x + 1 < width_) {
-        BlendByte(p + 1, ink.pixel >> 8, ink.w);
-        BlendByte(p + 3, ink.pixel >> 24, ink.w);
-      }
-    }
-  }
+  const LonePixel px = LonePixelBytes(format_, x, width_);
+  for (int64_t y = a; y <= b; ++y) BlendLone(RowAddress(frame, y), px, ink.pixel, ink.w);
 }
 
 void FrameCanvas::BlendHSpan(uint8_t* frame, int32_t x1, int32_t x2, int32_t y, bool inclusive, uint32_t color,
@@ -244,9 +224,8 @@ void FrameCanvas::BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r,
   b = std::min(b, height_);
   if (l >= r || t >= b) return;
   const Ink ink = MakeInk(color, opacity);
-  // One row routine per call: RGB24 opaque or blended; YUV opaque or blended, with a lone
-  // odd first pixel when l is odd. BlendRow picks the same for every row of the rectangle.
-  for (int32_t y = t; y < b; ++y) BlendRow(frame, l, r - 1, y, ink);
+  const RowRun run = PlanRun(l, r - 1);  // the same bytes of every row
+  for (int32_t y = t; y < b; ++y) BlendRun(RowAddress(frame, y), run, ink);
 }
 
 void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, const RowRange* ranges,
@@ -259,17 +238,9 @@ void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count,
   for (int32_t i = 0; i < count; ++i) {
     int32_t x = xs[i];
     if (x < 0 || x >= width_) continue;
-    if (format_ == PixelFormatRGB24) {
-      for (int32_t c = 0; c < 3; ++c) bytes.emplace_back(3 * x + c, static_cast<uint8_t>(ink.pixel >> (8 * c)));
-    } else if (x & 1) {
-      bytes.emplace_back(2 * x, static_cast<uint8_t>(ink.pixel >> 16));
-    } else {
-      bytes.emplace_back(2 * x, static_cast<uint8_t>(ink.pixel));
-      if (x + 1 < width_) {
-        bytes.emplace_back(2 * x + 1, static_cast<uint8_t>(ink.pixel >> 8));
-        bytes.emplace_back(2 * x + 3, static_cast<uint8_t>(ink.pixel >> 24));
-      }
-    }
+    const LonePixel px = LonePixelBytes(format_, x, width_);
+    for (int32_t c = 0; c < px.count; ++c)
+      bytes.emplace_back(static_cast<int32_t>(px.offset[c]), static_cast<uint8_t>(ink.pixel >> (8 * px.colourByte[c])));
   }
   const int32_t rowBytes = bytesPerPixel_ * width_;
   std::vector<kernels::ByteWindow> windows;
@@ -356,26 +327,17 @@ void FrameCanvas::AddRowInk(RowInks& inks, int32_t x1, int32_t x2, uint32_t colo
     inks.end = std::max(inks.end, 3 * x2);
     return;
   }
-  // The pair rules of BlendRow: a first odd pixel alone (Y1), whole pairs, a last even
-  // pixel alone (Y0, U, V, or its luma only at the end of an odd-width row).
-  int32_t x = x1, last = 2 * x1 + 1;
-  if (x & 1) {
-    set(2 * x, 1, 2, 1);
-    ++x;
-  }
-  const int32_t pairs = (x2 - x) / 2;
-  set(2 * x, 4 * pairs, 0, 4);
-  x += 2 * pairs;
-  last = std::max(last, 2 * x);
-  if (x < x2) {
-    set(2 * x, 1, 0, 1);
-    last = 2 * x + 1;
-    if (x + 1 < width_) {
-      set(2 * x + 1, 1, 1, 1);
-      set(2 * x + 3, 1, 3, 1);
-      last = 2 * x + 4;
-    }
-  }
+  // The pair rule of the fills; `last` ends the bytes set.
+  auto setLone = [&](const LonePixel& px) {
+    for (int32_t c = 0; c < px.count; ++c) set(static_cast<int32_t>(px.offset[c]), 1, px.colourByte[c], 1);
+    return static_cast<int32_t>(px.offset[px.count - 1]) + 1;
+  };
+  const PairSpan span = SplitPairs(x1, x2);
+  int32_t last = 2 * x1 + 1;
+  if (span.lead) setLone(LonePixelBytes(format_, span.leadPixel(), width_));
+  set(static_cast<int32_t>(2 * span.at), static_cast<int32_t>(4 * span.pairs), 0, 4);
+  last = std::max(last, static_cast<int32_t>(2 * span.tailPixel()));
+  if (span.tail) last = setLone(LonePixelBytes(format_, span.tailPixel(), width_));
   inks.first = std::min(inks.first, 2 * x1);
   inks.end = std::max(inks.end, last);
 }
@@ -388,19 +350,6 @@ void FrameCanvas::BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const Row
   for (int32_t y = y1; y < y2; ++y)
     kernels_->blendInkRow(RowAddress(frame, y) + inks.first, inks.end - inks.first, inks.weight.data() + inks.first,
                           inks.share.data() + inks.first);
-}
-
-void FrameCanvas::ConvertToSample(const uint8_t* frame, uint32_t* sample) const {
-  if (!known_ || !frame || !sample) return;
-  const kernels::KernelSet& k = *kernels_;
-  for (int32_t y = 0; y < height_; ++y) {
-    const uint8_t* src = PixelAddress(frame, 0, y);
-    uint32_t* dst = sample + static_cast<size_t>(width_) * static_cast<size_t>(height_ - 1 - y);
-    if (format_ == PixelFormatYUV422)
-      k.yuyvToSample(src, dst, width_);
-    else
-      k.rgb24ToSample(src, dst, width_);
-  }
 }
 
 }  // namespace qlv

@@ -1,5 +1,6 @@
 // The layout of the host's frames and the primitives that draw into them in place,
-// in the frame's own pixel format, with an opacity.
+// in the frame's own pixel format, with an opacity. The detector's samples are made
+// from the same layout in pixel/sample_conversion.h.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +21,8 @@ class FrameCanvas {
   FrameCanvas();
 
   // Stream start. A format other than 0 and 1, a width or height below 1, or a frame
-  // whose byte size does not fit 32 bits leaves the canvas unknown: it then draws and
-  // converts nothing.
+  // whose byte size does not fit 32 bits leaves the canvas unknown: it then draws
+  // nothing, and nothing is converted from its frames.
   void SetGeometry(int32_t width, int32_t height, int32_t pixelFormat);
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
@@ -73,19 +74,17 @@ class FrameCanvas {
   // Into rows y1 .. y2 - 1 (clipped).
   void BlendRowInks(uint8_t* frame, int32_t y1, int32_t y2, const RowInks& inks) const;
 
-  // The whole frame to B, G, R, Y sample pixels, sample row 0 being the picture's bottom
-  // row. An unknown format converts nothing.
-  void ConvertToSample(const uint8_t* frame, uint32_t* sample) const;
-
   // Kernel set used by the primitives; the CPU's best unless a test chooses another.
   void SetKernelLevel(kernels::KernelLevel level);
   const kernels::KernelSet& kernelSet() const { return *kernels_; }
 
  private:
   struct Ink;  // colour, weight and pattern of one drawing call
+  struct RowRun;  // the bytes of a run of columns, the same in every row
   Ink MakeInk(uint32_t color, int32_t opacity) const;
-  // Blends picture columns x0..x1 (inclusive, already clipped) of row y by the pair rules.
-  void BlendRow(uint8_t* frame, int64_t x0, int64_t x1, int64_t y, const Ink& ink) const;
+  // Picture columns x0..x1 (inclusive, already clipped) by the pair rule.
+  RowRun PlanRun(int64_t x0, int64_t x1) const;
+  void BlendRun(uint8_t* row, const RowRun& run, const Ink& ink) const;
   void HSpan(uint8_t* frame, int64_t x1, int64_t x2, int64_t y, bool inclusive, const Ink& ink) const;
   void VSpan(uint8_t* frame, int64_t x, int64_t y1, int64_t y2, bool inclusive, const Ink& ink) const;
   uint8_t* RowAddress(uint8_t* frame, int64_t y) const;
@@ -95,8 +94,6 @@ class FrameCanvas {
   int32_t format_ = -1;
   bool known_ = false;
   int32_t bytesPerPixel_ = 0;
-  int32_t pairStep_ = 0;
-  int32_t quadStep_ = 0;
   ptrdiff_t rowStride_ = 0;
   size_t frameBytes_ = 0;
   const kernels::KernelSet* kernels_;

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "pixel/frame_canvas.h"
+#include "pixel/sample_conversion.h"
 #include "pixel_test_util.h"
 
 namespace qlv {
@@ -53,7 +54,7 @@ TEST(FrameCanvasGeometry, UnknownFormatDrawsAndConvertsNothing) {
   c.BlendFrameRect(frame.data(), 0, 0, 8, 4, 2, 0xFFFFFF, 100);
   c.BlendHSpan(frame.data(), 0, 8, 1, true, 0xFFFFFF, 100);
   c.BlendVSpan(frame.data(), 1, 0, 4, true, 0xFFFFFF, 100);
-  c.ConvertToSample(frame.data(), sample.data());
+  ConvertToSample(frame.data(), c, c.kernelSet(), sample.data());
   EXPECT_EQ(frame, std::vector<uint8_t>(8 * 4 * 3, 0x55));
   EXPECT_EQ(sample, std::vector<uint32_t>(8 * 4, 0x12345678u));
 }

@@ -6,6 +6,7 @@
 
 #include "detect/motion_detector.h"
 #include "overlay/state_overlay.h"
+#include "pixel/sample_conversion.h"
 #include "pixel_test_util.h"
 
 namespace qlv {
@@ -248,10 +249,10 @@ TEST(CanvasProperty, ConvertWholeFrames) {
       FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
       std::vector<uint8_t> frame = testutil::RandomFrame(rng, ref);
       std::vector<uint32_t> a(static_cast<size_t>(sz.w) * sz.h), b(a.size());
-      ref.ConvertToSample(frame.data(), a.data());
+      ConvertToSample(frame.data(), ref, ref.kernelSet(), a.data());
       for (const KernelSet* k : testutil::SimdLevels()) {
         std::fill(b.begin(), b.end(), 0);
-        testutil::Canvas(sz.w, sz.h, format, k->level).ConvertToSample(frame.data(), b.data());
+        ConvertToSample(frame.data(), ref, *k, b.data());
         EXPECT_EQ(a, b) << k->name << " format " << format << " " << sz.w << "x" << sz.h;
       }
     }

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "detect/motion_detector.h"
+#include "pixel/sample_conversion.h"
 #include "pixel_test_util.h"
 
 namespace qlv {
@@ -41,12 +42,12 @@ TEST(SampleConversion, SampleRowsAreBottomFirstForBothFormats) {
   c.SetGeometry(2, 2, PixelFormatYUV422);
   const uint8_t yuv[] = {255, 128, 255, 128, 0, 128, 0, 128};
   uint32_t s[4];
-  c.ConvertToSample(yuv, s);
+  ConvertToSample(yuv, c, c.kernelSet(), s);
   EXPECT_EQ(s[0], 0u);           // memory row 0 = picture row 1
   EXPECT_EQ(s[2], 0xFFFFFFFFu);  // memory row 1 = picture row 0
   c.SetGeometry(2, 2, PixelFormatRGB24);
   const uint8_t rgb[] = {0, 0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255};  // bottom row first
-  c.ConvertToSample(rgb, s);
+  ConvertToSample(rgb, c, c.kernelSet(), s);
   EXPECT_EQ(s[0], 0u);
   EXPECT_EQ(s[3], 0xFFFFFFFFu);
 }
