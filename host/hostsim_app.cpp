@@ -17,6 +17,7 @@
 #include "host_options.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "process_counters.h"
 #include "recorder.h"
 
@@ -45,21 +46,6 @@ std::string BaseName(const std::string& dll) {
   std::string b = dll.substr(dll.find_last_of("\\/") == std::string::npos ? 0 : dll.find_last_of("\\/") + 1);
   size_t dot = b.find_last_of('.');
   return dot == std::string::npos ? b : b.substr(0, dot);
-}
-
-const char* CommandName(uint32_t code) {
-  switch (code) {
-    case qlv::kCmdSnapshot: return "snapshot";
-    case qlv::kCmdRecordStart: return "start video recording";
-    case qlv::kCmdRecordStop: return "stop video recording";
-    case qlv::kCmdKind3Start: return "start kind-3 recording";
-    case qlv::kCmdKind3Stop: return "stop kind-3 recording";
-    case qlv::kCmdSequenceStart: return "start snapshot sequence";
-    case qlv::kCmdSequenceStop: return "stop snapshot sequence";
-    case qlv::kCmdPause: return "pause recording";
-    case qlv::kCmdResume: return "resume recording";
-    default: return "other";
-  }
 }
 
 std::FILE* OpenOutput(const std::string& path, const char* header) {
@@ -275,7 +261,7 @@ int PlayHost(const HostOptions& o) {
   std::printf("frames: %lld played, %lld processed by the plug-in\n", static_cast<long long>(result.frames),
               static_cast<long long>(result.processed));
   std::printf("host commands: %u\n", static_cast<unsigned>(session.windows().log().Count()));
-  for (const auto& kv : counts) std::printf("  %u %s: %d\n", static_cast<unsigned>(kv.first), CommandName(kv.first), kv.second);
+  for (const auto& kv : counts) std::printf("  %u %s: %d\n", static_cast<unsigned>(kv.first), qlv::HostCommandName(kv.first), kv.second);
   std::map<std::string, int> kinds;
   for (const RecordedFile& f : recorder.files()) ++kinds[f.kind];
   std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],

@@ -14,6 +14,7 @@
 #include "host_options.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "process_counters.h"
 

@@ -12,6 +12,7 @@
 #include "frame_source.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "res/resource.h"
 

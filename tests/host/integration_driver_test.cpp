@@ -14,6 +14,7 @@
 #include "host_session.h"
 #include "pixel/frame_canvas.h"
 #include "pixel/kernels.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "settings/settings.h"
 

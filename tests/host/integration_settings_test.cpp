@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "frame_source.h"
 #include "host_windows.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "recorder.h"
 
 namespace {

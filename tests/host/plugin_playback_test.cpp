@@ -11,6 +11,7 @@
 #include "frame_source.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "recorder.h"
 
 namespace {
