@@ -202,9 +202,10 @@ std::vector<HostOptionRow> MakeTable() {
       {{"--switch"}, "LIST", "\"FRAME:INDEX,...\": from FRAME on, frames show channel INDEX",
        [](HostOptions& o, S v, std::string* e) { return ParseSwitchList(v, &o.switches, e); }},
       {{"--out"}, "DIR",
-       "write DIR\\events.csv (frame,tick,command), DIR\\frames.csv\n"
-       "(frame,result), DIR\\recordings.csv and the snapshots (BMP)\n"
-       "and recorded segments (AVI) that the commands ask for",
+       "write DIR\\events.csv (frame,tick,command,name),\n"
+       "DIR\\frames.csv (frame,result), DIR\\recordings.csv and the\n"
+       "snapshots (BMP) and recorded segments (AVI) that the\n"
+       "commands ask for",
        [](HostOptions& o, S v, std::string*) { o.out = v; return true; }},
       {{"--save-frames"}, nullptr,
        "also write DIR\\frames.raw: every frame after the plug-in\n"

@@ -186,7 +186,7 @@ int PlayHost(const HostOptions& o) {
 
   PlayerOutputs outputs;
   if (!o.out.empty()) {
-    outputs.eventsCsv = OpenOutput(outDir + "events.csv", "frame,tick,command\n");
+    outputs.eventsCsv = OpenOutput(outDir + "events.csv", "frame,tick,command,name\n");
     outputs.framesCsv = OpenOutput(outDir + "frames.csv", o.timing ? "frame,result,call_us\n" : "frame,result\n");
     if (o.saveFrames) outputs.framesRaw = OpenOutput(outDir + "frames.raw", nullptr);
     outputs.recorder = &recorder;

@@ -152,7 +152,7 @@ demo_collect() {
   # A still of the annotated video at every frame whose alarm commanded the host.
   if [ -f "$out/annotated.mp4" ] && [ -f "$out/host/events.csv" ]; then
     local frame
-    for frame in $(awk -F, 'NR > 1 && ($3 == 1287 || $3 == 1294 || $3 == 1298 || $3 == 1300 || $3 == 1303) { print $1 }' \
+    for frame in $(awk -F, 'NR > 1 && ($4 == "snapshot" || $4 ~ /^start / || $4 == "resume recording") { print $1 }' \
                    "$out/host/events.csv" | sort -un); do
       ffmpeg -v error -y -i "$out/annotated.mp4" -vf "select=eq(n\\,$frame)" -frames:v 1 \
         "$out/snapshots/alarm_frame_$(printf %04d "$frame").png"
@@ -166,10 +166,10 @@ demo_summary() {
   local played processed starts resumes pauses stops snaps
   played=$(( $(wc -l < "$out/host/frames.csv") - 1 ))
   processed=$(awk -F, 'NR > 1 && $2 != 0' "$out/host/frames.csv" | wc -l)
-  count() { awk -F, -v c="$1" 'NR > 1 && $3 == c' "$out/host/events.csv" | wc -l; }
-  starts=$(( $(count 1294) + $(count 1298) + $(count 1300) ))
-  resumes=$(count 1303); pauses=$(count 1302); snaps=$(count 1287)
-  stops=$(( $(count 1295) + $(count 1299) + $(count 1301) ))
+  # Commands by the names hostsim gives them: every start is "start ...", every stop "stop ...".
+  count() { awk -F, -v name="$1" 'NR > 1 && $4 ~ name' "$out/host/events.csv" | wc -l; }
+  starts=$(count '^start '); stops=$(count '^stop ')
+  resumes=$(count '^resume recording$'); pauses=$(count '^pause recording$'); snaps=$(count '^snapshot$')
   echo
   echo "Demo summary"
   echo "  frames:      $played played, $processed processed by the plug-in"
@@ -182,6 +182,6 @@ demo_summary() {
   [ -f "$out/annotated.mp4" ] && echo "    $out/annotated.mp4   (every frame as the plug-in left it)"
   echo "    $out/recordings/     (segments the host recorded on command)"
   echo "    $out/snapshots/      (snapshots the host took on command; alarm_frame_N.png: annotated frame N)"
-  echo "    $out/events.csv      (frame,tick,command of every host command)"
+  echo "    $out/events.csv      (frame,tick,command,name of every host command)"
   echo "    $out/host/           (frames.csv, recordings.csv, hostsim's raw output)"
 }
