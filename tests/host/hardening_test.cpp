@@ -24,6 +24,7 @@ using hosttest::BoxFrame;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::WriteBytes;
+using hosttest::WriteMask;
 
 std::string MaskPath() { return PluginsFolder() + "hardening.msk"; }
 
@@ -35,9 +36,7 @@ constexpr int32_t kWidth = 96, kHeight = 72;
 
 // Every cell watched; an alarm takes one snapshot.
 void WriteWatchingSettings() {
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
+    ASSERT_NO_FATAL_FAILURE(WriteMask(MaskPath()));
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                                                     "\r\nRecordEnable=1\r\nRecordType=0\r\nShowTime=1\r\n"));
 }

@@ -36,9 +36,7 @@ struct Cleanup : hosttest::SettingsAndMaskRemoved {
 
 // Settings with a mask that watches every cell of the 24 x 18 grid.
 void WriteSettingsWatchingEveryCell(const std::string& lines) {
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  hosttest::WriteBytes(MaskPath(), mask);
+    hosttest::WriteMask(MaskPath());
   hosttest::WriteBytes(hosttest::IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() + "\r\n" + lines);
 }
 
