@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "grid_masks.h"
 #include "host_options.h"
 #include "plugin_files.h"
@@ -104,29 +105,13 @@ TEST(GridMasks, CellListsAreReadAsTheCommandLineGivesThem) {
   EXPECT_FALSE(hostsim::ParseHostOptions({"--write-mask", ""}, &o, &error));
 }
 
-// Runs hostsim.exe beside this program with `args`, its messages to NUL; its exit
-// code, or -1.
+// hostsim.exe beside this program with `args`, its messages to NUL: its exit code,
+// or -1 when it could not start or did not end.
 int RunHostsim(const std::string& args) {
-  const std::string exe = hostsim::ExecutableFolder() + "hostsim.exe";
-  std::string line = "\"" + exe + "\" " + args;
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = nul;
-  PROCESS_INFORMATION pi = {};
-  const BOOL started = CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                      hostsim::ExecutableFolder().c_str(), &si, &pi);
-  CloseHandle(nul);
-  if (!started) return -1;
-  const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+  hosttest::ChildProcess child;
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return waited == WAIT_OBJECT_0 ? static_cast<int>(code) : -1;
+  if (!child.Start(hostsim::ExecutableFolder() + "hostsim.exe", args, true) || !child.Wait(60000, &code)) return -1;
+  return static_cast<int>(code);
 }
 
 // What the scripts run instead of spelling out the bytes.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "frame_source.h"
 #include "host_options.h"
 #include "host_session.h"
@@ -233,20 +234,12 @@ TEST(HostExit, ProcessEndsWhileAFrameThreadIsInsideThePlugin) {
   for (int i = 0; i < 8; ++i) {
     const std::string delay = std::to_string(200 + 37 * i);
     SetEnvironmentVariableA("QLV_EXIT_CHILD", delay.c_str());
-    std::string line = std::string("\"") + exe + "\" --gtest_filter=HostExit.*";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    hosttest::ChildProcess child;
+    const bool started = child.Start(exe, "--gtest_filter=HostExit.*", false);
     SetEnvironmentVariableA("QLV_EXIT_CHILD", nullptr);
     ASSERT_TRUE(started);
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process hung on its way out (delay " << delay << " ms)";
+    ASSERT_TRUE(child.Wait(20000, &code)) << "the process hung on its way out (delay " << delay << " ms)";
     EXPECT_EQ(code, 7u) << "delay " << delay << " ms";
   }
 }
