@@ -3,6 +3,9 @@
 # table. Sourced by ./run (which provides ROOT, JOBS, log(), configure_build and the
 # Wine session).
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 # Only the benchmark needs these: ./run test never installs them.
 bench_need_packages() {
   local p
@@ -75,9 +78,9 @@ bench_clip() {
 # off; areas and grid on or off.
 bench_ini() {
   local ini="$1" mask="$2" overlay="$3"
-  printf '%s\r\n' "[PluginSettings]" "ChannelIdx=1" "MaskFileName=$mask" "Sensitive=10" "FrameCounter=3" \
+  write_settings "$ini" "ChannelIdx=1" "MaskFileName=$mask" "Sensitive=10" "FrameCounter=3" \
     "ControlY=1" "ShowGrid=$overlay" "ShowMask=$overlay" "ShowTime=0" "RecShowGrid=$overlay" \
-    "RecShowMask=$overlay" "RecShowTime=0" > "$ini"
+    "RecShowMask=$overlay" "RecShowTime=0"
 }
 
 # Plays one clip through the DLL with --timing and prints the row of the processed
@@ -87,13 +90,12 @@ bench_host_row() {
   local group=host-detect label="${format^^}"
   [ "$overlay" = 1 ] && group=host-areas
   [ "$format" = rgb24 ] && label=RGB24
-  bench_ini "$dir/bench.ini" "$(demo_wine_path "$dir/all.msk")" "$overlay"
-  local env=()
-  [ "$level" != default ] && env=(QLV_MAX_LEVEL="$level")
+  bench_ini "$dir/bench.ini" "$(wine_path "$dir/all.msk")" "$overlay"
   local out
-  out=$(cd "$dir" && env "${env[@]}" LANG=en_US.UTF-8 wine hostsim.exe --input "$(demo_wine_path "$clip")" \
-        --format "$format" --size 720x576 --fps 0 --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench \
-        --ini bench.ini --timing 2>&1) || { log "hostsim failed: $out"; return 1; }
+  out=$([ "$level" != default ] && export QLV_MAX_LEVEL="$level"
+        hostsim_in "$dir" --input "$(wine_path "$clip")" --format "$format" --size 720x576 --fps 0 \
+          --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench --ini bench.ini --timing 2>&1) ||
+    { log "hostsim failed: $out"; return 1; }
   echo "$out" | awk -v g="$group" -v f="720x576 $label" -v l="$level" '
     /^PluginProcessFrame, frames processed:/ {
       for (i = 1; i <= NF; ++i) { if ($i == "median") m = $(i+1); if ($i == "p10") a = $(i+1); if ($i == "p90") b = $(i+1) }
@@ -121,11 +123,8 @@ bench_main() {
 
   log "the DLL as the host runs it (hostsim --timing, $BENCH_HOST_FRAMES frames of 720x576)"
   local host="$dir/host"
-  rm -rf "$host" && mkdir -p "$host/Plugins"
-  cp build/win32/hostsim.exe "$host/" && cp build/win32/Plugins/QPM_QLVGuard.dll "$host/Plugins/" || return 1
-  # shellcheck source=tools/demo.sh
-  . "$ROOT/tools/demo.sh"
-  demo_make_mask "$host/all.msk"
+  host_folder "$host" || return 1
+  write_mask "$host" "$host/all.msk" || return 1
   bench_clip "$dir/clip-yuy2.raw" yuyv422 || return 1
   bench_clip "$dir/clip-rgb24.raw" bgr24 || return 1
   : > "$dir/host.tsv"

@@ -6,6 +6,9 @@
 # possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2), DEMO_HOST_DIR (the folder with
 # hostsim.exe and Plugins/, default dist/).
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 # The default scene: a still room, sensor noise, and a figure that walks in from the
 # left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s).
 demo_make_scene() {
@@ -35,18 +38,9 @@ demo_decode_video() {
   echo "${nw}x${nh}"
 }
 
-# The mask file with every cell watched: 03 02, 24 and 18 as 32-bit words, 432 x 01.
-demo_make_mask() {
-  { printf '\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00'; head -c 432 /dev/zero | tr '\0' '\1'; } > "$1"
-}
-
-# Unix path -> the same file through Wine's Z: drive.
-demo_wine_path() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }
-
 demo_write_ini() {
   local ini="$1" mask="$2" wav="$3"
-  printf '%s\r\n' \
-    "[PluginSettings]" \
+  write_settings "$ini" \
     "ChannelIdx=1" \
     "MaskFileName=$mask" \
     "Sensitive=10" \
@@ -64,16 +58,16 @@ demo_write_ini() {
     "ShowTime=1" \
     "RecShowGrid=1" \
     "RecShowMask=1" \
-    "RecShowTime=1" > "$ini"
+    "RecShowTime=1"
 }
 
-# Encodes raw frames of the host's output into an mp4.
-demo_encode() {
-  local in="$1" out="$2" size="$3" pixfmt="$4" rate="$5"
-  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
-    -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -movflags +faststart "$out" 2>/dev/null ||
-  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
-    -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out"
+# demo_mp4 OUT INPUT_OPTIONS...: an mp4 anyone can open, with x264, or MPEG-4 part 2
+# where ffmpeg has no x264.
+demo_mp4() {
+  local out="$1"
+  shift
+  ffmpeg -v error -y "$@" -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -movflags +faststart "$out" 2>/dev/null ||
+    ffmpeg -v error -y "$@" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out"
 }
 
 demo_main() {
@@ -104,16 +98,17 @@ demo_main() {
   local inputFrames=$(( $(stat -c %s "$work/input.raw") / frameBytes ))
   [ "$inputFrames" -gt 0 ] || { log "the video has no frames"; return 1; }
 
-  demo_make_mask "$work/all_cells.msk"
+  local host="${DEMO_HOST_DIR:-$ROOT/dist}"
+  write_mask "$host" "$work/all_cells.msk" || return 1
   ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" || return 1
-  demo_write_ini "$work/demo.ini" "$(demo_wine_path "$work/all_cells.msk")" "$(demo_wine_path "$work/alarm.wav")"
+  demo_write_ini "$work/demo.ini" "$(wine_path "$work/all_cells.msk")" "$(wine_path "$work/alarm.wav")"
 
-  local args=(--input "$(demo_wine_path "$work/input.raw")" --format "$format" --size "$size"
-              --frames "$inputFrames" --fps "$fps" --ini "$(demo_wine_path "$work/demo.ini")"
-              --channels "1:0:Camera 1" --out "$(demo_wine_path "$out/host")" --save-frames --progress)
+  local args=(--input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
+              --frames "$inputFrames" --fps "$fps" --ini "$(wine_path "$work/demo.ini")"
+              --channels "1:0:Camera 1" --out "$(wine_path "$out/host")" --save-frames --progress)
   log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
   { printf '   wine hostsim.exe'; printf ' %q' "${args[@]}"; printf '\n'; } >&2
-  ( cd "${DEMO_HOST_DIR:-$ROOT/dist}" && LANG=en_US.UTF-8 wine hostsim.exe "${args[@]}" ) > "$out/host/hostsim.log"
+  hostsim_in "$host" "${args[@]}" > "$out/host/hostsim.log"
   local rc=$?
   wineserver -k 2>/dev/null || true
   cat "$out/host/hostsim.log"
@@ -133,7 +128,8 @@ demo_collect() {
   local out="$1" size="$2" pixfmt="$3" rate="$4"
   log "encoding the results"
   if [ -s "$out/host/frames.raw" ]; then
-    demo_encode "$out/host/frames.raw" "$out/annotated.mp4" "$size" "$pixfmt" "$rate" || log "could not encode annotated.mp4"
+    demo_mp4 "$out/annotated.mp4" -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$out/host/frames.raw" ||
+      log "could not encode annotated.mp4"
   fi
   mkdir -p "$out/snapshots" "$out/recordings"
   local f n
@@ -145,8 +141,7 @@ demo_collect() {
   for f in "$out"/host/*.avi; do
     [ -e "$f" ] || continue
     n=$(basename "$f" .avi)
-    ffmpeg -v error -y -i "$f" -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p "$out/recordings/$n.mp4" 2>/dev/null ||
-      ffmpeg -v error -y -i "$f" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out/recordings/$n.mp4"
+    demo_mp4 "$out/recordings/$n.mp4" -i "$f"
     [ -s "$out/recordings/$n.mp4" ] && rm -f "$f"
   done
   # A still of the annotated video at every frame whose alarm commanded the host.

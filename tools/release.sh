@@ -2,6 +2,9 @@
 # installer under Wine; screenshots of the installer's folder page. Sourced by ./run,
 # which provides ROOT, log and the Wine session.
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 RELEASE_PRODUCT=QPM_QLVGuard
 RELEASE_VERSION="$(sed -n 's/^project(QPM_QLVGuard VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
 RELEASE_ZIP="$RELEASE_PRODUCT-$RELEASE_VERSION-win32.zip"
@@ -65,11 +68,6 @@ release_main() {
     echo "  $RELEASE_ZIP holds:"; unzip -Z1 "$RELEASE_ZIP" | sed 's/^/    /' ) >&2
 }
 
-# A Unix path as Wine's Z: drive sees it.
-release_wine_path() {
-  printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"
-}
-
 # Waits up to $2 seconds for the condition command $1 to hold.
 release_wait_for() {
   local cond="$1" seconds="$2" i
@@ -115,7 +113,7 @@ release_test() {
   mkdir -p "$host"
   why=""
   # Through cmd, so the setup gets the line a user types: /D= last and unquoted.
-  ( cd "$out" && LANG=en_US.UTF-8 wine cmd /c "$RELEASE_SETUP /S /D=$(release_wine_path "$host")" ) \
+  ( cd "$out" && LANG=en_US.UTF-8 wine cmd /c "$RELEASE_SETUP /S /D=$(wine_path "$host")" ) \
     > "$work/install.log" 2>&1 || why="setup ended with code $?;"
   cmp -s "$host/Plugins/$RELEASE_PRODUCT.dll" "$dll" || why="$why installed DLL missing or not the built one;"
   for lang in en ru; do
@@ -134,7 +132,7 @@ release_test() {
   # the plug-in's settings file.
   why=""
   cp "$ROOT/build/win32/hostsim.exe" "$host/" || why="no hostsim.exe;"
-  ( cd "$host" && LANG=en_US.UTF-8 wine hostsim.exe --info ) > "$work/info.log" 2>&1 \
+  hostsim_in "$host" --info > "$work/info.log" 2>&1 \
     || why="$why hostsim --info ended with code $?;"
   grep -q '^Interface version: 3' "$work/info.log" || why="$why no interface version 3;"
   grep -q '^Name: Motion detection' "$work/info.log" || why="$why no plug-in name;"
