@@ -20,15 +20,16 @@ bench_setup() {
   if [ -n "$missing" ]; then
     log "installing for the benchmark: $(echo $missing)"
     apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null || return 1
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null ||
+      failed "installing $(echo $missing)" || return 1
   fi
-  bench_build_gbench_i686 || return 1
+  bench_build_gbench_i686 || failed "building Google Benchmark for i686" || return 1
   # A build configured before the libraries were there looks for them again.
   if grep -q -e '^OpenCV_DIR:PATH=.*NOTFOUND' -e '^benchmark_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
-    cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || return 1
+    cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || failed "configuring the native preset again" || return 1
   fi
   if grep -q "^benchmark_DIR:PATH=.*NOTFOUND" build/win32-bench/CMakeCache.txt 2>/dev/null; then
-    cmake --preset win32-bench -U benchmark_DIR >/dev/null || return 1
+    cmake --preset win32-bench -U benchmark_DIR >/dev/null || failed "configuring the win32-bench preset again" || return 1
   fi
 }
 
@@ -95,7 +96,7 @@ bench_host_row() {
   out=$([ "$level" != default ] && export QLV_MAX_LEVEL="$level"
         hostsim_in "$dir" --input "$(wine_path "$clip")" --format "$format" --size 720x576 --fps 0 \
           --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench --ini bench.ini --timing 2>&1) ||
-    { log "hostsim failed: $out"; return 1; }
+    { failed "hostsim --timing ($format, areas $overlay, level $level): $out"; return 1; }
   echo "$out" | awk -v g="$group" -v f="720x576 $label" -v l="$level" '
     /^PluginProcessFrame, frames processed:/ {
       for (i = 1; i <= NF; ++i) { if ($i == "median") m = $(i+1); if ($i == "p10") a = $(i+1); if ($i == "p90") b = $(i+1) }
@@ -109,7 +110,7 @@ bench_main() {
   mkdir -p "$dir"
   log "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
   log "native rows"
-  build/native/qlv_bench --rows native > "$dir/native.tsv" || return 1
+  build/native/qlv_bench --rows native > "$dir/native.tsv" || failed "the native rows (qlv_bench)" || return 1
   local files=("$dir/native.tsv")
   if [ "$emulated" = 1 ]; then
     log "32-bit code runs under an emulator here: the i686 rows are not timed"
@@ -118,15 +119,16 @@ bench_main() {
   fi
   wine_session_begin || return 1
   log "i686 rows (qlv_bench.exe under Wine)"
-  ( cd build/win32-bench && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" || return 1
+  ( cd build/win32-bench && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" ||
+    failed "the i686 rows (qlv_bench.exe)" || return 1
   files+=("$dir/i686.tsv")
 
   log "the DLL as the host runs it (hostsim --timing, $BENCH_HOST_FRAMES frames of 720x576)"
   local host="$dir/host"
   host_folder "$host" || return 1
   write_mask "$host" "$host/all.msk" || return 1
-  bench_clip "$dir/clip-yuy2.raw" yuyv422 || return 1
-  bench_clip "$dir/clip-rgb24.raw" bgr24 || return 1
+  bench_clip "$dir/clip-yuy2.raw" yuyv422 || failed "making the YUY2 clip (ffmpeg)" || return 1
+  bench_clip "$dir/clip-rgb24.raw" bgr24 || failed "making the RGB24 clip (ffmpeg)" || return 1
   : > "$dir/host.tsv"
   local format overlay level
   for level in default sse2; do

@@ -77,30 +77,30 @@ demo_main() {
   [ "$format" = rgb24 ] && pixfmt=bgr24
   local out="$ROOT/out/demo" work="$ROOT/out/demo/work"
   if [ -n "$video" ] && [ ! -f "$video" ]; then
-    log "no such video: $video"
+    failed "no such video: $video"
     return 1
   fi
-  rm -rf "$out"
-  mkdir -p "$work" "$out/host"
+  { rm -rf "$out" && mkdir -p "$work" "$out/host"; } || failed "making $out" || return 1
 
   local size
   if [ -n "$video" ]; then
     log "decoding $video"
-    size=$(demo_decode_video "$video" "$work/input.raw" "$frames" "$pixfmt") || { log "ffmpeg cannot read $video"; return 1; }
+    size=$(demo_decode_video "$video" "$work/input.raw" "$frames" "$pixfmt") || failed "decoding $video (ffmpeg)" || return 1
   else
     log "generating the default scene (720x576, $frames frames)"
-    demo_make_scene "$work/input.raw" "$frames" "$pixfmt" || return 1
+    demo_make_scene "$work/input.raw" "$frames" "$pixfmt" || failed "generating the scene (ffmpeg)" || return 1
     size=720x576
   fi
   local frameBytes
   local w="${size%x*}" h="${size#*x}"
   if [ "$format" = rgb24 ]; then frameBytes=$(( w * h * 3 )); else frameBytes=$(( w * h * 2 )); fi
   local inputFrames=$(( $(stat -c %s "$work/input.raw") / frameBytes ))
-  [ "$inputFrames" -gt 0 ] || { log "the video has no frames"; return 1; }
+  [ "$inputFrames" -gt 0 ] || failed "the video has no frames" || return 1
 
   local host="${DEMO_HOST_DIR:-$ROOT/dist}"
   write_mask "$host" "$work/all_cells.msk" || return 1
-  ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" || return 1
+  ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" ||
+    failed "making the alarm sound (ffmpeg)" || return 1
   demo_write_ini "$work/demo.ini" "$(wine_path "$work/all_cells.msk")" "$(wine_path "$work/alarm.wav")"
 
   local args=(--input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
@@ -112,7 +112,7 @@ demo_main() {
   local rc=$?
   wineserver -k 2>/dev/null || true
   cat "$out/host/hostsim.log"
-  [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
+  [ "$rc" -eq 0 ] || failed "playing through hostsim (exit code $rc)" || return 1
 
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"

@@ -33,7 +33,7 @@ soak_main() {
   local work="$ROOT/build/soak"
   host_folder "$work/host" || return 1
   log "making a 320x240 clip"
-  fig_make_clip "$work/clip.yuv" 400 || return 1
+  fig_make_clip "$work/clip.yuv" 400 || failed "making the clip (ffmpeg)" || return 1
   write_mask "$work/host" "$work/all_cells.msk" || return 1
   write_settings "$work/soak.ini" "ChannelIdx=1" "MaskFileName=$(wine_path "$work/all_cells.msk")" \
     "RecordEnable=1" "RecordType=2" "RecordPause=1" "Duration=5" "ShowGrid=1" "ShowMask=1" "ShowTime=1"
@@ -50,7 +50,7 @@ soak_main() {
   hostsim_in "$work/host" "${args[@]}" > "$work/hostsim.log" 2>&1
   local rc=$?
   grep -v '^soak:' "$work/hostsim.log"
-  [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
+  [ "$rc" -eq 0 ] || failed "playing through hostsim (exit code $rc)" || return 1
   grep '^soak:' "$work/hostsim.log" | tail -n 1
 }
 
@@ -91,7 +91,7 @@ kill_save_main() {
   local n="${1:-200}"
   local work="$ROOT/build/kill-save"
   host_folder "$work/host" || return 1
-  fig_make_clip "$work/clip.yuv" 40 || return 1
+  fig_make_clip "$work/clip.yuv" 40 || failed "making the clip (ffmpeg)" || return 1
   write_mask "$work/host" "$work/mask.msk" || return 1
   cp "$work/mask.msk" "$work/mask.old"
   local ini="$work/host/Plugins/QPM_QLVGuard.ini"
@@ -110,12 +110,12 @@ kill_save_main() {
     if [ -z "$markNs" ] && grep -q 'closing the plug-in' "$work/reference.log" 2>/dev/null; then markNs=$(date +%s%N); fi
     sleep 0.001
   done
-  wait "$ref" || { log "the reference run failed"; cat "$work/reference.log" >&2; return 1; }
+  wait "$ref" || { cat "$work/reference.log" >&2; failed "the reference run"; return 1; }
   end=$(date +%s%N)
   local runMs=$(( (end - begin) / 1000000 + 1 ))
   local markMs=$(( (${markNs:-$end} - begin) / 1000000 ))
   cp "$ini" "$work/new.ini"
-  if cmp -s "$work/old.ini" "$work/new.ini"; then log "the save did not change the file"; return 1; fi
+  if cmp -s "$work/old.ini" "$work/new.ini"; then failed "the reference run's save: the file did not change"; return 1; fi
 
   local i corrupt=0 nearClose=0 old=0 new=0 aim=$markMs aimed step=64 lastMove=0
   for (( i = 1; i <= n; i++ )); do

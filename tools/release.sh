@@ -26,42 +26,44 @@ release_epoch() {
 # release_build DLL OUT: writes the zip, the installer and SHA256SUMS into OUT.
 release_build() {
   local dll="$1" out="$2"
-  [ -n "$RELEASE_VERSION" ] || { log "release: no version in CMakeLists.txt"; return 1; }
-  [ -f "$dll" ] || { log "release: $dll is missing"; return 1; }
+  [ -n "$RELEASE_VERSION" ] || failed "release: no version in CMakeLists.txt" || return 1
+  [ -f "$dll" ] || failed "release: $dll is missing" || return 1
   local stage="$out/stage"
-  rm -rf "$out" && mkdir -p "$stage/Plugins" || return 1
+  { rm -rf "$out" && mkdir -p "$stage/Plugins"; } || failed "release: making $stage" || return 1
 
-  cp "$dll" "$stage/Plugins/$RELEASE_PRODUCT.dll" || return 1
+  cp "$dll" "$stage/Plugins/$RELEASE_PRODUCT.dll" || failed "release: copying the DLL" || return 1
   local lang
   for lang in en ru; do
     python3 "$ROOT/tools/release/inline_images.py" "$ROOT/docs/$RELEASE_PRODUCT-guide-$lang.html" \
-      "$stage/$RELEASE_PRODUCT-guide-$lang.html" || return 1
+      "$stage/$RELEASE_PRODUCT-guide-$lang.html" || failed "release: the $lang guide's pictures" || return 1
   done
   # Windows line ends, for the editors a user of the host has.
-  sed 's/\r*$/\r/' "$ROOT/CHANGES.txt" > "$stage/CHANGES.txt" || return 1
+  sed 's/\r*$/\r/' "$ROOT/CHANGES.txt" > "$stage/CHANGES.txt" || failed "release: CHANGES.txt" || return 1
 
   local epoch f
   epoch="$(release_epoch)"
   for f in "${RELEASE_ZIP_FILES[@]}"; do
-    chmod 644 "$stage/$f" && touch -d "@$epoch" "$stage/$f" || return 1
+    { chmod 644 "$stage/$f" && touch -d "@$epoch" "$stage/$f"; } || failed "release: the time of $f" || return 1
   done
   # Stored times are local: UTC makes them the same on every machine. No extra
   # attributes (-X), no folder entries (-D).
-  ( cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$RELEASE_ZIP" "${RELEASE_ZIP_FILES[@]}" ) || return 1
+  ( cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$RELEASE_ZIP" "${RELEASE_ZIP_FILES[@]}" ) ||
+    failed "release: the zip" || return 1
 
   # The installer takes the DLL and the guides from a flat folder.
-  cp -p "$stage/Plugins/$RELEASE_PRODUCT.dll" "$stage/" || return 1
+  cp -p "$stage/Plugins/$RELEASE_PRODUCT.dll" "$stage/" || failed "release: copying the DLL for the installer" || return 1
   makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$RELEASE_VERSION" -DSTAGE="$stage" \
-    -DOUTFILE="$out/$RELEASE_SETUP" "$ROOT/tools/release/$RELEASE_PRODUCT.nsi" >&2 || return 1
+    -DOUTFILE="$out/$RELEASE_SETUP" "$ROOT/tools/release/$RELEASE_PRODUCT.nsi" >&2 ||
+    failed "release: the installer (makensis)" || return 1
 
-  ( cd "$out" && sha256sum "$RELEASE_ZIP" "$RELEASE_SETUP" > SHA256SUMS ) || return 1
+  ( cd "$out" && sha256sum "$RELEASE_ZIP" "$RELEASE_SETUP" > SHA256SUMS ) || failed "release: SHA256SUMS" || return 1
   rm -rf "$stage"
 }
 
 release_main() {
   local out="$ROOT/dist/release"
-  [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null || return 1
-  cmake --build build/win32 --target "$RELEASE_PRODUCT" -j "$JOBS" || return 1
+  [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null || failed "configuring the win32 preset" || return 1
+  cmake --build build/win32 --target "$RELEASE_PRODUCT" -j "$JOBS" || failed "building the DLL" || return 1
   release_build "$ROOT/build/win32/Plugins/$RELEASE_PRODUCT.dll" "$out" || return 1
   log "dist/release/:"
   ( cd "$out" && ls -l --time-style=+ "$RELEASE_ZIP" "$RELEASE_SETUP" SHA256SUMS | awk '{print "  " $5 "\t" $NF}'
