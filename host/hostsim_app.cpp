@@ -333,9 +333,10 @@ void PrintSummary(const HostOptions& o, const RunSummary& s) {
 }
 
 // Each resource is a local declared where it is first needed, so that every way out
-// ends them in reverse order: the files first, the plug-in (Shutdown) last. False
-// when the plug-in could not be loaded or a file could not be opened.
-bool RunSession(const HostOptions& o, RunSummary* summary) {
+// ends them in reverse order: the files first, the plug-in (Shutdown) last. The
+// summary comes before that end: destroying the host's windows can take seconds under
+// Wine. False when the plug-in could not be loaded or a file could not be opened.
+bool RunSession(const HostOptions& o) {
   const FrameLayout layout = LayoutOf(o);
   const std::string outDir = WithSlash(o.out);
   HostSession session;
@@ -351,11 +352,13 @@ bool RunSession(const HostOptions& o, RunSummary* summary) {
   OutputFiles files(o, outDir, &recorder);
   Player player(*record, session.windows(),
                 [&](int64_t frame) { return session.channels().Get(ChannelIndexAt(o, frame)); });
-  if (input.get()) PlayInput(o, layout, input.get(), session, player, files.outputs(), summary);
+  RunSummary summary;
+  if (input.get()) PlayInput(o, layout, input.get(), session, player, files.outputs(), &summary);
   ClosePlugin(o, outDir, session, player, recorder, files);
-  summary->commands = session.windows().log().Entries();
-  summary->files = recorder.files();
-  summary->writeErrors = recorder.writeErrors();
+  summary.commands = session.windows().log().Entries();
+  summary.files = recorder.files();
+  summary.writeErrors = recorder.writeErrors();
+  PrintSummary(o, summary);
   return true;
 }
 
@@ -366,10 +369,7 @@ int PlayHost(const HostOptions& o) {
     std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
                  o.inst.c_str());
   if (!o.ini.empty() && !CopySettingsFile(o)) return 1;
-  RunSummary summary;
-  if (!RunSession(o, &summary)) return 1;
-  PrintSummary(o, summary);
-  return 0;
+  return RunSession(o) ? 0 : 1;
 }
 
 }  // namespace hostsim
