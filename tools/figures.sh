@@ -103,6 +103,8 @@ kill_save_main() {
   cp "$work/old.ini" "$ini"
   # The reference run: how long a run takes, and when the save begins in it.
   local begin end markNs=""
+  # Gone before the start: the loop below must not find the mark of an earlier run.
+  rm -f "$work/reference.log"
   begin=$(date +%s%N)
   fig_start_hostsim "$work/host" "$work/reference.log" "${args[@]}"
   local ref=$!
