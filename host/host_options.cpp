@@ -202,9 +202,10 @@ std::vector<HostOptionRow> MakeTable() {
       {{"--switch"}, "LIST", "\"FRAME:INDEX,...\": from FRAME on, frames show channel INDEX",
        [](HostOptions& o, S v, std::string* e) { return ParseSwitchList(v, &o.switches, e); }},
       {{"--out"}, "DIR",
-       "write DIR\\events.csv (frame,tick,command), DIR\\frames.csv\n"
-       "(frame,result), DIR\\recordings.csv and the snapshots (BMP)\n"
-       "and recorded segments (AVI) that the commands ask for",
+       "write DIR\\events.csv (frame,tick,command,name),\n"
+       "DIR\\frames.csv (frame,result), DIR\\recordings.csv and the\n"
+       "snapshots (BMP) and recorded segments (AVI) that the\n"
+       "commands ask for",
        [](HostOptions& o, S v, std::string*) { o.out = v; return true; }},
       {{"--save-frames"}, nullptr,
        "also write DIR\\frames.raw: every frame after the plug-in\n"
@@ -253,6 +254,17 @@ std::vector<HostOptionRow> MakeTable() {
        }},
       {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",
        [](HostOptions& o, S v, std::string*) { o.dll = v; return true; }},
+      {{"--write-mask"}, "FILE",
+       "write a mask file of the 24 x 18 grid as the plug-in saves\n"
+       "it, watching the cells of --mask-cells, and end",
+       [](HostOptions& o, S v, std::string* e) {
+         if (v.empty()) return Fail(e, "--write-mask needs a file name");
+         o.mode = HostMode::WriteMask;
+         o.maskFile = v;
+         return true;
+       }},
+      {{"--mask-cells"}, "LIST", "\"all\" (default), \"none\" or \"COLUMN:ROW,...\" from 0:0",
+       [](HostOptions& o, S v, std::string* e) { return ParseMaskCells(v, &o.maskCells, e); }},
       {{"--help", "-h", "/?"}, nullptr, "this text",
        [](HostOptions& o, S, std::string*) { o.mode = HostMode::Usage; return true; }},
   };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "channels.h"
+#include "grid_masks.h"
 
 namespace hostsim {
 
@@ -16,6 +17,7 @@ enum class HostMode {
   Play,   // the playing host (the default)
   Info,   // --info: load the plug-in, print what it says about itself, init, start, close
   Usage,  // --help: print the usage text
+  WriteMask,  // --write-mask: write a mask file of the default grid and end
 };
 
 // From frame `frame` on, frames show the channel at GetChannel index `index`
@@ -26,7 +28,7 @@ struct ChannelSwitch {
 };
 
 struct HostOptions {
-  HostMode mode = HostMode::Play;  // the last of --info and --help wins
+  HostMode mode = HostMode::Play;  // the last of --info, --help and --write-mask wins
   std::string input;           // file name, or "-" for standard input; empty: no playback
   int32_t format = 0;          // 0 yuy2, 1 rgb24
   int32_t width = 0;
@@ -55,6 +57,8 @@ struct HostOptions {
   int64_t settingsEvery = 0;   // open, then close, the settings dialog every N frames
   int64_t countersAt = -1;     // print the process's counters at this frame and at the end
   std::string dll = "QPM_QLVGuard.dll";
+  std::string maskFile;                             // --write-mask
+  std::vector<MaskCell> maskCells = AllMaskCells();  // the cells that mask watches
 };
 
 // One row of the option table.

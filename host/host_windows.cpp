@@ -1,6 +1,6 @@
 #include "host_windows.h"
 
-#include "plugin/host_api.h"
+#include "plugin/host_commands.h"
 
 namespace hostsim {
 

@@ -4,10 +4,8 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "host_options.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "process_counters.h"
 #include "recorder.h"
 
@@ -47,38 +46,22 @@ std::string BaseName(const std::string& dll) {
   return dot == std::string::npos ? b : b.substr(0, dot);
 }
 
-const char* CommandName(uint32_t code) {
-  switch (code) {
-    case qlv::kCmdSnapshot: return "snapshot";
-    case qlv::kCmdRecordStart: return "start video recording";
-    case qlv::kCmdRecordStop: return "stop video recording";
-    case qlv::kCmdKind3Start: return "start kind-3 recording";
-    case qlv::kCmdKind3Stop: return "stop kind-3 recording";
-    case qlv::kCmdSequenceStart: return "start snapshot sequence";
-    case qlv::kCmdSequenceStop: return "stop snapshot sequence";
-    case qlv::kCmdPause: return "pause recording";
-    case qlv::kCmdResume: return "resume recording";
-    default: return "other";
-  }
-}
-
-std::FILE* OpenOutput(const std::string& path, const char* header) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f && header) std::fputs(header, f);
-  if (!f) std::fprintf(stderr, "hostsim: cannot write %s\n", path.c_str());
-  return f;
-}
-
-void CloseFile(std::FILE*& f) {
-  if (f) std::fclose(f);
-  f = nullptr;
-}
-
 // The plug-in's settings dialog: a dialog-class window owned by the host's window.
 HWND FindOwnedDialog(HWND owner) {
   for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
     if (GetWindow(w, GW_OWNER) == owner) return w;
   return nullptr;
+}
+
+// Delivers what is queued and what still arrives within three waits of up to 10 ms
+// each (a post or a send ends a wait early): the commands of PluginClose, whichever
+// thread posts them.
+void DrainMessages() {
+  for (int i = 0; i < 3; ++i) {
+    HostWindows::PumpMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE | QS_SENDMESSAGE);
+  }
+  HostWindows::PumpMessages();
 }
 
 struct CounterSnapshot {
@@ -101,28 +84,95 @@ void PrintCounters(const CounterSnapshot& s) {
               s.process.privateSource, s.process.handles, s.process.handleSource, s.process.gdiObjects, s.pluginGdi);
 }
 
-}  // namespace
+// The raw frames: standard input or a file; closes only what it opened.
+class InputStream {
+ public:
+  InputStream() = default;
+  InputStream(const InputStream&) = delete;
+  InputStream& operator=(const InputStream&) = delete;
+  ~InputStream() {
+    if (file_ && file_ != stdin) std::fclose(file_);
+  }
 
-int PlayHost(const HostOptions& o) {
-  std::string error;
-  if (!o.inst.empty() && !ExposeInstanceOption(GetCommandLineA(), o.inst))
-    std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
-                 o.inst.c_str());
+  // No name: no input, and true.
+  bool Open(const std::string& name) {
+    if (name == "-") {
+      _setmode(_fileno(stdin), _O_BINARY);
+      file_ = stdin;
+    } else if (!name.empty()) {
+      file_ = std::fopen(name.c_str(), "rb");
+      if (!file_) std::fprintf(stderr, "hostsim: cannot read %s\n", name.c_str());
+      return file_ != nullptr;
+    }
+    return true;
+  }
+  std::FILE* get() const { return file_; }
 
-  if (!o.ini.empty()) {
-    const std::string folder = PluginSettingsFolder(ExecutableFolder(), o.inst);
-    const std::string target = folder + BaseName(o.dll) + ".ini";
-    if (!MakeFolders(folder) || !CopyFileA(o.ini.c_str(), target.c_str(), FALSE)) {
-      std::fprintf(stderr, "hostsim: cannot copy %s to %s\n", o.ini.c_str(), target.c_str());
-      return 1;
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+// events.csv, frames.csv and frames.raw in the --out folder, and the recorder that
+// writes the snapshots and segments there.
+class OutputFiles {
+ public:
+  OutputFiles(const HostOptions& o, const std::string& outDir, Recorder* recorder) {
+    if (o.out.empty()) return;
+    outputs_.eventsCsv = Open(outDir + "events.csv", "frame,tick,command,name\n");
+    outputs_.framesCsv = Open(outDir + "frames.csv", o.timing ? "frame,result,call_us\n" : "frame,result\n");
+    if (o.saveFrames) outputs_.framesRaw = Open(outDir + "frames.raw", nullptr);
+    outputs_.recorder = recorder;
+  }
+  OutputFiles(const OutputFiles&) = delete;
+  OutputFiles& operator=(const OutputFiles&) = delete;
+  ~OutputFiles() { Close(); }
+
+  const PlayerOutputs& outputs() const { return outputs_; }
+  void Close() {
+    for (std::FILE** f : {&outputs_.eventsCsv, &outputs_.framesCsv, &outputs_.framesRaw}) {
+      if (*f) std::fclose(*f);
+      *f = nullptr;
     }
   }
 
+ private:
+  static std::FILE* Open(const std::string& path, const char* header) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f && header) std::fputs(header, f);
+    if (!f) std::fprintf(stderr, "hostsim: cannot write %s\n", path.c_str());
+    return f;
+  }
+
+  PlayerOutputs outputs_;
+};
+
+// What the summary at the end reports.
+struct RunSummary {
+  PlayerResult result;
+  CounterSnapshot atFrame, atEnd;
+  std::vector<LoggedCommand> commands;
+  std::vector<RecordedFile> files;
+  uint32_t writeErrors = 0;
+};
+
+FrameLayout LayoutOf(const HostOptions& o) {
   FrameLayout layout;
   layout.width = o.width;
   layout.height = o.height;
   layout.format = o.format;
+  return layout;
+}
 
+// --ini: the settings file where the plug-in looks for it.
+bool CopySettingsFile(const HostOptions& o) {
+  const std::string folder = PluginSettingsFolder(ExecutableFolder(), o.inst);
+  const std::string target = folder + BaseName(o.dll) + ".ini";
+  if (MakeFolders(folder) && CopyFileA(o.ini.c_str(), target.c_str(), FALSE)) return true;
+  std::fprintf(stderr, "hostsim: cannot copy %s to %s\n", o.ini.c_str(), target.c_str());
+  return false;
+}
+
+HostSessionOptions SessionOptionsOf(const HostOptions& o, const FrameLayout& layout) {
   HostSessionOptions so;
   so.windows.instanceId = o.inst;
   so.windows.languageAnswer = o.lang;
@@ -137,10 +187,17 @@ int PlayHost(const HostOptions& o) {
   }
   so.dllName = o.dll;
   so.notViewing = o.notViewing ? 1 : 0;
-  HostSession session;
-  if (!session.Open(so, &error)) {
+  return so;
+}
+
+// Loads the plug-in, prints what it says about itself and initialises it; with
+// --settings opens its dialog (and without input keeps it until the host is closed).
+// Null when the plug-in could not be loaded or gave no record.
+qlv::PluginRecord* OpenPlugin(const HostOptions& o, const FrameLayout& layout, HostSession& session) {
+  std::string error;
+  if (!session.Open(SessionOptionsOf(o, layout), &error)) {
     std::fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
+    return nullptr;
   }
   if (o.countersAt >= 0 && !ModuleGdiWatch::Attach(session.plugin().module))
     std::fprintf(stderr, "hostsim: the plug-in's GDI objects cannot be counted\n");
@@ -154,40 +211,18 @@ int PlayHost(const HostOptions& o) {
     std::printf("description: %s\n", record->description ? record->description : "");
   }
   std::fflush(stdout);
-  if (!record) {
-    session.Shutdown();
-    return 1;
-  }
+  if (!record) return nullptr;
 
   session.Init();
   HostWindows::PumpMessages();
   if (o.showSettings) session.RequestSettings();
-  // Nothing to play: the host stays up for the settings until its main window is closed.
   if (o.showSettings && o.input.empty()) {
     while (HostWindows::PumpMessages()) WaitMessage();
   }
+  return record;
+}
 
-  std::FILE* input = nullptr;
-  if (o.input == "-") {
-    _setmode(_fileno(stdin), _O_BINARY);
-    input = stdin;
-  } else if (!o.input.empty()) {
-    input = std::fopen(o.input.c_str(), "rb");
-    if (!input) {
-      std::fprintf(stderr, "hostsim: cannot read %s\n", o.input.c_str());
-      session.Shutdown();
-      return 1;
-    }
-  }
-
-  const std::string outDir = WithSlash(o.out);
-  if (!o.out.empty() && !MakeFolders(outDir)) {
-    std::fprintf(stderr, "hostsim: cannot create %s\n", o.out.c_str());
-    if (input && input != stdin) std::fclose(input);
-    session.Shutdown();
-    return 1;
-  }
-
+RecorderConfig RecorderConfigOf(const HostOptions& o, const FrameLayout& layout, const std::string& outDir) {
   RecorderConfig rc;
   rc.outDir = outDir;
   rc.layout = layout;
@@ -196,116 +231,145 @@ int PlayHost(const HostOptions& o) {
     rc.fpsDen = 1000;
   }
   rc.sequenceEvery = o.sequenceEvery;
-  Recorder recorder(rc);
+  return rc;
+}
 
-  PlayerOutputs outputs;
-  if (!o.out.empty()) {
-    outputs.eventsCsv = OpenOutput(outDir + "events.csv", "frame,tick,command\n");
-    outputs.framesCsv = OpenOutput(outDir + "frames.csv", o.timing ? "frame,result,call_us\n" : "frame,result\n");
-    if (o.saveFrames) outputs.framesRaw = OpenOutput(outDir + "frames.raw", nullptr);
-    outputs.recorder = &recorder;
+// Plays the whole input; with --counters-at takes the counters at that frame and at
+// the end (after closing a settings dialog the soak hooks left open).
+void PlayInput(const HostOptions& o, const FrameLayout& layout, std::FILE* input, HostSession& session,
+               Player& player, const PlayerOutputs& outputs, RunSummary* summary) {
+  FrameSource source(input, layout, o.rgbBottomUp);
+  PlayerConfig pc;
+  pc.layout = layout;
+  pc.fps = o.fps;
+  pc.maxFrames = o.frames;
+  pc.processorClass = o.processorClass;
+  pc.recording = o.recording ? 1 : 0;
+  pc.progress = o.progress;
+  pc.timing = o.timing;
+  pc.stallUiMs = o.stallUiMs;
+  pc.loop = o.loop;
+  if (o.settingsEvery > 0) {
+    pc.uiTaskEvery = o.settingsEvery;
+    pc.uiTask = [&session](int64_t) {
+      HWND main = session.windows().mainWindow();
+      if (HWND dialog = FindOwnedDialog(main)) {
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+      } else {
+        session.ShowSettings(main, 0);
+      }
+    };
   }
-
-  Player player(*record, session.windows(), [&](int64_t frame) {
-    return session.channels().Get(ChannelIndexAt(o, frame));
-  });
-  PlayerResult result;
-  CounterSnapshot atFrame, atEnd;
-  if (input) {
-    FrameSource source(input, layout, o.rgbBottomUp);
-    PlayerConfig pc;
-    pc.layout = layout;
-    pc.fps = o.fps;
-    pc.maxFrames = o.frames;
-    pc.processorClass = o.processorClass;
-    pc.recording = o.recording ? 1 : 0;
-    pc.progress = o.progress;
-    pc.timing = o.timing;
-    pc.stallUiMs = o.stallUiMs;
-    pc.loop = o.loop;
-    if (o.settingsEvery > 0) {
-      pc.uiTaskEvery = o.settingsEvery;
-      pc.uiTask = [&session](int64_t) {
-        HWND main = session.windows().mainWindow();
-        if (HWND dialog = FindOwnedDialog(main)) {
-          SendMessageA(dialog, WM_CLOSE, 0, 0);
-        } else {
-          session.ShowSettings(main, 0);
-        }
-      };
-    }
-    if (o.countersAt >= 0) {
-      pc.afterFrame = [&](int64_t frame) {
-        if (frame == o.countersAt) {
-          atFrame = TakeCounters(frame);
-          PrintCounters(atFrame);
-          std::fflush(stdout);
-        }
-      };
-    }
-    result = player.Play(source, pc, outputs);
-    if (o.countersAt >= 0) {
-      if (HWND dialog = FindOwnedDialog(session.windows().mainWindow())) SendMessageA(dialog, WM_CLOSE, 0, 0);
-      HostWindows::PumpMessages();
-      atEnd = TakeCounters(result.frames - 1);
-      PrintCounters(atEnd);
-    }
-    if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
-    if (input != stdin) std::fclose(input);
+  if (o.countersAt >= 0) {
+    pc.afterFrame = [&o, summary](int64_t frame) {
+      if (frame != o.countersAt) return;
+      summary->atFrame = TakeCounters(frame);
+      PrintCounters(summary->atFrame);
+      std::fflush(stdout);
+    };
   }
+  summary->result = player.Play(source, pc, outputs);
+  if (o.countersAt >= 0) {
+    if (HWND dialog = FindOwnedDialog(session.windows().mainWindow())) SendMessageA(dialog, WM_CLOSE, 0, 0);
+    HostWindows::PumpMessages();
+    summary->atEnd = TakeCounters(summary->result.frames - 1);
+    PrintCounters(summary->atEnd);
+  }
+  if (source.partialFrameDropped()) std::fprintf(stderr, "hostsim: the input ended inside a frame; it was dropped\n");
+}
 
+// PluginClose, then the commands it posted are obeyed before the files end.
+void ClosePlugin(const HostOptions& o, const std::string& outDir, HostSession& session, Player& player,
+                 Recorder& recorder, OutputFiles& files) {
   // A mark for scripts that stop the process during the plug-in's save.
   std::printf("closing the plug-in\n");
   std::fflush(stdout);
   session.Close();
-  // Posts of the close (stop commands) are delivered and obeyed before the files end.
-  for (int i = 0; i < 3; ++i) {
-    HostWindows::PumpMessages();
-    Sleep(10);
-  }
-  player.DispatchCommands(outputs);
+  DrainMessages();
+  player.DispatchCommands(files.outputs());
   recorder.Finish();
   if (!o.out.empty()) recorder.WriteIndex(outDir + "recordings.csv");
-  CloseFile(outputs.eventsCsv);
-  CloseFile(outputs.framesCsv);
-  CloseFile(outputs.framesRaw);
+  files.Close();
+}
 
+void PrintSummary(const HostOptions& o, const RunSummary& s) {
   std::map<uint32_t, int> counts;
-  for (const LoggedCommand& c : session.windows().log().Entries()) ++counts[c.code];
-  std::printf("frames: %lld played, %lld processed by the plug-in\n", static_cast<long long>(result.frames),
-              static_cast<long long>(result.processed));
-  std::printf("host commands: %u\n", static_cast<unsigned>(session.windows().log().Count()));
-  for (const auto& kv : counts) std::printf("  %u %s: %d\n", static_cast<unsigned>(kv.first), CommandName(kv.first), kv.second);
+  for (const LoggedCommand& c : s.commands) ++counts[c.code];
+  std::printf("frames: %lld played, %lld processed by the plug-in\n", static_cast<long long>(s.result.frames),
+              static_cast<long long>(s.result.processed));
+  std::printf("host commands: %u\n", static_cast<unsigned>(s.commands.size()));
+  for (const auto& kv : counts)
+    std::printf("  %u %s: %d\n", static_cast<unsigned>(kv.first), qlv::HostCommandName(kv.first), kv.second);
   std::map<std::string, int> kinds;
-  for (const RecordedFile& f : recorder.files()) ++kinds[f.kind];
+  for (const RecordedFile& f : s.files) ++kinds[f.kind];
   std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],
               kinds["video"], kinds["kind3"]);
-  if (recorder.writeErrors()) std::printf("write errors: %u\n", static_cast<unsigned>(recorder.writeErrors()));
+  if (s.writeErrors) std::printf("write errors: %u\n", static_cast<unsigned>(s.writeErrors));
   if (o.timing) {
-    std::printf("%s\n", FormatCallTimes("every frame", SummariseCallTimes(result.callUs)).c_str());
-    std::printf("%s\n", FormatCallTimes("frames processed", SummariseCallTimes(result.processedUs)).c_str());
+    std::printf("%s\n", FormatCallTimes("every frame", SummariseCallTimes(s.result.callUs)).c_str());
+    std::printf("%s\n", FormatCallTimes("frames processed", SummariseCallTimes(s.result.processedUs)).c_str());
   }
   if (o.stallUiMs)
-    std::printf("PluginStart: %u ms, %s the interface thread's stall of %u ms\n", static_cast<unsigned>(result.startMs),
-                result.startReturnedInStall ? "returned within" : "outlasted", static_cast<unsigned>(o.stallUiMs));
-  if (result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
+    std::printf("PluginStart: %u ms, %s the interface thread's stall of %u ms\n", static_cast<unsigned>(s.result.startMs),
+                s.result.startReturnedInStall ? "returned within" : "outlasted", static_cast<unsigned>(o.stallUiMs));
+  if (s.result.syncTimedOut) std::printf("warning: the user-interface thread did not answer in time\n");
   if (!o.out.empty()) std::printf("output: %s\n", o.out.c_str());
-  session.Shutdown();
-  if (atFrame.frame >= 0 && atEnd.frame >= 0) {
-    const double grown = atFrame.process.privateBytes
-                             ? 100.0 * (static_cast<double>(atEnd.process.privateBytes) -
-                                        static_cast<double>(atFrame.process.privateBytes)) /
-                                   static_cast<double>(atFrame.process.privateBytes)
-                             : 0.0;
+  const CounterSnapshot& a = s.atFrame;
+  const CounterSnapshot& b = s.atEnd;
+  if (a.frame >= 0 && b.frame >= 0) {
+    const double grown = a.process.privateBytes ? 100.0 *
+                                                      (static_cast<double>(b.process.privateBytes) -
+                                                       static_cast<double>(a.process.privateBytes)) /
+                                                      static_cast<double>(a.process.privateBytes)
+                                                : 0.0;
     std::printf("soak: %lld frames; from frame %lld to the end: private bytes %+.2f %%, handles %+d, GDI %+d, "
                 "plug-in GDI %+d\n",
-                static_cast<long long>(result.frames), static_cast<long long>(atFrame.frame), grown,
-                static_cast<int>(atEnd.process.handles) - static_cast<int>(atFrame.process.handles),
-                static_cast<int>(atEnd.process.gdiObjects) - static_cast<int>(atFrame.process.gdiObjects),
-                static_cast<int>(atEnd.pluginGdi) - static_cast<int>(atFrame.pluginGdi));
+                static_cast<long long>(s.result.frames), static_cast<long long>(a.frame), grown,
+                static_cast<int>(b.process.handles) - static_cast<int>(a.process.handles),
+                static_cast<int>(b.process.gdiObjects) - static_cast<int>(a.process.gdiObjects),
+                static_cast<int>(b.pluginGdi) - static_cast<int>(a.pluginGdi));
   }
   std::fflush(stdout);
-  return 0;
+}
+
+// Each resource is a local declared where it is first needed, so that every way out
+// ends them in reverse order: the files first, the plug-in (Shutdown) last. The
+// summary comes before that end: destroying the host's windows can take seconds under
+// Wine. False when the plug-in could not be loaded or a file could not be opened.
+bool RunSession(const HostOptions& o) {
+  const FrameLayout layout = LayoutOf(o);
+  const std::string outDir = WithSlash(o.out);
+  HostSession session;
+  qlv::PluginRecord* record = OpenPlugin(o, layout, session);
+  if (!record) return false;
+  InputStream input;
+  if (!input.Open(o.input)) return false;
+  if (!o.out.empty() && !MakeFolders(outDir)) {
+    std::fprintf(stderr, "hostsim: cannot create %s\n", o.out.c_str());
+    return false;
+  }
+  Recorder recorder(RecorderConfigOf(o, layout, outDir));
+  OutputFiles files(o, outDir, &recorder);
+  Player player(*record, session.windows(),
+                [&](int64_t frame) { return session.channels().Get(ChannelIndexAt(o, frame)); });
+  RunSummary summary;
+  if (input.get()) PlayInput(o, layout, input.get(), session, player, files.outputs(), &summary);
+  ClosePlugin(o, outDir, session, player, recorder, files);
+  summary.commands = session.windows().log().Entries();
+  summary.files = recorder.files();
+  summary.writeErrors = recorder.writeErrors();
+  PrintSummary(o, summary);
+  return true;
+}
+
+}  // namespace
+
+int PlayHost(const HostOptions& o) {
+  if (!o.inst.empty() && !ExposeInstanceOption(GetCommandLineA(), o.inst))
+    std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
+                 o.inst.c_str());
+  if (!o.ini.empty() && !CopySettingsFile(o)) return 1;
+  return RunSession(o) ? 0 : 1;
 }
 
 }  // namespace hostsim

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "grid_masks.h"
 #include "host_options.h"
 #include "host_session.h"
 #include "hostsim_app.h"
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
       return RunInfo(options);
     case hostsim::HostMode::Play:
       return hostsim::PlayHost(options);
+    case hostsim::HostMode::WriteMask:
+      if (hostsim::WriteGridMask(options.maskFile, options.maskCells)) return 0;
+      std::fprintf(stderr, "hostsim: cannot write %s\n", options.maskFile.c_str());
+      return 1;
     case hostsim::HostMode::Usage:
     default:
       std::fputs(hostsim::HostUsage().c_str(), stdout);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "plugin/host_commands.h"
+
 namespace hostsim {
 
 namespace {
@@ -60,8 +62,8 @@ void Player::DispatchCommands(const PlayerOutputs& outputs) {
   for (; dispatched_ < entries.size(); ++dispatched_) {
     const LoggedCommand& c = entries[dispatched_];
     if (outputs.eventsCsv)
-      std::fprintf(outputs.eventsCsv, "%lld,%lu,%lu\n", static_cast<long long>(c.frameIndex),
-                   static_cast<unsigned long>(c.tick), static_cast<unsigned long>(c.code));
+      std::fprintf(outputs.eventsCsv, "%lld,%lu,%lu,%s\n", static_cast<long long>(c.frameIndex),
+                   static_cast<unsigned long>(c.tick), static_cast<unsigned long>(c.code), qlv::HostCommandName(c.code));
     if (outputs.recorder) outputs.recorder->OnCommand(c.code, c.frameIndex);
   }
   if (outputs.eventsCsv) std::fflush(outputs.eventsCsv);

@@ -42,7 +42,7 @@ struct PlayerConfig {
 
 // Where the player's results go; every member may be null.
 struct PlayerOutputs {
-  std::FILE* eventsCsv = nullptr;  // frame,tick,command
+  std::FILE* eventsCsv = nullptr;  // frame,tick,command,name
   std::FILE* framesCsv = nullptr;  // frame,result (and call_us with timing)
   std::FILE* framesRaw = nullptr;  // frames after the plug-in, in the input's layout
   Recorder* recorder = nullptr;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/host_api.h"
+#include "plugin/host_commands.h"
 #include "platform/mutex.h"
 
 namespace hostsim {

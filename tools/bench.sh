@@ -3,6 +3,9 @@
 # table. Sourced by ./run (which provides ROOT, JOBS, log(), configure_build and the
 # Wine session).
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 # Only the benchmark needs these: ./run test never installs them.
 bench_need_packages() {
   local p
@@ -17,15 +20,16 @@ bench_setup() {
   if [ -n "$missing" ]; then
     log "installing for the benchmark: $(echo $missing)"
     apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null || return 1
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null ||
+      failed "installing $(echo $missing)" || return 1
   fi
-  bench_build_gbench_i686 || return 1
+  bench_build_gbench_i686 || failed "building Google Benchmark for i686" || return 1
   # A build configured before the libraries were there looks for them again.
   if grep -q -e '^OpenCV_DIR:PATH=.*NOTFOUND' -e '^benchmark_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
-    cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || return 1
+    cmake --preset native -U OpenCV_DIR -U benchmark_DIR >/dev/null || failed "configuring the native preset again" || return 1
   fi
   if grep -q "^benchmark_DIR:PATH=.*NOTFOUND" build/win32-bench/CMakeCache.txt 2>/dev/null; then
-    cmake --preset win32-bench -U benchmark_DIR >/dev/null || return 1
+    cmake --preset win32-bench -U benchmark_DIR >/dev/null || failed "configuring the win32-bench preset again" || return 1
   fi
 }
 
@@ -75,9 +79,9 @@ bench_clip() {
 # off; areas and grid on or off.
 bench_ini() {
   local ini="$1" mask="$2" overlay="$3"
-  printf '%s\r\n' "[PluginSettings]" "ChannelIdx=1" "MaskFileName=$mask" "Sensitive=10" "FrameCounter=3" \
+  write_settings "$ini" "ChannelIdx=1" "MaskFileName=$mask" "Sensitive=10" "FrameCounter=3" \
     "ControlY=1" "ShowGrid=$overlay" "ShowMask=$overlay" "ShowTime=0" "RecShowGrid=$overlay" \
-    "RecShowMask=$overlay" "RecShowTime=0" > "$ini"
+    "RecShowMask=$overlay" "RecShowTime=0"
 }
 
 # Plays one clip through the DLL with --timing and prints the row of the processed
@@ -87,13 +91,12 @@ bench_host_row() {
   local group=host-detect label="${format^^}"
   [ "$overlay" = 1 ] && group=host-areas
   [ "$format" = rgb24 ] && label=RGB24
-  bench_ini "$dir/bench.ini" "$(demo_wine_path "$dir/all.msk")" "$overlay"
-  local env=()
-  [ "$level" != default ] && env=(QLV_MAX_LEVEL="$level")
+  bench_ini "$dir/bench.ini" "$(wine_path "$dir/all.msk")" "$overlay"
   local out
-  out=$(cd "$dir" && env "${env[@]}" LANG=en_US.UTF-8 wine hostsim.exe --input "$(demo_wine_path "$clip")" \
-        --format "$format" --size 720x576 --fps 0 --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench \
-        --ini bench.ini --timing 2>&1) || { log "hostsim failed: $out"; return 1; }
+  out=$([ "$level" != default ] && export QLV_MAX_LEVEL="$level"
+        hostsim_in "$dir" --input "$(wine_path "$clip")" --format "$format" --size 720x576 --fps 0 \
+          --frames "$BENCH_HOST_FRAMES" --channels 1:0:Bench --ini bench.ini --timing 2>&1) ||
+    { failed "hostsim --timing ($format, areas $overlay, level $level): $out"; return 1; }
   echo "$out" | awk -v g="$group" -v f="720x576 $label" -v l="$level" '
     /^PluginProcessFrame, frames processed:/ {
       for (i = 1; i <= NF; ++i) { if ($i == "median") m = $(i+1); if ($i == "p10") a = $(i+1); if ($i == "p90") b = $(i+1) }
@@ -107,7 +110,7 @@ bench_main() {
   mkdir -p "$dir"
   log "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
   log "native rows"
-  build/native/qlv_bench --rows native > "$dir/native.tsv" || return 1
+  build/native/qlv_bench --rows native > "$dir/native.tsv" || failed "the native rows (qlv_bench)" || return 1
   local files=("$dir/native.tsv")
   if [ "$emulated" = 1 ]; then
     log "32-bit code runs under an emulator here: the i686 rows are not timed"
@@ -116,18 +119,16 @@ bench_main() {
   fi
   wine_session_begin || return 1
   log "i686 rows (qlv_bench.exe under Wine)"
-  ( cd build/win32-bench && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" || return 1
+  ( cd build/win32-bench && wine qlv_bench.exe --rows i686 ) | tr -d '\r' > "$dir/i686.tsv" ||
+    failed "the i686 rows (qlv_bench.exe)" || return 1
   files+=("$dir/i686.tsv")
 
   log "the DLL as the host runs it (hostsim --timing, $BENCH_HOST_FRAMES frames of 720x576)"
   local host="$dir/host"
-  rm -rf "$host" && mkdir -p "$host/Plugins"
-  cp build/win32/hostsim.exe "$host/" && cp build/win32/Plugins/QPM_QLVGuard.dll "$host/Plugins/" || return 1
-  # shellcheck source=tools/demo.sh
-  . "$ROOT/tools/demo.sh"
-  demo_make_mask "$host/all.msk"
-  bench_clip "$dir/clip-yuy2.raw" yuyv422 || return 1
-  bench_clip "$dir/clip-rgb24.raw" bgr24 || return 1
+  host_folder "$host" || return 1
+  write_mask "$host" "$host/all.msk" || return 1
+  bench_clip "$dir/clip-yuy2.raw" yuyv422 || failed "making the YUY2 clip (ffmpeg)" || return 1
+  bench_clip "$dir/clip-rgb24.raw" bgr24 || failed "making the RGB24 clip (ffmpeg)" || return 1
   : > "$dir/host.tsv"
   local format overlay level
   for level in default sse2; do

@@ -6,6 +6,9 @@
 # possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2), DEMO_HOST_DIR (the folder with
 # hostsim.exe and Plugins/, default dist/).
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 # The default scene: a still room, sensor noise, and a figure that walks in from the
 # left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s).
 demo_make_scene() {
@@ -35,18 +38,9 @@ demo_decode_video() {
   echo "${nw}x${nh}"
 }
 
-# The mask file with every cell watched: 03 02, 24 and 18 as 32-bit words, 432 x 01.
-demo_make_mask() {
-  { printf '\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00'; head -c 432 /dev/zero | tr '\0' '\1'; } > "$1"
-}
-
-# Unix path -> the same file through Wine's Z: drive.
-demo_wine_path() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }
-
 demo_write_ini() {
   local ini="$1" mask="$2" wav="$3"
-  printf '%s\r\n' \
-    "[PluginSettings]" \
+  write_settings "$ini" \
     "ChannelIdx=1" \
     "MaskFileName=$mask" \
     "Sensitive=10" \
@@ -64,16 +58,16 @@ demo_write_ini() {
     "ShowTime=1" \
     "RecShowGrid=1" \
     "RecShowMask=1" \
-    "RecShowTime=1" > "$ini"
+    "RecShowTime=1"
 }
 
-# Encodes raw frames of the host's output into an mp4.
-demo_encode() {
-  local in="$1" out="$2" size="$3" pixfmt="$4" rate="$5"
-  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
-    -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -movflags +faststart "$out" 2>/dev/null ||
-  ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$in" \
-    -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out"
+# demo_mp4 OUT INPUT_OPTIONS...: an mp4 anyone can open, with x264, or MPEG-4 part 2
+# where ffmpeg has no x264.
+demo_mp4() {
+  local out="$1"
+  shift
+  ffmpeg -v error -y "$@" -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -movflags +faststart "$out" 2>/dev/null ||
+    ffmpeg -v error -y "$@" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out"
 }
 
 demo_main() {
@@ -83,41 +77,42 @@ demo_main() {
   [ "$format" = rgb24 ] && pixfmt=bgr24
   local out="$ROOT/out/demo" work="$ROOT/out/demo/work"
   if [ -n "$video" ] && [ ! -f "$video" ]; then
-    log "no such video: $video"
+    failed "no such video: $video"
     return 1
   fi
-  rm -rf "$out"
-  mkdir -p "$work" "$out/host"
+  { rm -rf "$out" && mkdir -p "$work" "$out/host"; } || failed "making $out" || return 1
 
   local size
   if [ -n "$video" ]; then
     log "decoding $video"
-    size=$(demo_decode_video "$video" "$work/input.raw" "$frames" "$pixfmt") || { log "ffmpeg cannot read $video"; return 1; }
+    size=$(demo_decode_video "$video" "$work/input.raw" "$frames" "$pixfmt") || failed "decoding $video (ffmpeg)" || return 1
   else
     log "generating the default scene (720x576, $frames frames)"
-    demo_make_scene "$work/input.raw" "$frames" "$pixfmt" || return 1
+    demo_make_scene "$work/input.raw" "$frames" "$pixfmt" || failed "generating the scene (ffmpeg)" || return 1
     size=720x576
   fi
   local frameBytes
   local w="${size%x*}" h="${size#*x}"
   if [ "$format" = rgb24 ]; then frameBytes=$(( w * h * 3 )); else frameBytes=$(( w * h * 2 )); fi
   local inputFrames=$(( $(stat -c %s "$work/input.raw") / frameBytes ))
-  [ "$inputFrames" -gt 0 ] || { log "the video has no frames"; return 1; }
+  [ "$inputFrames" -gt 0 ] || failed "the video has no frames" || return 1
 
-  demo_make_mask "$work/all_cells.msk"
-  ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" || return 1
-  demo_write_ini "$work/demo.ini" "$(demo_wine_path "$work/all_cells.msk")" "$(demo_wine_path "$work/alarm.wav")"
+  local host="${DEMO_HOST_DIR:-$ROOT/dist}"
+  write_mask "$host" "$work/all_cells.msk" || return 1
+  ffmpeg -v error -y -f lavfi -i "sine=frequency=880:duration=0.4" -ac 1 -ar 22050 "$work/alarm.wav" ||
+    failed "making the alarm sound (ffmpeg)" || return 1
+  demo_write_ini "$work/demo.ini" "$(wine_path "$work/all_cells.msk")" "$(wine_path "$work/alarm.wav")"
 
-  local args=(--input "$(demo_wine_path "$work/input.raw")" --format "$format" --size "$size"
-              --frames "$inputFrames" --fps "$fps" --ini "$(demo_wine_path "$work/demo.ini")"
-              --channels "1:0:Camera 1" --out "$(demo_wine_path "$out/host")" --save-frames --progress)
+  local args=(--input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
+              --frames "$inputFrames" --fps "$fps" --ini "$(wine_path "$work/demo.ini")"
+              --channels "1:0:Camera 1" --out "$(wine_path "$out/host")" --save-frames --progress)
   log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
   { printf '   wine hostsim.exe'; printf ' %q' "${args[@]}"; printf '\n'; } >&2
-  ( cd "${DEMO_HOST_DIR:-$ROOT/dist}" && LANG=en_US.UTF-8 wine hostsim.exe "${args[@]}" ) > "$out/host/hostsim.log"
+  hostsim_in "$host" "${args[@]}" > "$out/host/hostsim.log"
   local rc=$?
   wineserver -k 2>/dev/null || true
   cat "$out/host/hostsim.log"
-  [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
+  [ "$rc" -eq 0 ] || failed "playing through hostsim (exit code $rc)" || return 1
 
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"
@@ -133,7 +128,8 @@ demo_collect() {
   local out="$1" size="$2" pixfmt="$3" rate="$4"
   log "encoding the results"
   if [ -s "$out/host/frames.raw" ]; then
-    demo_encode "$out/host/frames.raw" "$out/annotated.mp4" "$size" "$pixfmt" "$rate" || log "could not encode annotated.mp4"
+    demo_mp4 "$out/annotated.mp4" -f rawvideo -pix_fmt "$pixfmt" -s "$size" -r "$rate" -i "$out/host/frames.raw" ||
+      log "could not encode annotated.mp4"
   fi
   mkdir -p "$out/snapshots" "$out/recordings"
   local f n
@@ -145,14 +141,13 @@ demo_collect() {
   for f in "$out"/host/*.avi; do
     [ -e "$f" ] || continue
     n=$(basename "$f" .avi)
-    ffmpeg -v error -y -i "$f" -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p "$out/recordings/$n.mp4" 2>/dev/null ||
-      ffmpeg -v error -y -i "$f" -c:v mpeg4 -q:v 3 -pix_fmt yuv420p "$out/recordings/$n.mp4"
+    demo_mp4 "$out/recordings/$n.mp4" -i "$f"
     [ -s "$out/recordings/$n.mp4" ] && rm -f "$f"
   done
   # A still of the annotated video at every frame whose alarm commanded the host.
   if [ -f "$out/annotated.mp4" ] && [ -f "$out/host/events.csv" ]; then
     local frame
-    for frame in $(awk -F, 'NR > 1 && ($3 == 1287 || $3 == 1294 || $3 == 1298 || $3 == 1300 || $3 == 1303) { print $1 }' \
+    for frame in $(awk -F, 'NR > 1 && ($4 == "snapshot" || $4 ~ /^start / || $4 == "resume recording") { print $1 }' \
                    "$out/host/events.csv" | sort -un); do
       ffmpeg -v error -y -i "$out/annotated.mp4" -vf "select=eq(n\\,$frame)" -frames:v 1 \
         "$out/snapshots/alarm_frame_$(printf %04d "$frame").png"
@@ -166,10 +161,10 @@ demo_summary() {
   local played processed starts resumes pauses stops snaps
   played=$(( $(wc -l < "$out/host/frames.csv") - 1 ))
   processed=$(awk -F, 'NR > 1 && $2 != 0' "$out/host/frames.csv" | wc -l)
-  count() { awk -F, -v c="$1" 'NR > 1 && $3 == c' "$out/host/events.csv" | wc -l; }
-  starts=$(( $(count 1294) + $(count 1298) + $(count 1300) ))
-  resumes=$(count 1303); pauses=$(count 1302); snaps=$(count 1287)
-  stops=$(( $(count 1295) + $(count 1299) + $(count 1301) ))
+  # Commands by the names hostsim gives them: every start is "start ...", every stop "stop ...".
+  count() { awk -F, -v name="$1" 'NR > 1 && $4 ~ name' "$out/host/events.csv" | wc -l; }
+  starts=$(count '^start '); stops=$(count '^stop ')
+  resumes=$(count '^resume recording$'); pauses=$(count '^pause recording$'); snaps=$(count '^snapshot$')
   echo
   echo "Demo summary"
   echo "  frames:      $played played, $processed processed by the plug-in"
@@ -182,6 +177,6 @@ demo_summary() {
   [ -f "$out/annotated.mp4" ] && echo "    $out/annotated.mp4   (every frame as the plug-in left it)"
   echo "    $out/recordings/     (segments the host recorded on command)"
   echo "    $out/snapshots/      (snapshots the host took on command; alarm_frame_N.png: annotated frame N)"
-  echo "    $out/events.csv      (frame,tick,command of every host command)"
+  echo "    $out/events.csv      (frame,tick,command,name of every host command)"
   echo "    $out/host/           (frames.csv, recordings.csv, hostsim's raw output)"
 }

@@ -2,19 +2,15 @@
 # and ./run kill-save. Sourced by ./run (which provides ROOT, WINEPREFIX, log(),
 # configure_build and the Wine session). Each prints its figure as its last line.
 
-fig_wine_path() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
 
-# A host folder of our own: hostsim.exe and Plugins/QPM_QLVGuard.dll, apart from the
-# build tree whose Plugins/ folder the host tests use.
-fig_host_dir() {
-  local dir="$1"
-  rm -rf "$dir" && mkdir -p "$dir/Plugins" || return 1
-  cp "$ROOT/build/win32/hostsim.exe" "$dir/" && cp "$ROOT/build/win32/Plugins/QPM_QLVGuard.dll" "$dir/Plugins/"
-}
-
-# The mask file with every cell watched: 03 02, 24 and 18 as 32-bit words, 432 x 01.
-fig_all_cells_mask() {
-  { printf '\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00'; head -c 432 /dev/zero | tr '\0' '\1'; } > "$1"
+# fig_start_hostsim DIR LOG ARGS...: hostsim.exe of DIR in the background, its output
+# into LOG; $! is then the Wine process itself (exec), so that a kill reaches hostsim.
+fig_start_hostsim() {
+  local dir="$1" log="$2"
+  shift 2
+  ( cd "$dir" && LANG=en_US.UTF-8 exec wine hostsim.exe "$@" ) > "$log" 2>&1 &
 }
 
 # A 320x240 YUY2 clip: a still scene with noise and a box that crosses it and
@@ -35,27 +31,26 @@ fig_make_clip() {
 soak_main() {
   local frames="${1:-100000}"
   local work="$ROOT/build/soak"
-  fig_host_dir "$work/host" || return 1
+  host_folder "$work/host" || return 1
   log "making a 320x240 clip"
-  fig_make_clip "$work/clip.yuv" 400 || return 1
-  fig_all_cells_mask "$work/all_cells.msk"
-  printf '%s\r\n' "[PluginSettings]" "ChannelIdx=1" "MaskFileName=$(fig_wine_path "$work/all_cells.msk")" \
-    "RecordEnable=1" "RecordType=2" "RecordPause=1" "Duration=5" "ShowGrid=1" "ShowMask=1" "ShowTime=1" \
-    > "$work/soak.ini"
+  fig_make_clip "$work/clip.yuv" 400 || failed "making the clip (ffmpeg)" || return 1
+  write_mask "$work/host" "$work/all_cells.msk" || return 1
+  write_settings "$work/soak.ini" "ChannelIdx=1" "MaskFileName=$(wine_path "$work/all_cells.msk")" \
+    "RecordEnable=1" "RecordType=2" "RecordPause=1" "Duration=5" "ShowGrid=1" "ShowMask=1" "ShowTime=1"
   local switches="" f=1000 ch=1
   while [ "$f" -lt "$frames" ]; do
     switches+="${switches:+,}$f:$ch"
     ch=$(( 1 - ch )); f=$(( f + 1000 ))
   done
-  local args=(--input "$(fig_wine_path "$work/clip.yuv")" --format yuy2 --size 320x240 --loop --frames "$frames"
-              --fps 0 --ini "$(fig_wine_path "$work/soak.ini")" --channels "1:0:Camera,2:0:Street"
+  local args=(--input "$(wine_path "$work/clip.yuv")" --format yuy2 --size 320x240 --loop --frames "$frames"
+              --fps 0 --ini "$(wine_path "$work/soak.ini")" --channels "1:0:Camera,2:0:Street"
               --settings-every 5000 --counters-at 1000)
   [ -n "$switches" ] && args+=(--switch "$switches")
   log "playing $frames frames through the plug-in"
-  ( cd "$work/host" && LANG=en_US.UTF-8 wine hostsim.exe "${args[@]}" ) > "$work/hostsim.log" 2>&1
+  hostsim_in "$work/host" "${args[@]}" > "$work/hostsim.log" 2>&1
   local rc=$?
   grep -v '^soak:' "$work/hostsim.log"
-  [ "$rc" -eq 0 ] || { log "hostsim failed ($rc)"; return 1; }
+  [ "$rc" -eq 0 ] || failed "playing through hostsim (exit code $rc)" || return 1
   grep '^soak:' "$work/hostsim.log" | tail -n 1
 }
 
@@ -95,32 +90,34 @@ fuzz_main() {
 kill_save_main() {
   local n="${1:-200}"
   local work="$ROOT/build/kill-save"
-  fig_host_dir "$work/host" || return 1
-  fig_make_clip "$work/clip.yuv" 40 || return 1
-  fig_all_cells_mask "$work/mask.msk"
+  host_folder "$work/host" || return 1
+  fig_make_clip "$work/clip.yuv" 40 || failed "making the clip (ffmpeg)" || return 1
+  write_mask "$work/host" "$work/mask.msk" || return 1
   cp "$work/mask.msk" "$work/mask.old"
   local ini="$work/host/Plugins/QPM_QLVGuard.ini"
   # The old file: as a person writes it. The new one: as the plug-in saves it.
-  printf '%s\r\n' "[PluginSettings]" "ChannelIdx=1" "Sensitive= 7" "MaskFileName=$(fig_wine_path "$work/mask.msk")" \
-    "RecordEnable=1" "RecordType=0" "ShowTime=1" > "$work/old.ini"
-  local args=(--input "$(fig_wine_path "$work/clip.yuv")" --format yuy2 --size 320x240 --fps 0
+  write_settings "$work/old.ini" "ChannelIdx=1" "Sensitive= 7" "MaskFileName=$(wine_path "$work/mask.msk")" \
+    "RecordEnable=1" "RecordType=0" "ShowTime=1"
+  local args=(--input "$(wine_path "$work/clip.yuv")" --format yuy2 --size 320x240 --fps 0
               --channels "1:0:Camera")
   cp "$work/old.ini" "$ini"
   # The reference run: how long a run takes, and when the save begins in it.
   local begin end markNs=""
+  # Gone before the start: the loop below must not find the mark of an earlier run.
+  rm -f "$work/reference.log"
   begin=$(date +%s%N)
-  ( cd "$work/host" && LANG=en_US.UTF-8 exec wine hostsim.exe "${args[@]}" ) > "$work/reference.log" 2>&1 &
+  fig_start_hostsim "$work/host" "$work/reference.log" "${args[@]}"
   local ref=$!
   while kill -0 "$ref" 2>/dev/null; do
     if [ -z "$markNs" ] && grep -q 'closing the plug-in' "$work/reference.log" 2>/dev/null; then markNs=$(date +%s%N); fi
     sleep 0.001
   done
-  wait "$ref" || { log "the reference run failed"; cat "$work/reference.log" >&2; return 1; }
+  wait "$ref" || { cat "$work/reference.log" >&2; failed "the reference run"; return 1; }
   end=$(date +%s%N)
   local runMs=$(( (end - begin) / 1000000 + 1 ))
   local markMs=$(( (${markNs:-$end} - begin) / 1000000 ))
   cp "$ini" "$work/new.ini"
-  if cmp -s "$work/old.ini" "$work/new.ini"; then log "the save did not change the file"; return 1; fi
+  if cmp -s "$work/old.ini" "$work/new.ini"; then failed "the reference run's save: the file did not change"; return 1; fi
 
   local i corrupt=0 nearClose=0 old=0 new=0 aim=$markMs aimed step=64 lastMove=0
   for (( i = 1; i <= n; i++ )); do
@@ -128,7 +125,7 @@ kill_save_main() {
     cp "$work/mask.old" "$work/mask.msk"
     rm -f "$work/run.log"
     aimed=0
-    ( cd "$work/host" && LANG=en_US.UTF-8 exec wine hostsim.exe "${args[@]}" ) > "$work/run.log" 2>&1 &
+    fig_start_hostsim "$work/host" "$work/run.log" "${args[@]}"
     local pid=$!
     if [ $(( RANDOM % 10 )) -lt 7 ]; then
       # Near the save: around `aim`, which moves earlier after a kill that found the

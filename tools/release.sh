@@ -2,6 +2,9 @@
 # installer under Wine; screenshots of the installer's folder page. Sourced by ./run,
 # which provides ROOT, log and the Wine session.
 
+# shellcheck source=tools/lib.sh
+. "$ROOT/tools/lib.sh"
+
 RELEASE_PRODUCT=QPM_QLVGuard
 RELEASE_VERSION="$(sed -n 's/^project(QPM_QLVGuard VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
 RELEASE_ZIP="$RELEASE_PRODUCT-$RELEASE_VERSION-win32.zip"
@@ -23,51 +26,48 @@ release_epoch() {
 # release_build DLL OUT: writes the zip, the installer and SHA256SUMS into OUT.
 release_build() {
   local dll="$1" out="$2"
-  [ -n "$RELEASE_VERSION" ] || { log "release: no version in CMakeLists.txt"; return 1; }
-  [ -f "$dll" ] || { log "release: $dll is missing"; return 1; }
+  [ -n "$RELEASE_VERSION" ] || failed "release: no version in CMakeLists.txt" || return 1
+  [ -f "$dll" ] || failed "release: $dll is missing" || return 1
   local stage="$out/stage"
-  rm -rf "$out" && mkdir -p "$stage/Plugins" || return 1
+  { rm -rf "$out" && mkdir -p "$stage/Plugins"; } || failed "release: making $stage" || return 1
 
-  cp "$dll" "$stage/Plugins/$RELEASE_PRODUCT.dll" || return 1
+  cp "$dll" "$stage/Plugins/$RELEASE_PRODUCT.dll" || failed "release: copying the DLL" || return 1
   local lang
   for lang in en ru; do
     python3 "$ROOT/tools/release/inline_images.py" "$ROOT/docs/$RELEASE_PRODUCT-guide-$lang.html" \
-      "$stage/$RELEASE_PRODUCT-guide-$lang.html" || return 1
+      "$stage/$RELEASE_PRODUCT-guide-$lang.html" || failed "release: the $lang guide's pictures" || return 1
   done
   # Windows line ends, for the editors a user of the host has.
-  sed 's/\r*$/\r/' "$ROOT/CHANGES.txt" > "$stage/CHANGES.txt" || return 1
+  sed 's/\r*$/\r/' "$ROOT/CHANGES.txt" > "$stage/CHANGES.txt" || failed "release: CHANGES.txt" || return 1
 
   local epoch f
   epoch="$(release_epoch)"
   for f in "${RELEASE_ZIP_FILES[@]}"; do
-    chmod 644 "$stage/$f" && touch -d "@$epoch" "$stage/$f" || return 1
+    { chmod 644 "$stage/$f" && touch -d "@$epoch" "$stage/$f"; } || failed "release: the time of $f" || return 1
   done
   # Stored times are local: UTC makes them the same on every machine. No extra
   # attributes (-X), no folder entries (-D).
-  ( cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$RELEASE_ZIP" "${RELEASE_ZIP_FILES[@]}" ) || return 1
+  ( cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$RELEASE_ZIP" "${RELEASE_ZIP_FILES[@]}" ) ||
+    failed "release: the zip" || return 1
 
   # The installer takes the DLL and the guides from a flat folder.
-  cp -p "$stage/Plugins/$RELEASE_PRODUCT.dll" "$stage/" || return 1
+  cp -p "$stage/Plugins/$RELEASE_PRODUCT.dll" "$stage/" || failed "release: copying the DLL for the installer" || return 1
   makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$RELEASE_VERSION" -DSTAGE="$stage" \
-    -DOUTFILE="$out/$RELEASE_SETUP" "$ROOT/tools/release/$RELEASE_PRODUCT.nsi" >&2 || return 1
+    -DOUTFILE="$out/$RELEASE_SETUP" "$ROOT/tools/release/$RELEASE_PRODUCT.nsi" >&2 ||
+    failed "release: the installer (makensis)" || return 1
 
-  ( cd "$out" && sha256sum "$RELEASE_ZIP" "$RELEASE_SETUP" > SHA256SUMS ) || return 1
+  ( cd "$out" && sha256sum "$RELEASE_ZIP" "$RELEASE_SETUP" > SHA256SUMS ) || failed "release: SHA256SUMS" || return 1
   rm -rf "$stage"
 }
 
 release_main() {
   local out="$ROOT/dist/release"
-  [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null || return 1
-  cmake --build build/win32 --target "$RELEASE_PRODUCT" -j "$JOBS" || return 1
+  [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null || failed "configuring the win32 preset" || return 1
+  cmake --build build/win32 --target "$RELEASE_PRODUCT" -j "$JOBS" || failed "building the DLL" || return 1
   release_build "$ROOT/build/win32/Plugins/$RELEASE_PRODUCT.dll" "$out" || return 1
   log "dist/release/:"
   ( cd "$out" && ls -l --time-style=+ "$RELEASE_ZIP" "$RELEASE_SETUP" SHA256SUMS | awk '{print "  " $5 "\t" $NF}'
     echo "  $RELEASE_ZIP holds:"; unzip -Z1 "$RELEASE_ZIP" | sed 's/^/    /' ) >&2
-}
-
-# A Unix path as Wine's Z: drive sees it.
-release_wine_path() {
-  printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"
 }
 
 # Waits up to $2 seconds for the condition command $1 to hold.
@@ -115,7 +115,7 @@ release_test() {
   mkdir -p "$host"
   why=""
   # Through cmd, so the setup gets the line a user types: /D= last and unquoted.
-  ( cd "$out" && LANG=en_US.UTF-8 wine cmd /c "$RELEASE_SETUP /S /D=$(release_wine_path "$host")" ) \
+  ( cd "$out" && LANG=en_US.UTF-8 wine cmd /c "$RELEASE_SETUP /S /D=$(wine_path "$host")" ) \
     > "$work/install.log" 2>&1 || why="setup ended with code $?;"
   cmp -s "$host/Plugins/$RELEASE_PRODUCT.dll" "$dll" || why="$why installed DLL missing or not the built one;"
   for lang in en ru; do
@@ -134,7 +134,7 @@ release_test() {
   # the plug-in's settings file.
   why=""
   cp "$ROOT/build/win32/hostsim.exe" "$host/" || why="no hostsim.exe;"
-  ( cd "$host" && LANG=en_US.UTF-8 wine hostsim.exe --info ) > "$work/info.log" 2>&1 \
+  hostsim_in "$host" --info > "$work/info.log" 2>&1 \
     || why="$why hostsim --info ended with code $?;"
   grep -q '^Interface version: 3' "$work/info.log" || why="$why no interface version 3;"
   grep -q '^Name: Motion detection' "$work/info.log" || why="$why no plug-in name;"

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "pixel/pixel_format.h"
+#include "plugin/host_commands.h"
 
 namespace qlv {
 
@@ -73,24 +74,6 @@ typedef int(QLV_CDECL* PluginVersionFn)();
 typedef PluginRecord*(QLV_CDECL* PluginRecordFn)();
 
 constexpr int kPluginInterfaceVersion = 3;
-
-// The host-command window message and its codes (wParam; lParam is always 0).
-constexpr uint32_t kWmUser = 0x0400;
-constexpr uint32_t kHostCommand = kWmUser + 200;           // 1224
-constexpr uint32_t kWmRefreshControls = kWmUser + 400;     // 1424
-enum HostCommandCode : uint32_t {
-  kCmdSnapshot = 1287,
-  kCmdRecordStart = 1294,
-  kCmdRecordStop = 1295,
-  kCmdKind3Start = 1298,
-  kCmdKind3Stop = 1299,
-  kCmdSequenceStart = 1300,
-  kCmdSequenceStop = 1301,
-  kCmdPause = 1302,
-  kCmdResume = 1303,
-  kCmdVersion = 1309,
-  kCmdLanguage = 1313,
-};
 
 #if defined(__i386__) || defined(_M_IX86)
 static_assert(offsetof(ChannelInfo, id0) == 0 && offsetof(ChannelInfo, id1) == 4, "ChannelInfo");

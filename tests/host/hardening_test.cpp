@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "frame_source.h"
 #include "host_options.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "process_counters.h"
 
@@ -23,6 +25,7 @@ using hosttest::BoxFrame;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::WriteBytes;
+using hosttest::WriteMask;
 
 std::string MaskPath() { return PluginsFolder() + "hardening.msk"; }
 
@@ -34,9 +37,7 @@ constexpr int32_t kWidth = 96, kHeight = 72;
 
 // Every cell watched; an alarm takes one snapshot.
 void WriteWatchingSettings() {
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
+    ASSERT_NO_FATAL_FAILURE(WriteMask(MaskPath()));
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                                                     "\r\nRecordEnable=1\r\nRecordType=0\r\nShowTime=1\r\n"));
 }
@@ -233,20 +234,12 @@ TEST(HostExit, ProcessEndsWhileAFrameThreadIsInsideThePlugin) {
   for (int i = 0; i < 8; ++i) {
     const std::string delay = std::to_string(200 + 37 * i);
     SetEnvironmentVariableA("QLV_EXIT_CHILD", delay.c_str());
-    std::string line = std::string("\"") + exe + "\" --gtest_filter=HostExit.*";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    hosttest::ChildProcess child;
+    const bool started = child.Start(exe, "--gtest_filter=HostExit.*", false);
     SetEnvironmentVariableA("QLV_EXIT_CHILD", nullptr);
     ASSERT_TRUE(started);
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process hung on its way out (delay " << delay << " ms)";
+    ASSERT_TRUE(child.Wait(20000, &code)) << "the process hung on its way out (delay " << delay << " ms)";
     EXPECT_EQ(code, 7u) << "delay " << delay << " ms";
   }
 }

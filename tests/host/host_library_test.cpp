@@ -9,6 +9,7 @@
 #include "host_options.h"
 #include "host_windows.h"
 #include "plugin/host_api.h"
+#include "plugin/host_commands.h"
 
 namespace {
 

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "dialog_driver.h"
 #include "frame_source.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "res/resource.h"
 
@@ -35,9 +37,7 @@ struct Cleanup : hosttest::SettingsAndMaskRemoved {
 
 // Settings with a mask that watches every cell of the 24 x 18 grid.
 void WriteSettingsWatchingEveryCell(const std::string& lines) {
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  hosttest::WriteBytes(MaskPath(), mask);
+    hosttest::WriteMask(MaskPath());
   hosttest::WriteBytes(hosttest::IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() + "\r\n" + lines);
 }
 
@@ -281,26 +281,8 @@ std::vector<std::wstring> ButtonTexts(HWND dialog) {
 TEST(DialogInHost, HostLanguageChoosesTheDialogsLanguageCp1251) {
   ASSERT_EQ(GetACP(), 1251u) << "run with LANG=ru_RU.UTF-8";
   Cleanup cleanup;
-  const std::string exe = hostsim::ExecutableFolder() + "hostsim.exe";
-  std::string line = "\"" + exe + "\" --settings --lang 0x419";
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = nul;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                             hostsim::ExecutableFolder().c_str(), &si, &pi));
-  CloseHandle(nul);
-  struct EndChild {
-    PROCESS_INFORMATION& pi;
-    ~EndChild() {
-      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
-  } endChild{pi};
+  hosttest::ChildProcess host;
+  ASSERT_TRUE(host.Start(hostsim::ExecutableFolder() + "hostsim.exe", "--settings --lang 0x419", true));
 
   HWND d = nullptr;
   // Visible: created, initialised and shown.
@@ -309,7 +291,7 @@ TEST(DialogInHost, HostLanguageChoosesTheDialogsLanguageCp1251) {
       60000));
   DWORD pid = 0;
   GetWindowThreadProcessId(d, &pid);
-  EXPECT_EQ(pid, pi.dwProcessId);
+  EXPECT_EQ(pid, host.id());
   HWND owner = GetWindow(d, GW_OWNER);
   EXPECT_EQ(owner, FindWindowA("TMain", "Quelvar"));
   EXPECT_EQ(hosttest::WindowText(d), hosttest::kSettingsCaptionRussian);
@@ -327,9 +309,9 @@ TEST(DialogInHost, HostLanguageChoosesTheDialogsLanguageCp1251) {
 
   // Closing the host's main window ends hostsim, which closes the plug-in first.
   PostMessageW(owner, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 60000));
+  ASSERT_TRUE(PumpUntil([&] { return host.Ended(); }, 60000));
   DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_TRUE(host.Wait(0, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(SavedValue("DlgWndPosX"), "0") << "centred on the small main window, clamped at 0";
   EXPECT_EQ(SavedValue("DlgWndPosY"), "0");

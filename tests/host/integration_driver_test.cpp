@@ -14,6 +14,7 @@
 #include "host_session.h"
 #include "pixel/frame_canvas.h"
 #include "pixel/kernels.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 #include "settings/settings.h"
 
@@ -23,6 +24,7 @@ using hosttest::BoxFrame;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::WriteBytes;
+using hosttest::WriteMask;
 
 std::string MaskPath() { return PluginsFolder() + "integration_driver.msk"; }
 
@@ -59,9 +61,7 @@ int Feed(hostsim::HostSession* session, int32_t channelIndex, std::vector<uint8_
 // falls inside the 25-frame lock-out.
 TEST(IntegrationDriver, WarmUpThenAlarmsTenFramesApartTriggerOnce) {
   Cleanup cleanup;
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
+    ASSERT_NO_FATAL_FAILURE(WriteMask(MaskPath()));
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                             "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=0\r\n"));
   hostsim::HostSession session;
@@ -160,9 +160,7 @@ void EndProcesses(const std::vector<DWORD>& ids) {
 // matches nothing, repeated without end so that it lives until the test ends it.
 TEST(IntegrationDriver, RunningTaskIsNotStartedTwice) {
   Cleanup cleanup;
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), mask));
+    ASSERT_NO_FATAL_FAILURE(WriteMask(MaskPath()));
   const std::string task =
       hostsim::ExecutableFolder() + "host_tests.exe --gtest_filter=NothingAtAll --gtest_repeat=-1 --gtest_brief=1";
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +

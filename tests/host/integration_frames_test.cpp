@@ -31,12 +31,6 @@ struct Cleanup : hosttest::SettingsAndMaskRemoved {
   Cleanup() : SettingsAndMaskRemoved(MaskPath()) {}
 };
 
-void WriteAllCellsMask() {
-  std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  m.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), m));
-}
-
 uint32_t Noise(uint32_t* state) {
   *state = *state * 1664525u + 1013904223u;
   return *state >> 24;
@@ -75,7 +69,7 @@ const char kFramesSettings[] =
 // after entering the controlled channel, then detection, state areas and grid.
 void CompareWithReference(int32_t width, int32_t height, int32_t pixelFormat) {
   Cleanup cleanup;
-  ASSERT_NO_FATAL_FAILURE(WriteAllCellsMask());
+  ASSERT_NO_FATAL_FAILURE(hosttest::WriteMask(MaskPath()));
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() + "\r\n" + kFramesSettings));
 
   qlv::FrameCanvas canvas;

@@ -19,10 +19,12 @@
 
 namespace {
 
+using hostsim::GridMaskBytes;
 using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::PumpUntil;
 using hosttest::WriteBytes;
+using hosttest::WriteMask;
 
 constexpr int kColumns = 24;
 constexpr int kRows = 18;
@@ -51,14 +53,6 @@ std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(),
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-// A 24 x 18 mask file with the given cells watched.
-std::string MaskBytes(const std::vector<std::pair<int, int>>& watched) {
-  std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  m.append(kColumns * kRows, '\0');
-  for (const auto& cell : watched) m[10 + cell.second * kColumns + cell.first] = '\x01';
-  return m;
 }
 
 // One host, its windows shown, playing channel (0, 0) at 720 x 576, which the
@@ -155,7 +149,7 @@ const char kOverlaySettings[] =
 
 TEST(MaskEditor, LeftReleasesOnTheVideoToggleTheCellUnderThemWhileTheDialogIsOpen) {
   Cleanup cleanup;
-  WriteBytes(EditorMask(), MaskBytes({}));
+  WriteMask(EditorMask(), {});
   EditorSession s("MaskFileName=" + EditorMask() + "\r\n" + kOverlaySettings);
   ASSERT_TRUE(s.ok());
   RECT client = {};
@@ -185,7 +179,7 @@ TEST(MaskEditor, LeftReleasesOnTheVideoToggleTheCellUnderThemWhileTheDialogIsOpe
   EXPECT_EQ(PaintedCells(s.Frame()), expected);
 
   hosttest::ClickButton(dialog, IDC_MASK_SAVE);  // named: saved without asking
-  EXPECT_EQ(ReadFile(EditorMask()), MaskBytes({{1, 1}, {3, 3}, {23, 17}}));
+  EXPECT_EQ(ReadFile(EditorMask()), GridMaskBytes({{1, 1}, {3, 3}, {23, 17}}));
 
   // Closed, the dialog's hook is gone: clicks change nothing.
   hosttest::ClickButton(dialog, IDC_OK);
@@ -196,7 +190,7 @@ TEST(MaskEditor, LeftReleasesOnTheVideoToggleTheCellUnderThemWhileTheDialogIsOpe
   dialog = s.OpenDialog();
   ASSERT_NE(dialog, nullptr);
   hosttest::ClickButton(dialog, IDC_MASK_SAVE);
-  EXPECT_EQ(ReadFile(EditorMask()), MaskBytes({{1, 1}, {3, 3}, {23, 17}}));
+  EXPECT_EQ(ReadFile(EditorMask()), GridMaskBytes({{1, 1}, {3, 3}, {23, 17}}));
 }
 
 TEST(MaskButtons, InvertTwiceRestoresAndAnUnnamedSaveAsksForANameOnce) {
@@ -217,9 +211,7 @@ TEST(MaskButtons, InvertTwiceRestoresAndAnUnnamedSaveAsksForANameOnce) {
     EXPECT_EQ(seen.owner, dialog);
     EXPECT_EQ(seen.filter, L"Mask files (*.msk)");
   }
-  std::string all(MaskBytes({}));
-  for (size_t i = 10; i < all.size(); ++i) all[i] = '\x01';
-  EXPECT_EQ(ReadFile(ChosenMask()), all);
+  EXPECT_EQ(ReadFile(ChosenMask()), GridMaskBytes(hostsim::AllMaskCells()));
   PumpUntil([&] { return hosttest::ItemText(dialog, IDC_MASK_FILE) != L""; }, 3000);
   EXPECT_EQ(hosttest::ItemText(dialog, IDC_MASK_FILE), Wide(ChosenMask()));
 
@@ -230,10 +222,10 @@ TEST(MaskButtons, InvertTwiceRestoresAndAnUnnamedSaveAsksForANameOnce) {
     hosttest::ClickButton(dialog, IDC_MASK_SAVE);
     EXPECT_EQ(answer.count(), 0u);  // named now: no chooser
   }
-  EXPECT_EQ(ReadFile(ChosenMask()), MaskBytes({}));
+  EXPECT_EQ(ReadFile(ChosenMask()), GridMaskBytes({}));
 
   // Select all, clear, then load the file saved above through the chooser.
-  WriteBytes(KeptMask(), MaskBytes({{5, 6}}));
+  WriteMask(KeptMask(), {{5, 6}});
   hosttest::ClickButton(dialog, IDC_MASK_SELECT_ALL);
   hosttest::ClickButton(dialog, IDC_MASK_CLEAR);
   EXPECT_TRUE(PaintedCells(s.Frame()).empty());
@@ -250,8 +242,8 @@ TEST(MaskButtons, InvertTwiceRestoresAndAnUnnamedSaveAsksForANameOnce) {
 
 TEST(MaskButtons, AFailedSaveNamesTheFileAndLeavesTheOldOneWhole) {
   Cleanup cleanup;
-  const std::string old = MaskBytes({{2, 2}});
-  WriteBytes(KeptMask(), old);
+  const std::string old = GridMaskBytes({{2, 2}});
+  WriteMask(KeptMask(), {{2, 2}});
   EditorSession s("MaskFileName=" + KeptMask() + "\r\n" + kOverlaySettings);
   ASSERT_TRUE(s.ok());
   HWND dialog = s.OpenDialog();

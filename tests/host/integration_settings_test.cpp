@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin/host_commands.h"
 #include "plugin_files.h"
 
 namespace {
@@ -50,13 +51,6 @@ struct Cleanup {
     DeleteFileA(MaskPath().c_str());
   }
 };
-
-// A 24 x 18 mask file with every cell watched.
-void WriteAllCellsMask() {
-  std::string m("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  m.append(432, '\x01');
-  ASSERT_NO_FATAL_FAILURE(WriteBytes(MaskPath(), m));
-}
 
 // The saved section with every value at its default, in saving order, written out
 // here by hand so that the test does not depend on the writer it checks.
@@ -194,7 +188,7 @@ TEST(IntegrationSettings, HandEditedFileReadsByTheRulesAndHandlesAreNeverClosed)
 // alarm made it.
 TEST(IntegrationSettings, ActionStateAboveTwoToThe31SurvivesACloseUnderTheRecordingGuard) {
   Cleanup cleanup;
-  ASSERT_NO_FATAL_FAILURE(WriteAllCellsMask());
+  ASSERT_NO_FATAL_FAILURE(hosttest::WriteMask(MaskPath()));
   ASSERT_NO_FATAL_FAILURE(WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
                             "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=2\r\nDuration=10\r\n"
                             "Action=2147483648\r\nActionStopTime=4000000000\r\n"

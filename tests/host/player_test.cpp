@@ -10,6 +10,7 @@
 #include "frame_source.h"
 #include "host_windows.h"
 #include "player.h"
+#include "plugin/host_commands.h"
 #include "recorder.h"
 
 namespace {
@@ -134,7 +135,8 @@ TEST(Player, FramesReachThePluginInHostLayoutOnAFrameThreadAndCommandsAreObeyed)
   EXPECT_EQ(log[3].frameIndex, 4);
   const std::string events = ReadAll(out.eventsCsv);
   EXPECT_EQ(events.compare(0, 2, "1,"), 0) << events;
-  EXPECT_NE(events.find(",1294\n"), std::string::npos);
+  EXPECT_NE(events.find(",1294,start video recording\n"), std::string::npos) << events;
+  EXPECT_NE(events.find(",1302,pause recording\n4,"), std::string::npos) << events;
   EXPECT_NE(events.find("\n4,"), std::string::npos);
 
   EXPECT_EQ(ReadAll(out.framesCsv), "0,0\n1,1\n2,0\n3,1\n4,0\n5,1\n");

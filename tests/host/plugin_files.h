@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "grid_masks.h"
 #include "plugin_loader.h"
 
 namespace hosttest {
@@ -20,6 +21,13 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
   ASSERT_NE(f, nullptr) << path;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
+}
+
+// A mask of the 24 x 18 grid watching `watched` (every cell by default), saved by the
+// plug-in's own writer.
+inline void WriteMask(const std::string& path,
+                      const std::vector<hostsim::MaskCell>& watched = hostsim::AllMaskCells()) {
+  ASSERT_TRUE(hostsim::WriteGridMask(path, watched)) << path;
 }
 
 // Removes the settings file and one mask before a test and after it.

@@ -11,6 +11,8 @@
 #include "frame_source.h"
 #include "host_session.h"
 #include "player.h"
+#include "plugin/host_commands.h"
+#include "plugin_files.h"
 #include "recorder.h"
 
 namespace {
@@ -29,7 +31,7 @@ void DrawScene(int32_t x, std::vector<uint8_t>* frame) {
     }
 }
 
-std::string PluginsFolder() { return hostsim::ExecutableFolder() + "Plugins\\"; }
+using hosttest::PluginsFolder;
 
 // Removes the settings and mask files the test wrote, whatever way it ends.
 struct SettingsCleanup {
@@ -43,12 +45,7 @@ struct SettingsCleanup {
 void WriteSettings(const std::string& body) {
   const std::string plugins = PluginsFolder();
   const std::string mask = plugins + "playback_all_cells.msk";
-  std::FILE* m = std::fopen(mask.c_str(), "wb");
-  ASSERT_NE(m, nullptr);
-  const uint8_t header[10] = {3, 2, 24, 0, 0, 0, 18, 0, 0, 0};
-  std::fwrite(header, 1, 10, m);
-  for (int i = 0; i < 432; ++i) std::fputc(1, m);
-  std::fclose(m);
+  ASSERT_NO_FATAL_FAILURE(hosttest::WriteMask(mask));
   std::FILE* f = std::fopen((plugins + "QPM_QLVGuard.ini").c_str(), "wb");
   ASSERT_NE(f, nullptr);
   std::fprintf(f, "[PluginSettings]\r\nMaskFileName=%s\r\n%s", mask.c_str(), body.c_str());

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "frame_source.h"
-#include "plugin/host_api.h"
+#include "plugin/host_commands.h"
 #include "recorder.h"
 
 namespace {

@@ -26,6 +26,7 @@ using hosttest::IniPath;
 using hosttest::PluginsFolder;
 using hosttest::PumpUntil;
 using hosttest::WriteBytes;
+using hosttest::WriteMask;
 
 constexpr int kCaptionTab = 0, kAreaColorsTab = 2, kRecordShowTab = 4, kGridTab = 1;
 // Controls of the platform's choosers.
@@ -421,9 +422,7 @@ COLORREF CentrePixel(HWND window) {
 }
 
 TEST_F(VisualPagesTest, ColourPickedForDangerRedrawsItsSwatchAndTheDangerCells) {
-  std::string mask("\x03\x02\x18\x00\x00\x00\x12\x00\x00\x00", 10);
-  mask.append(432, '\x01');
-  WriteBytes(MaskPath(), mask);
+    WriteMask(MaskPath());
   ASSERT_NO_FATAL_FAILURE(Open("MaskFileName=" + MaskPath() +
                                    "\r\nShowMask=1\r\nShowGrid=0\r\nShowTime=0\r\nFrameCounter=3\r\n"
                                    "ActiveOpacity=0\r\nDangerOpacity=100\r\nDangerColor=16711680\r\n",
