@@ -2,21 +2,30 @@
 # and leaves an annotated video, snapshots, recorded segments and the event log in
 # out/demo/. Sourced by ./run (which provides ROOT, WINEPREFIX and log()).
 #
-# Environment: DEMO_FRAMES (default 250), DEMO_FPS (default 25; 0 = as fast as
-# possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2), DEMO_HOST_DIR (the folder with
-# hostsim.exe and Plugins/, default dist/).
+# Environment: DEMO_FRAMES (default: the whole scene, 250 of a video), DEMO_FPS
+# (default 25; 0 = as fast as possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2),
+# DEMO_HOST_DIR (the folder with hostsim.exe and Plugins/, default dist/), DEMO_GUARDS
+# (0: no second run of the scene with the light-change guard).
 
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
 
 # The default scene: a still room, sensor noise, and a figure that walks in from the
-# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s).
+# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s); from
+# frame DEMO_LIGHT_FRAME on the room brightens by 50 luma levels over three frames
+# (14, 18, 18) and stays bright. The light comes at 10 s, not sooner: the recording
+# pauses two seconds after the figure's last alarm (about frame 216) and alarms start nothing
+# for 25 frames after a pause, so an earlier light change would only make the recording
+# longer and the host would see nothing of it.
+DEMO_SCENE_FRAMES=300
+DEMO_LIGHT_FRAME=250
 demo_make_scene() {
   local out="$1" frames="$2" pixfmt="$3"
+  local d=$(( DEMO_SCENE_FRAMES / 25 ))
   ffmpeg -v error -y \
-    -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=10,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
-    -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=10,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
-    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*440)))':y=300,noise=alls=6:allf=t,format=$pixfmt" \
+    -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=$d,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
+    -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=$d,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
+    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*440)))':y=300,eq=eval=frame:brightness='0.2*clip((n-$(( DEMO_LIGHT_FRAME - 1 )))/3,0,1)',noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
 }
 
@@ -72,9 +81,13 @@ demo_mp4() {
 
 demo_main() {
   local video="${1:-}"
-  local frames="${DEMO_FRAMES:-250}" fps="${DEMO_FPS:-25}" format="${DEMO_FORMAT:-yuy2}"
+  local frames="${DEMO_FRAMES:-}" fps="${DEMO_FPS:-25}" format="${DEMO_FORMAT:-yuy2}"
   local pixfmt=yuyv422
   [ "$format" = rgb24 ] && pixfmt=bgr24
+  if [ -z "$frames" ]; then
+    frames=250
+    [ -z "$video" ] && frames="$DEMO_SCENE_FRAMES"
+  fi
   local out="$ROOT/out/demo" work="$ROOT/out/demo/work"
   if [ -n "$video" ] && [ ! -f "$video" ]; then
     failed "no such video: $video"
@@ -103,23 +116,78 @@ demo_main() {
     failed "making the alarm sound (ffmpeg)" || return 1
   demo_write_ini "$work/demo.ini" "$(wine_path "$work/all_cells.msk")" "$(wine_path "$work/alarm.wav")"
 
-  local args=(--input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
-              --frames "$inputFrames" --fps "$fps" --ini "$(wine_path "$work/demo.ini")"
-              --channels "1:0:Camera 1" --out "$(wine_path "$out/host")" --save-frames --progress)
+  local play=("$host" --input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
+              --frames "$inputFrames" --fps "$fps" --channels "1:0:Camera 1" --progress)
   log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
-  { printf '   wine hostsim.exe'; printf ' %q' "${args[@]}"; printf '\n'; } >&2
-  hostsim_in "$host" "${args[@]}" > "$out/host/hostsim.log"
-  local rc=$?
-  wineserver -k 2>/dev/null || true
+  demo_play "$work/demo.ini" "$out/host" "${play[@]}" --save-frames || return 1
   cat "$out/host/hostsim.log"
-  [ "$rc" -eq 0 ] || failed "playing through hostsim (exit code $rc)" || return 1
 
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"
   demo_collect "$out" "$size" "$pixfmt" "$rate"
   rm -f "$out/host/frames.raw"
-  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
   demo_summary "$out"
+
+  local guards=1
+  if [ -n "$video" ] || [ "${DEMO_GUARDS:-1}" = 0 ]; then
+    guards=0
+  elif [ "$inputFrames" -lt $(( DEMO_LIGHT_FRAME + 3 )) ] || ! awk -v f="$fps" 'BEGIN { exit !(f > 0 && f <= 25) }'; then
+    # Faster than real time, the recording would not pause before the light change.
+    log "no run with the light-change guard: it needs the whole scene at no more than 25 fps"
+    guards=0
+  fi
+  if [ "$guards" = 1 ]; then
+    # The same settings and one key more.
+    { cat "$work/demo.ini" && printf 'LightChangePercent=50\r\n'; } > "$work/guards.ini"
+    mkdir -p "$out/guards/host"
+    log "playing the scene again with LightChangePercent=50"
+    demo_play "$work/guards.ini" "$out/guards/host" "${play[@]}" || return 1
+    demo_collect "$out/guards" "$size" "$pixfmt" "$rate"
+  fi
+  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
+  [ "$guards" = 1 ] || return 0
+  demo_check_guard "$out/events.csv" "$out/guards/events.csv"
+}
+
+# demo_play INI DIR HOST ARGS...: hostsim.exe of the host folder HOST under Wine with the
+# settings INI and ARGS, its output files and log (hostsim.log) in DIR.
+demo_play() {
+  local ini="$1" dir="$2" host="$3"
+  shift 3
+  local args=("$@" --ini "$(wine_path "$ini")" --out "$(wine_path "$dir")")
+  { printf '   wine hostsim.exe'; printf ' %q' "${args[@]}"; printf '\n'; } >&2
+  hostsim_in "$host" "${args[@]}" > "$dir/hostsim.log"
+  local rc=$?
+  wineserver -k 2>/dev/null || true
+  [ "$rc" -eq 0 ] || { cat "$dir/hostsim.log"; failed "playing through hostsim (exit code $rc)"; }
+}
+
+# demo_alarms EVENTS FIRST END: the alarms that commanded the host at frames FIRST to
+# END - 1 (recording starts, resumes and snapshots, by the names hostsim logs them by).
+demo_alarms() {
+  awk -F, -v first="$2" -v end="$3" \
+    'NR > 1 && $1 >= first && $1 < end && ($4 ~ /^start / || $4 == "resume recording" || $4 == "snapshot")' "$1" | wc -l
+}
+
+# demo_check_guard EVENTS GUARD_EVENTS: one line per run with its alarms at the figure
+# (before DEMO_LIGHT_FRAME) and at the light change; fails unless the figure alarms in
+# both runs and the light change only without the guard.
+demo_check_guard() {
+  local end=2147483647
+  local figure light guardFigure guardLight
+  figure=$(demo_alarms "$1" 0 "$DEMO_LIGHT_FRAME")
+  light=$(demo_alarms "$1" "$DEMO_LIGHT_FRAME" "$end")
+  guardFigure=$(demo_alarms "$2" 0 "$DEMO_LIGHT_FRAME")
+  guardLight=$(demo_alarms "$2" "$DEMO_LIGHT_FRAME" "$end")
+  echo
+  echo "defaults: $figure alarms at the figure, $light at the light change"
+  echo "LightChangePercent=50: $guardFigure alarms at the figure, $guardLight at the light change"
+  local ok=1
+  if [ "$figure" -eq 0 ] || [ "$guardFigure" -eq 0 ]; then log "the figure did not alarm in both runs"; ok=0; fi
+  if [ "$light" -eq 0 ]; then log "the light change did not alarm with the defaults"; ok=0; fi
+  if [ "$guardLight" -ne 0 ]; then log "the light change alarmed with LightChangePercent=50"; ok=0; fi
+  [ "$ok" = 1 ] || failed "the light-change check (events: $1, $2)" || return 1
+  echo "  $(dirname "$2")/   (that second run: events.csv, recordings/, host/)"
 }
 
 # Turns hostsim's output into files anyone can open: the annotated video, PNG
