@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -102,6 +103,65 @@ TEST(IntegrationDriver, WarmUpThenAlarmsTenFramesApartTriggerOnce) {
   EXPECT_EQ(log[1].code, qlv::kCmdSnapshot);
   EXPECT_EQ(log[1].frameIndex, 70);
   session.Shutdown();
+}
+
+// Snapshot frames of one run, and the settings file the plug-in saved at its close.
+struct LightRun {
+  std::vector<int64_t> snapshots;
+  std::string saved;
+};
+
+// Snapshots on alarm, with `guardKeys` in the settings file. The whole picture goes up by
+// 10 luma levels at frames 40, 41 and 42 and stays there; the box jumps at frame 80.
+LightRun PlayLightChange(const std::string& guardKeys) {
+  Cleanup cleanup;
+  LightRun run;
+  WriteMask(MaskPath());
+  WriteBytes(IniPath(), "[PluginSettings]\r\nMaskFileName=" + MaskPath() +
+                            "\r\nChannelIdx=101\r\nRecordEnable=1\r\nRecordType=0\r\n" + guardKeys);
+  if (::testing::Test::HasFatalFailure()) return run;
+  hostsim::HostSession session;
+  OpenStarted(&session, {{101, 0, "Camera"}});
+  if (::testing::Test::HasFatalFailure()) return run;
+  for (int i = 0; i < 90; ++i) {
+    std::vector<uint8_t> pixels = BoxFrame(i < 80 ? 0 : 40);
+    const int lift = 10 * std::min(std::max(i - 39, 0), 3);
+    for (size_t b = 0; b < pixels.size(); b += 2) pixels[b] = static_cast<uint8_t>(pixels[b] + lift);
+    Feed(&session, 0, &pixels);
+  }
+  session.Close();
+  hostsim::HostWindows::PumpMessages();
+  for (const hostsim::LoggedCommand& c : session.windows().log().Entries()) {
+    EXPECT_EQ(c.code, qlv::kCmdSnapshot);
+    run.snapshots.push_back(c.frameIndex);
+  }
+  session.Shutdown();
+  if (std::FILE* f = std::fopen(IniPath().c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) run.saved.append(buffer, n);
+    std::fclose(f);
+  }
+  return run;
+}
+
+// The guard's keys reach the real DLL through its settings file: with LightChangePercent
+// the three frames of the light change are held and only the box alarms; a value out of
+// range reads as off. The plug-in saves the keys back only when they are not at their
+// defaults.
+TEST(IntegrationDriver, LightChangeGuardFromTheSettingsFileHoldsTheLightNotTheBox) {
+  const LightRun plain = PlayLightChange("");
+  EXPECT_EQ(plain.snapshots, (std::vector<int64_t>{40, 80}));
+  ASSERT_NE(plain.saved.find("\r\nRecordType=0\r\n"), std::string::npos) << plain.saved;
+  EXPECT_EQ(plain.saved.find("LightChange"), std::string::npos);
+
+  const LightRun guarded = PlayLightChange("LightChangePercent=50\r\nLightChangeFrames=3\r\n");
+  EXPECT_EQ(guarded.snapshots, (std::vector<int64_t>{80}));
+  EXPECT_NE(guarded.saved.find("\r\nLightChangePercent=50\r\nLightChangeFrames=3\r\n"), std::string::npos)
+      << guarded.saved;
+
+  const LightRun outOfRange = PlayLightChange("LightChangePercent=101\r\n");
+  EXPECT_EQ(outOfRange.snapshots, (std::vector<int64_t>{40, 80}));
+  EXPECT_EQ(outOfRange.saved.find("LightChange"), std::string::npos);
 }
 
 // With the default ChannelIdx 0, a stream that starts on channel (0, 0) is processed from
