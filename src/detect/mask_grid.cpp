@@ -95,6 +95,14 @@ void WriteLe32(uint8_t* p, int32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
 }
 
+// The file's 10 bytes before the flags: the format tag, then the dimensions.
+void WriteHeader(uint8_t header[10], int32_t columns, int32_t rows) {
+  header[0] = static_cast<uint8_t>(MaskGrid::kFormatTag & 0xFF);
+  header[1] = static_cast<uint8_t>(MaskGrid::kFormatTag >> 8);
+  WriteLe32(header + 2, columns);
+  WriteLe32(header + 6, rows);
+}
+
 }  // namespace
 
 bool MaskGrid::LoadMaskFile(const std::string& path) {
@@ -126,11 +134,7 @@ void MaskGrid::LoadMaskBytes(const uint8_t* data, size_t size) {
 
 std::string MaskGrid::MaskBytes() const {
   std::string out(10, '\0');
-  uint8_t* header = reinterpret_cast<uint8_t*>(&out[0]);
-  header[0] = static_cast<uint8_t>(kFormatTag & 0xFF);
-  header[1] = static_cast<uint8_t>(kFormatTag >> 8);
-  WriteLe32(header + 2, columns_);
-  WriteLe32(header + 6, rows_);
+  WriteHeader(reinterpret_cast<uint8_t*>(&out[0]), columns_, rows_);
   if (HasCells()) out.append(reinterpret_cast<const char*>(watch_.get()), static_cast<size_t>(cellCount_));
   return out;
 }
@@ -147,10 +151,7 @@ bool WriteMaskFile(const std::string& path, int32_t columns, int32_t rows, const
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return false;
   uint8_t header[10];
-  header[0] = static_cast<uint8_t>(MaskGrid::kFormatTag & 0xFF);
-  header[1] = static_cast<uint8_t>(MaskGrid::kFormatTag >> 8);
-  WriteLe32(header + 2, columns);
-  WriteLe32(header + 6, rows);
+  WriteHeader(header, columns, rows);
   bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
   if (ok && flags && count > 0) ok = std::fwrite(flags, 1, count, f) == count;
   if (ok) ok = FlushToDisk(f);
