@@ -19,6 +19,13 @@ void ValidatedNumberEdit::Attach(Dialog& owner) {
   if (edit) SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(config_.textLimit), 0);
 }
 
+void ValidatedNumberEdit::SetRange(NumberRange range) {
+  config_.range = range;
+  validator_.SetRange(range);
+  if (HWND spin = owner_ ? owner_->Item(config_.spinId) : nullptr)
+    SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(range.min), static_cast<LPARAM>(range.max));
+}
+
 std::string ValidatedNumberEdit::Text() {
   // Digits are all the reader accepts; anything else stays something else.
   std::string out;
@@ -46,7 +53,7 @@ void ValidatedNumberEdit::ShowValue(int32_t value) {
 
 void ValidatedNumberEdit::SetPosition(int32_t value) {
   if (!owner_) return;
-  int32_t shown = static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
+  int32_t shown = config_.wholeValue ? value : static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
   if (HWND spin = owner_->Item(config_.spinId)) {
     SendMessageW(spin, UDM_SETPOS32, 0, shown);
     shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));  // kept inside its range

@@ -28,6 +28,7 @@
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
 #include "ui/show_pages_win32.h"
+#include "ui/tuning_window_win32.h"
 
 namespace qlv {
 
@@ -110,6 +111,7 @@ class SettingsDialog : public Dialog, public DialogLink {
   HIMAGELIST stateImages_ = nullptr;
   Tooltip tooltip_;
   MaskEditor maskEditor_;
+  TuningWindow tuning_;  // owned: goes with this window
   ChannelListModel channels_;
   ValidatedNumberEdit sensitive_;
   ValidatedNumberEdit frameCounter_;
