@@ -252,6 +252,22 @@ std::vector<HostOptionRow> MakeTable() {
        [](HostOptions& o, S v, std::string* e) {
          return ParseInt64(v, 0, INT64_MAX, &o.countersAt) || Fail(e, "--counters-at must be a frame index");
        }},
+      {{"--at"}, "FRAME:ACTION",
+       "after frame FRAME, on the interface thread while the frames\n"
+       "go on, as a user would (repeatable): settings (opens the\n"
+       "settings dialog as F2 does), tuning (its detector tuning\n"
+       "button), press=NAME (a click on the control NAME of\n"
+       "resource.h, e.g. IDC_TUNE_QUIET, in the plug-in's open\n"
+       "windows), text=NAME=VALUE (the edit's text replaced, then\n"
+       "the focus moves on); message boxes they bring are logged\n"
+       "and closed with OK; at the end the tuning window's result\n"
+       "text is printed as \"tuning result: ...\"",
+       [](HostOptions& o, S v, std::string* e) {
+         UiAction a;
+         if (!ParseUiAction(v, &a, e)) return false;
+         o.uiActions.push_back(a);
+         return true;
+       }},
       {{"--dll"}, "NAME", "plug-in file inside Plugins\\ (default QPM_QLVGuard.dll)",
        [](HostOptions& o, S v, std::string*) { o.dll = v; return true; }},
       {{"--write-mask"}, "FILE",
@@ -309,6 +325,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* o, std:
     }
     if (!match->apply(*o, value, error)) return false;
   }
+  std::stable_sort(o->uiActions.begin(), o->uiActions.end(),
+                   [](const UiAction& x, const UiAction& y) { return x.frame < y.frame; });
   if (!o->input.empty() && (o->width <= 0 || o->height <= 0)) return Fail(error, "--input needs --size WxH");
   if (!o->input.empty() && o->format == 0 && o->width % 2 != 0) return Fail(error, "yuy2 frames need an even width");
   return true;

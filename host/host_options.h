@@ -10,6 +10,7 @@
 
 #include "channels.h"
 #include "grid_masks.h"
+#include "ui_actions.h"
 
 namespace hostsim {
 
@@ -56,6 +57,7 @@ struct HostOptions {
   bool loop = false;           // the input starts again at its end
   int64_t settingsEvery = 0;   // open, then close, the settings dialog every N frames
   int64_t countersAt = -1;     // print the process's counters at this frame and at the end
+  std::vector<UiAction> uiActions;  // --at, in frame order (the given order within a frame)
   std::string dll = "QPM_QLVGuard.dll";
   std::string maskFile;                             // --write-mask
   std::vector<MaskCell> maskCells = AllMaskCells();  // the cells that mask watches

@@ -48,6 +48,7 @@ class HostWindows {
   uint32_t languageQuestions() const { return languageQuestions_; }
   // The frame index written into the log with every command.
   void SetFrameIndex(int64_t index) { frameIndex_ = index; }
+  int64_t frameIndex() const { return frameIndex_; }
   CommandLog& log() { return log_; }
 
   // Mouse messages that reached the video window (through the transparent child).

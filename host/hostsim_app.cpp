@@ -18,6 +18,7 @@
 #include "plugin/host_commands.h"
 #include "process_counters.h"
 #include "recorder.h"
+#include "ui_driver.h"
 
 namespace hostsim {
 
@@ -44,13 +45,6 @@ std::string BaseName(const std::string& dll) {
   std::string b = dll.substr(dll.find_last_of("\\/") == std::string::npos ? 0 : dll.find_last_of("\\/") + 1);
   size_t dot = b.find_last_of('.');
   return dot == std::string::npos ? b : b.substr(0, dot);
-}
-
-// The plug-in's settings dialog: a dialog-class window owned by the host's window.
-HWND FindOwnedDialog(HWND owner) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
-    if (GetWindow(w, GW_OWNER) == owner) return w;
-  return nullptr;
 }
 
 // Delivers what is queued and what still arrives within three waits of up to 10 ms
@@ -153,6 +147,7 @@ struct RunSummary {
   std::vector<LoggedCommand> commands;
   std::vector<RecordedFile> files;
   uint32_t writeErrors = 0;
+  size_t uiActions = 0, uiFailures = 0;  // --at
 };
 
 FrameLayout LayoutOf(const HostOptions& o) {
@@ -234,10 +229,27 @@ RecorderConfig RecorderConfigOf(const HostOptions& o, const FrameLayout& layout,
   return rc;
 }
 
+// --at: what was not reached, then the tuning window's result on one line.
+void FinishUiActions(UiDriver& ui, RunSummary* summary) {
+  ui.Finish(summary->result.frames - 1);
+  summary->uiActions = ui.outcomes().size();
+  summary->uiFailures = ui.failures();
+  std::string text;
+  int32_t id = 0;
+  if (!ControlIdByName("IDC_TUNE_RESULT", &id))
+    text = "(no IDC_TUNE_RESULT in resource.h)";
+  else if (!ui.ControlText(id, &text))
+    text = "(the tuning window is not open)";
+  else
+    text = OneLine(text);
+  std::printf("tuning result: %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
 // Plays the whole input; with --counters-at takes the counters at that frame and at
 // the end (after closing a settings dialog the soak hooks left open).
 void PlayInput(const HostOptions& o, const FrameLayout& layout, std::FILE* input, HostSession& session,
-               Player& player, const PlayerOutputs& outputs, RunSummary* summary) {
+               Player& player, const PlayerOutputs& outputs, UiDriver* ui, RunSummary* summary) {
   FrameSource source(input, layout, o.rgbBottomUp);
   PlayerConfig pc;
   pc.layout = layout;
@@ -260,8 +272,9 @@ void PlayInput(const HostOptions& o, const FrameLayout& layout, std::FILE* input
       }
     };
   }
-  if (o.countersAt >= 0) {
-    pc.afterFrame = [&o, summary](int64_t frame) {
+  if (o.countersAt >= 0 || ui) {
+    pc.afterFrame = [&o, ui, summary](int64_t frame) {
+      if (ui) ui->PostFrame(frame);
       if (frame != o.countersAt) return;
       summary->atFrame = TakeCounters(frame);
       PrintCounters(summary->atFrame);
@@ -269,6 +282,7 @@ void PlayInput(const HostOptions& o, const FrameLayout& layout, std::FILE* input
     };
   }
   summary->result = player.Play(source, pc, outputs);
+  if (ui) FinishUiActions(*ui, summary);
   if (o.countersAt >= 0) {
     if (HWND dialog = FindOwnedDialog(session.windows().mainWindow())) SendMessageA(dialog, WM_CLOSE, 0, 0);
     HostWindows::PumpMessages();
@@ -305,6 +319,9 @@ void PrintSummary(const HostOptions& o, const RunSummary& s) {
   std::printf("files: %d snapshot, %d sequence, %d video, %d kind3\n", kinds["snapshot"], kinds["sequence"],
               kinds["video"], kinds["kind3"]);
   if (s.writeErrors) std::printf("write errors: %u\n", static_cast<unsigned>(s.writeErrors));
+  if (!o.uiActions.empty())
+    std::printf("--at actions: %u done, %u not\n", static_cast<unsigned>(s.uiActions - s.uiFailures),
+                static_cast<unsigned>(s.uiFailures));
   if (o.timing) {
     std::printf("%s\n", FormatCallTimes("every frame", SummariseCallTimes(s.result.callUs)).c_str());
     std::printf("%s\n", FormatCallTimes("frames processed", SummariseCallTimes(s.result.processedUs)).c_str());
@@ -335,31 +352,40 @@ void PrintSummary(const HostOptions& o, const RunSummary& s) {
 // Each resource is a local declared where it is first needed, so that every way out
 // ends them in reverse order: the files first, the plug-in (Shutdown) last. The
 // summary comes before that end: destroying the host's windows can take seconds under
-// Wine. False when the plug-in could not be loaded or a file could not be opened.
-bool RunSession(const HostOptions& o) {
+// Wine. Returns the exit code.
+int RunSession(const HostOptions& o) {
   const FrameLayout layout = LayoutOf(o);
   const std::string outDir = WithSlash(o.out);
   HostSession session;
   qlv::PluginRecord* record = OpenPlugin(o, layout, session);
-  if (!record) return false;
+  if (!record) return 1;
   InputStream input;
-  if (!input.Open(o.input)) return false;
+  if (!input.Open(o.input)) return 1;
   if (!o.out.empty() && !MakeFolders(outDir)) {
     std::fprintf(stderr, "hostsim: cannot create %s\n", o.out.c_str());
-    return false;
+    return 1;
   }
   Recorder recorder(RecorderConfigOf(o, layout, outDir));
   OutputFiles files(o, outDir, &recorder);
   Player player(*record, session.windows(),
                 [&](int64_t frame) { return session.channels().Get(ChannelIndexAt(o, frame)); });
+  UiDriver ui(session, o.uiActions, [](const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  });
+  if (!o.uiActions.empty() && !ui.Create()) {
+    std::fprintf(stderr, "hostsim: cannot make the window that runs the --at actions\n");
+    return 1;
+  }
   RunSummary summary;
-  if (input.get()) PlayInput(o, layout, input.get(), session, player, files.outputs(), &summary);
+  if (input.get())
+    PlayInput(o, layout, input.get(), session, player, files.outputs(), o.uiActions.empty() ? nullptr : &ui, &summary);
   ClosePlugin(o, outDir, session, player, recorder, files);
   summary.commands = session.windows().log().Entries();
   summary.files = recorder.files();
   summary.writeErrors = recorder.writeErrors();
   PrintSummary(o, summary);
-  return true;
+  return summary.uiFailures ? 3 : 0;
 }
 
 }  // namespace
@@ -369,7 +395,7 @@ int PlayHost(const HostOptions& o) {
     std::fprintf(stderr, "hostsim: warning: write the instance as -inst:%s so that the plug-in sees it\n",
                  o.inst.c_str());
   if (!o.ini.empty() && !CopySettingsFile(o)) return 1;
-  return RunSession(o) ? 0 : 1;
+  return RunSession(o);
 }
 
 }  // namespace hostsim

@@ -7,7 +7,7 @@ namespace hostsim {
 
 // Loads the plug-in, plays the input through it and writes the results. Returns the
 // process exit code: 0 done, 1 the plug-in could not be loaded or a file could not be
-// opened.
+// opened, 3 an --at action could not be done (the play itself went on).
 int PlayHost(const HostOptions& o);
 
 }  // namespace hostsim

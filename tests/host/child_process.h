@@ -18,6 +18,8 @@ class ChildProcess {
   // Starts `exe` with `args` in the test program's folder; its standard output and
   // error go to NUL when `quiet`, else they are this program's.
   bool Start(const std::string& exe, const std::string& args, bool quiet);
+  // The same with its standard output and error written to the file `output`.
+  bool StartWithOutput(const std::string& exe, const std::string& args, const std::string& output);
   bool Ended() const;
   // Waits up to `ms` for the end; true with the exit code, false (the child is then
   // ended) when it still ran.
@@ -25,6 +27,9 @@ class ChildProcess {
   DWORD id() const { return info_.dwProcessId; }
 
  private:
+  // `output`: the file for its standard output and error (null: this program's).
+  bool Launch(const std::string& exe, const std::string& args, const char* output, DWORD disposition);
+
   PROCESS_INFORMATION info_ = {};
 };
 
