@@ -56,7 +56,9 @@ void ValidatedNumberEdit::SetPosition(int32_t value) {
   int32_t shown = config_.wholeValue ? value : static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
   if (HWND spin = owner_->Item(config_.spinId)) {
     SendMessageW(spin, UDM_SETPOS32, 0, shown);
-    shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));  // kept inside its range
+    // The settings dialog's fields show the position, kept inside the range; a whole
+    // value shows what is stored, which a grid smaller since may leave beyond it.
+    if (!config_.wholeValue) shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
   }
   // The up-down leaves a text alone that it believes current; the field must
   // end up showing the position whatever it held.

@@ -25,8 +25,8 @@ class ValidatedNumberEdit : private NumberFieldIo {
     UINT messageId;       // string with the refusal
     bool formatMessage;   // fill its two %d with the range's ends
     Resync resync;
-    // The up-down shows the whole value; false: its low 16 bits, as the settings
-    // dialog's fields do.
+    // The field shows the stored value whole, even beyond the range; false: its low
+    // 16 bits, kept inside the range, as the settings dialog's fields do.
     bool wholeValue = false;
   };
   ValidatedNumberEdit(const Config& config, std::function<int32_t()> load, std::function<void(int32_t)> store);

@@ -259,7 +259,8 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
 }
 
 // The cell count's range is the grid's: read when the window opens, and again when
-// the settings dialog loads a mask of another size while the window is open.
+// the settings dialog loads a mask of another size while the window is open. The
+// field shows what is stored even when a smaller grid leaves it beyond the range.
 TEST_F(TuningWindowTest, TheCellCountFollowsTheGridOfTheMaskLoaded) {
   hosttest::WriteBytes(GridMask(), MaskBytes(10, 8));
   OpenHost("MaskFileName=" + GridMask() + "\r\nMinAlarmCells=80\r\n");
@@ -290,10 +291,25 @@ TEST_F(TuningWindowTest, TheCellCountFollowsTheGridOfTheMaskLoaded) {
   ASSERT_TRUE(boxes.WaitForCount(2));
   EXPECT_EQ(ItemText(t, IDC_MIN_ALARM_CELLS_EDIT), L"600");
 
+  // Back to the 10 x 8 mask: the field shows the 600 stored, beyond the grid's 80
+  // cells now, and takes no more than 80.
+  hosttest::WriteBytes(GridMask(), MaskBytes(10, 8));
+  {
+    hosttest::FileChooserAnswer answer(d, Wide(GridMask()));
+    hosttest::ClickButton(d, IDC_MASK_LOAD);
+    ASSERT_EQ(answer.count(), 1u);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return SpinMax(GetDlgItem(t, IDC_MIN_ALARM_CELLS_SPIN)) == 80; }));
+  EXPECT_EQ(ItemText(t, IDC_MIN_ALARM_CELLS_EDIT), L"600");
+  hosttest::SetItemText(t, IDC_MIN_ALARM_CELLS_EDIT, L"81");
+  ASSERT_TRUE(boxes.WaitForCount(3));
+  EXPECT_EQ(ItemText(t, IDC_MIN_ALARM_CELLS_EDIT), L"600");
+
   const std::vector<hosttest::SeenMessageBox> seen = boxes.boxes();
-  ASSERT_EQ(seen.size(), 2u);
+  ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0].text, L"The number of cells for an alarm should be a number from 1 to 80");
   EXPECT_EQ(seen[1].text, L"The number of cells for an alarm should be a number from 1 to 600");
+  EXPECT_EQ(seen[2].text, seen[0].text);
   session_.Close();
   EXPECT_EQ(SavedValue("MinAlarmCells"), "600");
 }

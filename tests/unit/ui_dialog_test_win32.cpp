@@ -290,6 +290,10 @@ TEST(ValidatedNumberEditWin32, WholeValueAndARangeChangedOnceBound) {
   field.SetRange({1, 432});
   EXPECT_EQ(stored, 65536) << "a new range stores nothing";
   EXPECT_EQ(field.range().max, 432);
+  d.field = nullptr;  // the owner's reload is no typing: the tuning window ignores its changes
+  field.ShowStored();
+  d.field = &field;
+  EXPECT_EQ(WindowTextOf(edit), L"65536") << "what is stored, though beyond the range";
   int32_t low = 0, high = 0;
   SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
   EXPECT_EQ(low, 1);
