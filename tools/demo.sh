@@ -10,22 +10,25 @@
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
 
-# The default scene: a still room, sensor noise, and a figure that walks in from the
-# left (1-3 s), stands still (3-6.5 s) and walks out to the right (6.5-7.5 s); from
-# frame DEMO_LIGHT_FRAME on the room brightens by 50 luma levels over three frames
-# (14, 18, 18) and stays bright. The light comes at 10 s, not sooner: the recording
-# pauses two seconds after the figure's last alarm (about frame 216) and alarms start nothing
-# for 25 frames after a pause, so an earlier light change would only make the recording
-# longer and the host would see nothing of it.
-DEMO_SCENE_FRAMES=300
-DEMO_LIGHT_FRAME=250
+# The default scene: a still room with sensor noise only for DEMO_WALK_AT seconds (room
+# for a quiet calibration run of 5 s after the plug-in's 30-frame warm-up),
+# then a figure that walks in from the left (2 s), stands still (3.5 s) and walks out to
+# the right (1 s); from frame DEMO_LIGHT_FRAME on the room brightens by 50 luma levels over
+# three frames (14, 18, 18) and stays bright. The light comes 2.5 s after the figure left,
+# not sooner: the recording pauses two seconds after the figure's last alarm (about frame
+# 366) and alarms start nothing for 25 frames after a pause, so an earlier light change
+# would only make the recording longer and the host would see nothing of it.
+DEMO_WALK_AT=7
+DEMO_SCENE_FRAMES=450
+DEMO_LIGHT_FRAME=400
+DEMO_PICTURE_FRAME=315  # docs/demo_frame.jpg: the figure turns to walk out
 demo_make_scene() {
   local out="$1" frames="$2" pixfmt="$3"
-  local d=$(( DEMO_SCENE_FRAMES / 25 ))
+  local d=$(( DEMO_SCENE_FRAMES / 25 )) w="$DEMO_WALK_AT"
   ffmpeg -v error -y \
     -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=$d,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
     -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=$d,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
-    -filter_complex "[0][1]overlay=x='if(lt(t,1),-120,if(lt(t,3),-120+(t-1)*200,if(lt(t,6.5),280,280+(t-6.5)*440)))':y=300,eq=eval=frame:brightness='0.2*clip((n-$(( DEMO_LIGHT_FRAME - 1 )))/3,0,1)',noise=alls=6:allf=t,format=$pixfmt" \
+    -filter_complex "[0][1]overlay=x='if(lt(t,$w),-120,if(lt(t,$w+2),-120+(t-$w)*200,if(lt(t,$w+5.5),280,280+(t-$w-5.5)*440)))':y=300,eq=eval=frame:brightness='0.2*clip((n-$(( DEMO_LIGHT_FRAME - 1 )))/3,0,1)',noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
 }
 
@@ -125,6 +128,10 @@ demo_main() {
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"
   demo_collect "$out" "$size" "$pixfmt" "$rate"
+  if [ -z "$video" ] && [ "$inputFrames" -gt "$DEMO_PICTURE_FRAME" ]; then
+    demo_still "$out/host/frames.raw" "$DEMO_PICTURE_FRAME" "$frameBytes" "$size" "$pixfmt" "$out/demo_frame.jpg" ||
+      log "could not make demo_frame.jpg"
+  fi
   rm -f "$out/host/frames.raw"
   demo_summary "$out"
 
@@ -147,6 +154,14 @@ demo_main() {
   [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
   [ "$guards" = 1 ] || return 0
   demo_check_guard "$out/events.csv" "$out/guards/events.csv"
+}
+
+# demo_still RAW FRAME FRAME_BYTES SIZE PIXFMT OUT: frame FRAME of the raw frames RAW as a
+# picture (PNG or JPEG by OUT's name).
+demo_still() {
+  local raw="$1" frame="$2" bytes="$3" size="$4" pixfmt="$5" out="$6"
+  dd if="$raw" bs="$bytes" skip="$frame" count=1 status=none |
+    ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -i - -frames:v 1 -q:v 3 "$out" && [ -s "$out" ]
 }
 
 # demo_play INI DIR HOST ARGS...: hostsim.exe of the host folder HOST under Wine with the
@@ -243,6 +258,7 @@ demo_summary() {
   echo "  snapshots:   $(ls "$out"/snapshots/snapshot_*.png "$out"/snapshots/sequence_*.png 2>/dev/null | wc -l) taken by the host, $(ls "$out"/snapshots/alarm_frame_*.png 2>/dev/null | wc -l) stills of alarm frames"
   echo "  files:"
   [ -f "$out/annotated.mp4" ] && echo "    $out/annotated.mp4   (every frame as the plug-in left it)"
+  [ -f "$out/demo_frame.jpg" ] && echo "    $out/demo_frame.jpg  (frame $DEMO_PICTURE_FRAME of it, the README's picture)"
   echo "    $out/recordings/     (segments the host recorded on command)"
   echo "    $out/snapshots/      (snapshots the host took on command; alarm_frame_N.png: annotated frame N)"
   echo "    $out/events.csv      (frame,tick,command,name of every host command)"
