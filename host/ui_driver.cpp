@@ -178,7 +178,15 @@ size_t UiDriver::failures() const {
 }
 
 void UiDriver::RunPosted(size_t index) {
-  if (index < actions_.size()) Run(actions_[index]);
+  if (index >= actions_.size()) return;
+  // An action that waits in a modal loop (a message box, the about box) lets the next
+  // post in; it runs once the first one is over, as a user's next step would.
+  pending_.push_back(index);
+  if (running_) return;
+  running_ = true;
+  for (size_t i = 0; i < pending_.size(); ++i) Run(actions_[pending_[i]]);
+  pending_.clear();
+  running_ = false;
 }
 
 std::vector<HWND> UiDriver::PluginWindows() const {

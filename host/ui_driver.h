@@ -78,6 +78,8 @@ class UiDriver {
   std::vector<Outcome> outcomes_;        // interface thread only, like what follows
   std::vector<SeenBox> boxes_;
   std::vector<HWND> closing_;            // boxes told to close that may still be there
+  std::vector<size_t> pending_;          // posted actions, in order, while one runs
+  bool running_ = false;
 };
 
 }  // namespace hostsim

@@ -85,28 +85,31 @@ TEST(UiDriver, ActionsReachThePluginsWindowsBetweenFramesOrSayWhyNot) {
   std::fclose(input);
   EXPECT_EQ(result.frames, 40);
 
-  std::vector<std::string> actionLines, boxLines;
-  for (const std::string& line : log) (IsBoxLine(line) ? boxLines : actionLines).push_back(line);
-  EXPECT_EQ(actionLines, (std::vector<std::string>{
-                             "frame 1: press IDC_TUNING: not done, the settings dialog is not open",
-                             "frame 2: settings",
-                             "frame 3: press IDC_TUNING",
-                             "frame 4: text IDC_LIGHT_CHANGE_PERCENT_EDIT=\"40\"",
-                             "frame 5: text IDC_MIN_ALARM_CELLS_EDIT=\"999999\"",
-                             "frame 6: press IDC_CONTROL_R",
-                             "frame 6: press IDC_SOUND_STOP: not done, the control is hidden",  // on the sound page
-                             "frame 7: press IDC_CURRENT_CHANNEL: not done, the control is no button",
-                             "frame 7: text IDC_MASK_FILE=\"x.msk\": not done, the edit is read-only",
-                             "frame 8: text IDC_CONTROL_G=\"1\": not done, the control is no edit",
-                             "frame 9: press IDC_ABOUT",
-                             "frame 100: settings: not done, not reached, the last frame was 39",
-                         }));
   // The refusal of a cell count beyond the grid's 432, then the about box: each read and closed.
   ASSERT_EQ(ui.boxes().size(), 2u);
-  EXPECT_NE(ui.boxes()[0].text.find("from 1 to 432"), std::string::npos) << ui.boxes()[0].text;
   EXPECT_NE(ui.boxes()[1].text.find("QPM_QLVGuard plugin"), std::string::npos) << ui.boxes()[1].text;
   EXPECT_GE(ui.boxes()[0].frame, 5);
-  EXPECT_EQ(boxLines.size(), 2u);
+  EXPECT_GE(ui.boxes()[1].frame, ui.boxes()[0].frame);
+  // A box holds up the actions after it, as it would a user: the next one runs once it is closed.
+  for (std::string& line : log)
+    if (IsBoxLine(line)) line = "frame ?" + line.substr(line.find(": message box"));
+  EXPECT_EQ(log, (std::vector<std::string>{
+                     "frame 1: press IDC_TUNING: not done, the settings dialog is not open",
+                     "frame 2: settings",
+                     "frame 3: press IDC_TUNING",
+                     "frame 4: text IDC_LIGHT_CHANGE_PERCENT_EDIT=\"40\"",
+                     "frame 5: text IDC_MIN_ALARM_CELLS_EDIT=\"999999\"",
+                     "frame ?: message box \"The number of cells for an alarm should be a number from 1 to 432\", "
+                     "closed with OK",
+                     "frame 6: press IDC_CONTROL_R",
+                     "frame 6: press IDC_SOUND_STOP: not done, the control is hidden",  // on the sound page
+                     "frame 7: press IDC_CURRENT_CHANNEL: not done, the control is no button",
+                     "frame 7: text IDC_MASK_FILE=\"x.msk\": not done, the edit is read-only",
+                     "frame 8: text IDC_CONTROL_G=\"1\": not done, the control is no edit",
+                     "frame 9: press IDC_ABOUT",
+                     "frame ?: message box \"" + ui.boxes().back().text + "\", closed with OK",
+                     "frame 100: settings: not done, not reached, the last frame was 39",
+                 }));
   EXPECT_EQ(ui.failures(), 6u);
 
   std::string text;
