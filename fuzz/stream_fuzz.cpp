@@ -1,6 +1,8 @@
 // Stream formats and frames as a host might send them: any width, height, pixel
 // format, recording flag and processor class, then frames of exactly the size
-// that format describes, through Start and ProcessFrame with every overlay on.
+// that format describes, through Start and ProcessFrame with every overlay on; and
+// with the false-alarm guards, the change levels and a calibration run as one more
+// input byte chooses.
 // A format the plug-in cannot address leaves its frames untouched.
 // Run with -detect_leaks=0 (fuzz/stream_fuzz.flags): the plug-in keeps its
 // buffers from one run to the next, which libFuzzer would take for possible
@@ -103,6 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     width = static_cast<int32_t>(static_cast<uint32_t>(width) % 68) - 4;
     height = static_cast<int32_t>(static_cast<uint32_t>(height) % 52) - 4;
   }
+  // The guards and the tuning window: bits 0-1 the light-change share, 2-3 the busy share,
+  // 4 three alarmed cells at least, 5 the levels shown, 6-7 a quiet or motion run or none.
+  const uint8_t tune = p < end ? *p++ : 0;
+  static const uint32_t kShares[4] = {0, 1, 50, 100};
+  rig->plugin.EditSettings([&](SettingsRecord& s) {
+    s.LightChangePercent = kShares[tune & 3];
+    s.LightChangeFrames = 1 + (tune & 7);
+    s.MuteBusyPercent = kShares[(tune >> 2) & 3];
+    s.MinAlarmCells = tune & 0x10 ? 3 : 1;
+  });
+  if (tune & 0xE0) rig->plugin.OpenTuning(nullptr); else rig->plugin.CloseTuning();
+  rig->plugin.ShowChangeLevels((tune & 0x20) != 0);
   StreamFormat format{width, height, 0, static_cast<int32_t>(shape & 3) - 1, (shape >> 2) & 3, (shape >> 4) & 1};
   // Frames the canvas can address (at most 4 GB); of those only small ones are fed,
   // so that thousands of runs fit in a second.
@@ -113,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool addressable = frameBytes > 0 && frameBytes <= 0xFFFFFFFFull;
   if (addressable && frameBytes > (128u << 10)) return 0;
   if (rig->plugin.Start(format) != 1) std::abort();
+  // After Start, which cancels a run; kept to 5 s, so the tick below ends some.
+  if (tune >> 6) rig->plugin.StartCalibration(tune >> 6 == 1 ? CalibrationKind::Quiet : CalibrationKind::Motion, 5);
   rig->platform.now += (shape >> 5) & 1;  // a new second renders the caption again
 
   const size_t bytes = addressable ? static_cast<size_t>(frameBytes) : 1;
@@ -132,9 +148,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::vector<uint8_t> before = frame;
     const ChannelRef channel{0, 0, "Camera"};
+    rig->platform.tick += 2600;  // two frames end a run of 5 s
     const int r = rig->plugin.ProcessFrame(frame.data(), &channel);
     if (!addressable && (r != 0 || std::memcmp(frame.data(), before.data(), bytes) != 0)) std::abort();
     if (r != 0 && (format.processorClass == 1 || format.processorClass == 2)) std::abort();
   }
+  const TuningStatus t = rig->plugin.Tuning();
+  if (t.verdict.proposed >= 0 && (t.verdict.proposed < t.verdict.walk || t.verdict.proposed > t.verdict.quiet)) std::abort();
+  for (int32_t c : t.spoilers)
+    if (c < 0 || c >= rig->plugin.Mask().cellCount()) std::abort();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "detect/sensitivity_sweep.h"
+#include "pixel/frame_layout.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
 #include "pixel/sample_conversion.h"
@@ -24,7 +25,7 @@ uint32_t AverageWith(const kernels::KernelSet& k, const uint32_t* sample, int32_
                      const CellRect& r) {
   uint64_t sums[4] = {0, 0, 0, 0};
   for (int32_t y = r.top; y < r.bottom; ++y) {
-    const uint32_t* row = sample + static_cast<size_t>(width) * static_cast<size_t>(height - 1 - y);
+    const uint32_t* row = PictureRow(sample, PixelFormatRGB24, y, height, width);  // samples run bottom-up
     uint32_t rowSums[4] = {0, 0, 0, 0};  // one row: at most width * 255
     k.sumSampleRow(row + r.left, r.right - r.left, rowSums);
     for (int c = 0; c < 4; ++c) sums[c] += rowSums[c];

@@ -1,9 +1,9 @@
 #include "overlay/level_labels.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
-#include "detect/cell_state.h"
 #include "pixel/mul_div.h"
 
 namespace qlv {
@@ -17,37 +17,41 @@ constexpr uint8_t kDigits[10][5] = {
 };
 constexpr uint8_t kMuted[5] = {0x11, 0x1B, 0x15, 0x11, 0x11};
 
-// The runs of lit pixels in a font row of up to 7 pixels (bit 6 leftmost): from the row's
-// bits, for every bit pattern, at compile time.
-struct Runs {
-  uint8_t count;
-  uint8_t start[4];
-  uint8_t length[4];
+// A label as the columns (0 leftmost) of the lit font pixels of each row, from the font at
+// compile time: the numbers 0..99, then the "M".
+constexpr int32_t kMaxLit = 6;  // two digits of three
+struct Glyph {
+  uint8_t width = 0;  // font pixels
+  uint8_t lit[5] = {};
+  uint8_t column[5][kMaxLit] = {};
 };
-struct RunTable {
-  Runs runs[128];
+constexpr int32_t kMutedGlyph = 100;
+struct GlyphTable {
+  Glyph glyphs[kMutedGlyph + 1];
 };
-constexpr RunTable MakeRunTable() {
-  RunTable t{};
-  for (int mask = 0; mask < 128; ++mask) {
-    Runs r{};
-    for (int col = 0; col < 7;) {
-      if (!(mask >> (6 - col) & 1)) {
-        ++col;
-        continue;
-      }
-      int len = 0;
-      while (col + len < 7 && (mask >> (6 - col - len) & 1)) ++len;
-      r.start[r.count] = static_cast<uint8_t>(col);
-      r.length[r.count] = static_cast<uint8_t>(len);
-      ++r.count;
-      col += len;
-    }
-    t.runs[mask] = r;
+
+// Rows of `width` bits, bit width - 1 leftmost.
+constexpr Glyph MakeGlyph(const uint8_t (&rows)[5], int32_t width) {
+  Glyph g;
+  g.width = static_cast<uint8_t>(width);
+  for (int32_t r = 0; r < 5; ++r)
+    for (int32_t col = 0; col < width; ++col)
+      if (rows[r] >> (width - 1 - col) & 1) g.column[r][g.lit[r]++] = static_cast<uint8_t>(col);
+  return g;
+}
+
+constexpr GlyphTable MakeGlyphTable() {
+  GlyphTable t{};
+  for (int32_t v = 0; v < 100; ++v) {
+    uint8_t rows[5] = {};
+    for (int32_t r = 0; r < 5; ++r)
+      rows[r] = v >= 10 ? static_cast<uint8_t>(kDigits[v / 10][r] << 4 | kDigits[v % 10][r]) : kDigits[v][r];
+    t.glyphs[v] = MakeGlyph(rows, v >= 10 ? 7 : 3);
   }
+  t.glyphs[kMutedGlyph] = MakeGlyph(kMuted, 5);
   return t;
 }
-constexpr RunTable kRunTable = MakeRunTable();
+constexpr GlyphTable kGlyphs = MakeGlyphTable();
 
 struct Clip {
   int32_t left, top, right, bottom;  // right and bottom exclusive; left and right even
@@ -81,6 +85,100 @@ void Fill(uint8_t* frame, const FrameCanvas& canvas, const Clip& c, int32_t x, i
 
 int32_t Even(int32_t v) { return v & ~1; }
 
+// One picture row of a whole font pixel as 4-byte stores: one at every 4 bytes, the last one
+// moved back to end with the font pixel. A font pixel starts on a pixel (a pair in YUV 4:2:2)
+// and spans whole ones, so its bytes are the colour's from byte 0 on, wherever it lies.
+constexpr int32_t kMaxStampStores = 16;
+struct Stamp {
+  int32_t bytes = 0;
+  int32_t count = 0;  // 0: more than kMaxStampStores; every label is then drawn by ClipLabel
+  int32_t offset[kMaxStampStores] = {};
+  uint32_t word[2][kMaxStampStores] = {};  // quiet, loud
+};
+
+Stamp MakeStamp(int32_t bytes, bool yuv, const uint32_t (&pixel)[2]) {
+  Stamp s;
+  s.bytes = bytes;
+  if (bytes < 4 || (bytes + 3) / 4 > kMaxStampStores) return s;
+  for (int32_t at = 0; at < bytes; at += 4) s.offset[s.count++] = std::min(at, bytes - 4);
+  const int32_t period = yuv ? 4 : 3;
+  for (int32_t colour = 0; colour < 2; ++colour)
+    for (int32_t k = 0; k < s.count; ++k)
+      for (int32_t b = 0; b < 4; ++b)
+        s.word[colour][k] |= (pixel[colour] >> (8 * ((s.offset[k] + b) % period)) & 0xFF) << (8 * b);
+  return s;
+}
+
+// A glyph's lit font pixels as the offsets of their top left bytes from the label's, at this
+// frame's size and row stride: worked out once for each glyph the frame shows.
+struct PlacedGlyph {
+  int32_t count = -1;  // -1: not yet
+  ptrdiff_t at[5 * kMaxLit];
+};
+
+void Place(PlacedGlyph& p, const Glyph& g, int32_t fontPixelBytes, ptrdiff_t fontRowBytes) {
+  p.count = 0;
+  for (int32_t r = 0; r < 5; ++r)
+    for (int32_t k = 0; k < g.lit[r]; ++k) p.at[p.count++] = r * fontRowBytes + g.column[r][k] * fontPixelBytes;
+}
+
+// A label wholly inside its cell, by the stamp: `kStores` stores a font pixel row where that
+// count is known when compiled (0: the stamp's count). Font pixels are an even number of
+// picture rows high, taken here two at a time.
+template <int32_t kStores>
+void StampLabel(uint8_t* origin, ptrdiff_t stride, int32_t scale, const PlacedGlyph& g, const Stamp& stamp,
+                bool loud) {
+  // Locals throughout: the byte stores may alias anything, so the compiler would read every
+  // field again after each one.
+  const int32_t n = kStores > 0 ? kStores : stamp.count, count = g.count;
+  int32_t offset[kMaxStampStores];
+  uint32_t word[kMaxStampStores];
+  for (int32_t s = 0; s < n; ++s) {
+    offset[s] = stamp.offset[s];
+    word[s] = stamp.word[loud][s];
+  }
+  for (int32_t pair = 0; pair < scale; pair += 2, origin += 2 * stride)
+    for (int32_t m = 0; m < count; ++m) {
+      uint8_t* const p = origin + g.at[m];
+      for (int32_t s = 0; s < n; ++s) {
+        std::memcpy(p + offset[s], &word[s], 4);
+        std::memcpy(p + stride + offset[s], &word[s], 4);
+      }
+    }
+}
+
+// The picture rows of each font row of a band's labels, counted from the band's first row
+// and clipped to the band.
+struct BandRows {
+  int32_t from[5], to[5];
+};
+
+// Any label: each lit font pixel clipped to the cell, pixel by pixel.
+void ClipLabel(uint8_t* band, ptrdiff_t stride, const BandRows& rows, const Glyph& g, int32_t x, int32_t scale,
+               const Clip& c, bool yuv, uint32_t pixel) {
+  const int32_t bpp = yuv ? 2 : 3;
+  for (int32_t r = 0; r < 5; ++r) {
+    const int32_t lit = g.lit[r];
+    int32_t from[kMaxLit], to[kMaxLit];  // bytes within a picture row, `to` exclusive
+    for (int32_t k = 0; k < lit; ++k) {
+      const int32_t a = x + g.column[r][k] * scale;
+      from[k] = std::max(a, c.left) * bpp;
+      to[k] = std::min(a + scale, c.right) * bpp;
+    }
+    uint8_t* row = band + rows.from[r] * stride;
+    for (int32_t py = rows.from[r]; py < rows.to[r]; ++py, row += stride)
+      for (int32_t k = 0; k < lit; ++k) {
+        uint8_t* at = row + from[k];
+        uint8_t* const end = row + to[k];
+        if (yuv) {
+          for (; at < end; at += 4) std::memcpy(at, &pixel, 4);
+        } else {
+          for (; at < end; at += 3) std::memcpy(at, &pixel, 3);
+        }
+      }
+  }
+}
+
 }  // namespace
 
 int32_t LabelScale(int32_t cellWidth, int32_t cellHeight) {
@@ -94,24 +192,28 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
   if (!frame || !labels || !canvas.IsKnownFormat() || columns <= 0 || rows <= 0) return;
   if (columns > kMaxLabelColumns) return;
   const int32_t W = canvas.width(), H = canvas.height();
-  const uint32_t loud = canvas.ColorToPixel(loudColor), quiet = canvas.ColorToPixel(quietColor),
-                 cross = canvas.ColorToPixel(crossColor);
+  const uint32_t pixels[2] = {canvas.ColorToPixel(quietColor), canvas.ColorToPixel(loudColor)};
+  const uint32_t cross = canvas.ColorToPixel(crossColor);
   const bool yuv = canvas.pixelFormat() == PixelFormatYUV422;
+  const int32_t bpp = yuv ? 2 : 3;
+  const ptrdiff_t stride = canvas.rowStride();
   // One size for every label of the frame, that of the smallest cell.
   const int32_t scale = LabelScale(W / columns, H / rows);
+  const Stamp stamp = MakeStamp(scale * bpp, yuv, pixels);
+  PlacedGlyph placed[kMutedGlyph + 1];
   int32_t edgesX[kMaxLabelColumns + 1];
   for (int32_t j = 0; j <= columns; ++j) edgesX[j] = MulDiv(j, W, columns);
-  // Each label of a band as the byte ranges of its lit runs, clipped to its cell, per font row.
-  struct Prepared {
-    uint8_t count[5];
-    int32_t from[5][4], to[5][4];  // bytes within a picture row, `to` exclusive
-    uint8_t bytes[4];              // the pixel or pair, byte 0 first
-  } cells[kMaxLabelColumns];
-  const int32_t bpp = yuv ? 2 : 3;
   for (int32_t i = 0; i < rows; ++i) {
     const int32_t y0 = MulDiv(i, H, rows), y1 = MulDiv(i + 1, H, rows);
     if (y1 <= y0) continue;
-    int32_t n = 0;  // cells of this row with a label, in `cells`
+    const int32_t top = y0 + (y1 - y0 - 5 * scale) / 2;
+    BandRows band;
+    for (int32_t r = 0; r < 5; ++r) {
+      band.from[r] = std::max(top + r * scale, y0) - y0;
+      band.to[r] = std::max(std::min(top + (r + 1) * scale, y1) - y0, band.from[r]);
+    }
+    const bool stampable = stamp.count > 0 && top >= y0 && top + 5 * scale <= y1;
+    uint8_t* const bandRow = canvas.PixelAddress(frame, 0, y0);
     for (int32_t j = 0; j < columns; ++j) {
       const CellLabel& l = labels[static_cast<size_t>(i) * columns + j];
       if (l.kind == CellLabel::None && !l.cross) continue;
@@ -120,7 +222,7 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
       const Clip c{yuv ? x0 + (x0 & 1) : x0, y0, yuv ? Even(x1) : x1, y1};
       if (c.left >= c.right) continue;
       if (l.cross) {
-        // Squares of one font pixel from corner to corner, both ways.
+        // Squares of one font pixel from corner to corner, both ways; the label goes over them.
         const int32_t steps = std::max(1, std::max(cw, ch) / scale);
         for (int32_t k = 0; k <= steps; ++k) {
           const int32_t y = y0 + (ch - scale) * k / steps;
@@ -129,63 +231,27 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
         }
       }
       if (l.kind == CellLabel::None) continue;
-      Prepared& p = cells[n++];
-      const uint32_t pixel = l.loud ? loud : quiet;
-      std::memcpy(p.bytes, &pixel, 4);  // little-endian: byte 0 first
-      // Rows aligned on the table's 7 columns: a narrower label's bits move to the left.
-      uint8_t rowBits[5];
-      int32_t width;
-      if (l.kind == CellLabel::Muted) {
-        width = 5;
-        for (int32_t k = 0; k < 5; ++k) rowBits[k] = static_cast<uint8_t>(kMuted[k] << 2);
-      } else {
-        const int32_t value = std::min<int32_t>(l.value, 99);
-        width = value >= 10 ? 7 : 3;
-        for (int32_t k = 0; k < 5; ++k)
-          rowBits[k] = value >= 10 ? static_cast<uint8_t>(kDigits[value / 10][k] << 4 | kDigits[value % 10][k])
-                                   : static_cast<uint8_t>(kDigits[value][k] << 4);
+      const int32_t glyph = l.kind == CellLabel::Muted ? kMutedGlyph : std::min<int32_t>(l.value, 99);
+      const Glyph& g = kGlyphs.glyphs[glyph];
+      const int32_t x = Even(x0 + (cw - g.width * scale) / 2);
+      if (!stampable || x < c.left || x + g.width * scale > c.right) {
+        ClipLabel(bandRow, stride, band, g, x, scale, c, yuv, pixels[l.loud]);
+        continue;
       }
-      const int32_t x = Even(x0 + (cw - width * scale) / 2);
-      for (int32_t r = 0; r < 5; ++r) {
-        const Runs& runs = kRunTable.runs[rowBits[r]];
-        p.count[r] = 0;
-        for (int32_t q = 0; q < runs.count; ++q) {
-          const int32_t a = std::max(x + runs.start[q] * scale, c.left);
-          const int32_t b = std::min(x + (runs.start[q] + runs.length[q]) * scale, c.right);
-          if (a >= b) continue;
-          p.from[r][p.count[r]] = a * bpp;
-          p.to[r][p.count[r]] = b * bpp;
-          ++p.count[r];
-        }
+      PlacedGlyph& p = placed[glyph];
+      if (p.count < 0) Place(p, g, stamp.bytes, scale * stride);
+      uint8_t* const origin = bandRow + (top - y0) * stride + x * bpp;
+      switch (stamp.count) {
+        case 1:  // YUV 4:2:2, the smallest size
+          StampLabel<1>(origin, stride, scale, p, stamp, l.loud);
+          break;
+        case 2:  // RGB24, the smallest size
+          StampLabel<2>(origin, stride, scale, p, stamp, l.loud);
+          break;
+        default:
+          StampLabel<0>(origin, stride, scale, p, stamp, l.loud);
       }
     }
-    if (n == 0) continue;
-    // Row by row through the band: one row address for all the labels of the row.
-    const int32_t top = y0 + (y1 - y0 - 5 * scale) / 2;
-    for (int32_t r = 0; r < 5; ++r)
-      for (int32_t py = std::max(top + r * scale, y0); py < std::min(top + (r + 1) * scale, y1); ++py) {
-        uint8_t* base = canvas.PixelAddress(frame, 0, py);
-        // Locals throughout: the byte stores may alias anything, so the compiler would read
-        // every field again after each one.
-        for (int32_t k = 0; k < n; ++k) {
-          const Prepared& p = cells[k];
-          const int32_t count = p.count[r];
-          int32_t from[4], to[4];
-          std::memcpy(from, p.from[r], sizeof from);
-          std::memcpy(to, p.to[r], sizeof to);
-          uint32_t pixel;
-          std::memcpy(&pixel, p.bytes, 4);
-          for (int32_t q = 0; q < count; ++q) {
-            uint8_t* at = base + from[q];
-            uint8_t* const end = base + to[q];
-            if (yuv) {
-              for (; at < end; at += 4) std::memcpy(at, &pixel, 4);
-            } else {
-              for (; at < end; at += 3) std::memcpy(at, &pixel, 3);
-            }
-          }
-        }
-      }
   }
 }
 
