@@ -1,8 +1,9 @@
 // dialog_shots.exe LANGID: opens the plug-in's settings dialog in the stand-in host,
-// with the host answering LANGID to the language question, and selects each tab in
-// turn. Before every picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the
-// dialog's screen rectangle) and waits for a line on standard input, pumping
-// messages meanwhile, so that a script can grab the screen. tools/shots.sh drives it.
+// with the host answering LANGID to the language question, selects each tab in turn,
+// then opens the detector tuning window. Before every picture it prints "shot NAME
+// LEFT TOP WIDTH HEIGHT" (the window's screen rectangle) and waits for a line on
+// standard input, pumping messages meanwhile, so that a script can grab the screen.
+// tools/shots.sh drives it.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -57,14 +58,44 @@ void SelectTab(HWND dialog, int tabId, int index) {
   SendMessageW(dialog, WM_NOTIFY, static_cast<WPARAM>(tabId), reinterpret_cast<LPARAM>(&n));
 }
 
+// The first visible dialog window of this process other than `skip`.
+struct DialogSearch {
+  HWND skip;
+  HWND found;
+};
+
 BOOL CALLBACK FindOwnDialog(HWND w, LPARAM lp) {
+  DialogSearch* search = reinterpret_cast<DialogSearch*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
   wchar_t cls[16] = {};
   GetClassNameW(w, cls, 16);
-  if (pid != GetCurrentProcessId() || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-  *reinterpret_cast<HWND*>(lp) = w;
+  if (w == search->skip || pid != GetCurrentProcessId() || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w))
+    return TRUE;
+  search->found = w;
   return FALSE;
+}
+
+HWND WaitForOwnDialog(HWND skip) {
+  DialogSearch search = {skip, nullptr};
+  PumpUntil([&] { return EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; },
+            30000);
+  return search.found;
+}
+
+// Prints the window's rectangle as a "shot" line and waits for the script's answer.
+void Shoot(HWND window, const std::string& name) {
+  Settle(window);
+  RECT r = {};
+  GetWindowRect(window, &r);
+  std::printf("shot %s %ld %ld %ld %ld\n", name.c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+  std::fflush(stdout);
+  HANDLE wait[] = {g_line};
+  for (;;) {
+    const DWORD w = MsgWaitForMultipleObjects(1, wait, FALSE, INFINITE, QS_ALLINPUT);
+    if (w == WAIT_OBJECT_0) break;
+    hostsim::HostWindows::PumpMessages();
+  }
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
@@ -111,8 +142,7 @@ int main(int argc, char** argv) {
   session.ProcessFrame(frame);
 
   session.RequestSettings();
-  HWND dialog = nullptr;
-  PumpUntil([&] { return EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog)), dialog != nullptr; }, 30000);
+  HWND dialog = WaitForOwnDialog(nullptr);
   if (!dialog) {
     std::fprintf(stderr, "dialog_shots: the settings dialog did not open\n");
     session.Shutdown();
@@ -132,18 +162,14 @@ int main(int argc, char** argv) {
   for (const Shot& s : shots) {
     SelectTab(dialog, IDC_ACTION_TAB, s.actionTab);
     SelectTab(dialog, IDC_VISUAL_TAB, s.visualTab);
-    Settle(dialog);
-    RECT r = {};
-    GetWindowRect(dialog, &r);
-    std::printf("shot %s_%s %ld %ld %ld %ld\n", prefix.c_str(), s.name, r.left, r.top, r.right - r.left,
-                r.bottom - r.top);
-    std::fflush(stdout);
-    HANDLE wait[] = {g_line};
-    for (;;) {
-      const DWORD w = MsgWaitForMultipleObjects(1, wait, FALSE, INFINITE, QS_ALLINPUT);
-      if (w == WAIT_OBJECT_0) break;
-      hostsim::HostWindows::PumpMessages();
-    }
+    Shoot(dialog, prefix + "_" + s.name);
+  }
+  // The detector tuning window, opened by its button, at its defaults.
+  SendMessageW(GetDlgItem(dialog, IDC_TUNING), BM_CLICK, 0, 0);
+  if (HWND tuning = WaitForOwnDialog(dialog)) {
+    Shoot(tuning, prefix + "_tuning");
+  } else {
+    std::fprintf(stderr, "dialog_shots: the tuning window did not open\n");
   }
   std::printf("done\n");
   std::fflush(stdout);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the settings dialog for docs/: run by ./run shots on its X display.
+# Pictures of the settings dialog and the detector tuning window for docs/: run by
+# ./run shots on its X display.
 # Usage: tools/shots.sh BUILD_DIR OUT_DIR
 # For English (host answer 1033, western code page) and Russian (0x419, code page 1251)
 # it starts dialog_shots.exe, and for every "shot NAME X Y W H" line it prints grabs that
@@ -45,7 +46,7 @@ grab_language() {
     echo "   dialog_shots gave no answer" >&2
     kill "$pid" 2>/dev/null
   fi
-  [ "$rc" -eq 0 ] && [ "$shots" -eq 5 ]
+  [ "$rc" -eq 0 ] && [ "$shots" -eq 6 ]
 }
 
 ok=0

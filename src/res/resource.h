@@ -13,6 +13,7 @@
 #define IDD_RECORD_PAGE 5013
 #define IDD_SOUND_PAGE 5014
 #define IDD_TASK_PAGE 5015
+#define IDD_TUNING 5016  // "Detector tuning", a window of its own owned by the settings dialog
 
 // Menu of time-format codes.
 #define IDR_TIME_FORMAT_MENU 5008
@@ -56,6 +57,15 @@
 #define IDS_FIRST 1
 #define IDS_LAST 35
 
+// Strings of the detector tuning window, 48-52: a block of their own (ids 48-63).
+#define IDS_TIP_TUNING 48
+#define IDS_MSG_LIGHT_CHANGE_PERCENT_RANGE 49
+#define IDS_MSG_LIGHT_CHANGE_FRAMES_RANGE 50
+#define IDS_MSG_MUTE_BUSY_PERCENT_RANGE 51
+#define IDS_MSG_MIN_ALARM_CELLS_RANGE 52
+#define IDS_TUNING_FIRST 48
+#define IDS_TUNING_LAST 52
+
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -86,6 +96,7 @@
 #define IDC_VISUAL_TAB 5098
 #define IDC_OK 5002
 #define IDC_ABOUT 5008
+#define IDC_TUNING 5116  // opens the detector tuning window
 
 // About box (5002): the picture and the two lines have no ids; the button is IDOK.
 
@@ -136,6 +147,16 @@
 #define IDC_AREA_ALARM_OPACITY_EDIT 5081
 #define IDC_AREA_ALARM_OPACITY_SPIN 5082
 
+// Detector tuning window (5016): the "False alarms" group.
+#define IDC_LIGHT_CHANGE_PERCENT_EDIT 5201
+#define IDC_LIGHT_CHANGE_PERCENT_SPIN 5202
+#define IDC_LIGHT_CHANGE_FRAMES_EDIT 5203
+#define IDC_LIGHT_CHANGE_FRAMES_SPIN 5204
+#define IDC_MUTE_BUSY_PERCENT_EDIT 5205
+#define IDC_MUTE_BUSY_PERCENT_SPIN 5206
+#define IDC_MIN_ALARM_CELLS_EDIT 5207
+#define IDC_MIN_ALARM_CELLS_SPIN 5208
+
 // Preview and record show pages (5010, 5011) share their controls.
 #define IDC_SHOW_GRID 5049
 #define IDC_SHOW_MASK 5052
@@ -185,6 +206,7 @@
 #define IDI_STOP 5026
 #define IDI_RESTART_ON 5029
 #define IDI_RESTART_OFF 5030
+#define IDI_TUNING 5031           // the settings dialog's button for the detector tuning window
 
 // Bitmaps (language neutral).
 #define IDB_ABOUT 5004

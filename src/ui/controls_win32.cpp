@@ -19,6 +19,13 @@ void ValidatedNumberEdit::Attach(Dialog& owner) {
   if (edit) SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(config_.textLimit), 0);
 }
 
+void ValidatedNumberEdit::SetRange(NumberRange range) {
+  config_.range = range;
+  validator_.SetRange(range);
+  if (HWND spin = owner_ ? owner_->Item(config_.spinId) : nullptr)
+    SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(range.min), static_cast<LPARAM>(range.max));
+}
+
 std::string ValidatedNumberEdit::Text() {
   // Digits are all the reader accepts; anything else stays something else.
   std::string out;
@@ -46,10 +53,12 @@ void ValidatedNumberEdit::ShowValue(int32_t value) {
 
 void ValidatedNumberEdit::SetPosition(int32_t value) {
   if (!owner_) return;
-  int32_t shown = static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
+  int32_t shown = config_.wholeValue ? value : static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFF);
   if (HWND spin = owner_->Item(config_.spinId)) {
     SendMessageW(spin, UDM_SETPOS32, 0, shown);
-    shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));  // kept inside its range
+    // The settings dialog's fields show the position, kept inside the range; a whole
+    // value shows what is stored, which a grid smaller since may leave beyond it.
+    if (!config_.wholeValue) shown = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
   }
   // The up-down leaves a text alone that it believes current; the field must
   // end up showing the position whatever it held.

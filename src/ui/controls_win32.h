@@ -25,6 +25,9 @@ class ValidatedNumberEdit : private NumberFieldIo {
     UINT messageId;       // string with the refusal
     bool formatMessage;   // fill its two %d with the range's ends
     Resync resync;
+    // The field shows the stored value whole, even beyond the range; false: its low
+    // 16 bits, kept inside the range, as the settings dialog's fields do.
+    bool wholeValue = false;
   };
   ValidatedNumberEdit(const Config& config, std::function<int32_t()> load, std::function<void(int32_t)> store);
 
@@ -32,8 +35,11 @@ class ValidatedNumberEdit : private NumberFieldIo {
   void Attach(Dialog& owner);
   // The edit's change notification.
   void OnTextChanged() { validator_.OnTextChanged(); }
-  // Sets the up-down position from the setting (low 16 bits): the owner's reload.
+  // Sets the up-down position from the setting: the owner's reload.
   void ShowStored();
+  // A new range for the checks, the up-down and the message (once attached, at once).
+  void SetRange(NumberRange range);
+  NumberRange range() const { return config_.range; }
   int editId() const { return config_.editId; }
   int refusals() const { return validator_.refusals(); }
 

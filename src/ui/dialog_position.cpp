@@ -1,5 +1,7 @@
 #include "ui/dialog_position.h"
 
+#include <algorithm>
+
 #include "plugin/plugin.h"
 
 namespace qlv {
@@ -23,6 +25,20 @@ DialogPlacement PlaceDialog(int32_t storedX, int32_t storedY, int32_t screenWidt
   const int64_t x = dialog.left + Mid(parent.left, parent.right) - Mid(dialog.left, dialog.right);
   const int64_t y = dialog.top + Mid(parent.top, parent.bottom) - Mid(dialog.top, dialog.bottom);
   return DialogPlacement{ClampToInt32(x), ClampToInt32(y), true};
+}
+
+ScreenPoint PlaceBeside(const ScreenRect& owner, int32_t width, int32_t height, int32_t screenWidth,
+                        int32_t screenHeight) {
+  int64_t x;
+  if (static_cast<int64_t>(owner.right) + width <= screenWidth) {
+    x = owner.right;
+  } else if (static_cast<int64_t>(owner.left) - width >= 0) {
+    x = static_cast<int64_t>(owner.left) - width;
+  } else {
+    x = static_cast<int64_t>(screenWidth) - width;
+  }
+  const int64_t y = std::min<int64_t>(owner.top, static_cast<int64_t>(screenHeight) - height);
+  return ScreenPoint{ClampToInt32(x), ClampToInt32(y)};
 }
 
 }  // namespace qlv

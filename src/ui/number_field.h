@@ -79,6 +79,8 @@ class NumberFieldValidator {
   NumberFieldValidator(NumberRange range, NumberFieldIo& io) : range_(range), io_(io) {}
   void OnTextChanged();
   NumberRange range() const { return range_; }
+  // From the next change on; the stored value is left as it is.
+  void SetRange(NumberRange range) { range_ = range; }
   int refusals() const { return refusals_; }
 
  private:

@@ -3,6 +3,7 @@
 // message box.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <type_traits>
 
@@ -30,6 +31,8 @@ class SettingsAccess {
   // The channel the frame driver saw last.
   ChannelPair Current() { return ChannelPair{plugin_.currentId0(), plugin_.currentId1()}; }
   std::string CurrentName() { return plugin_.CurrentChannelName(); }
+  // Cells of the grid as it is now (0 while it has none).
+  int32_t CellCount() { return plugin_.Mask().cellCount(); }
 
   Plugin& plugin() { return plugin_; }
 

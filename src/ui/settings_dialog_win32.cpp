@@ -57,6 +57,7 @@ SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language,
       areaColorsPage_(settings_, dialogs_),
       previewShowPage_(settings_),
       recordShowPage_(settings_),
+      tuning_(settings_),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},
                  [this] { return settings_.Get(&SettingsRecord::Sensitive); },
                  [this](int32_t v) { settings_.Set(&SettingsRecord::Sensitive, v); }),
@@ -119,6 +120,7 @@ void SettingsDialog::FlashDialog(int n) {
 BOOL SettingsDialog::OnInitDialog() {
   PlaceWindow();
   for (const MaskButton& b : kMaskButtons) SetButtonIcon(Item(b.control), b.icon);
+  SetButtonIcon(Item(IDC_TUNING), IDI_TUNING);
   CreateTabs();
   FillChannelList();
   sensitive_.Attach(*this);
@@ -211,6 +213,7 @@ void SettingsDialog::CreateTooltips() {
   tooltip_.Add(Item(IDC_CHANNEL_LIST), language_.LoadWideString(IDS_TIP_CONTROLLED_CHANNEL));
   tooltip_.Add(Item(IDC_MASK_FILE), language_.LoadWideString(IDS_TIP_MASK_FILE));
   for (const MaskButton& b : kMaskButtons) tooltip_.Add(Item(b.control), language_.LoadWideString(b.tip));
+  tooltip_.Add(Item(IDC_TUNING), language_.LoadWideString(IDS_TIP_TUNING));
   tooltip_.Activate();
 }
 
@@ -240,6 +243,9 @@ bool SettingsDialog::OnCommand(WORD id, WORD code, HWND) {
       return true;
     case IDC_CHANNEL_BUTTON:
       OnChannelButton();
+      return true;
+    case IDC_TUNING:
+      tuning_.Open(language_, hwnd());
       return true;
     case IDC_CONTROL_Y:
     case IDC_CONTROL_R:
@@ -371,6 +377,8 @@ void SettingsDialog::Reload(DialogReload step) {
       break;
     case DialogReload::MaskPath:
       SetDlgItemTextA(hwnd(), IDC_MASK_FILE, settings_.Get(&SettingsRecord::MaskFileName).c_str());
+      // A new mask may bring a grid of another size.
+      tuning_.PostReload();
       break;
     case DialogReload::ChannelButton:
       ShowChannelButtonIcon();
@@ -394,6 +402,7 @@ void SettingsDialog::Reload(DialogReload step) {
 }
 
 void SettingsDialog::OnDestroy() {
+  tuning_.Destroy();
   RECT r = {};
   if (GetWindowRect(hwnd(), &r)) plugin_.SetDialogPos(r.left, r.top);
   maskEditor_.Remove();

@@ -1,6 +1,7 @@
 // The plug-in's modeless settings dialog (template 5000): the watched channel,
-// the mask buttons, the detector's numbers and colour channels, and the two tab
-// controls with their pages. Every control writes the working settings at once.
+// the mask buttons, the detector's numbers and colour channels with the button of
+// the detector tuning window (which it owns), and the two tab controls with their
+// pages. Every control writes the working settings at once.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +29,7 @@
 #include "ui/refresh_kinds.h"
 #include "ui/settings_access.h"
 #include "ui/show_pages_win32.h"
+#include "ui/tuning_window_win32.h"
 
 namespace qlv {
 
@@ -110,6 +112,7 @@ class SettingsDialog : public Dialog, public DialogLink {
   HIMAGELIST stateImages_ = nullptr;
   Tooltip tooltip_;
   MaskEditor maskEditor_;
+  TuningWindow tuning_;  // owned: goes with this window
   ChannelListModel channels_;
   ValidatedNumberEdit sensitive_;
   ValidatedNumberEdit frameCounter_;

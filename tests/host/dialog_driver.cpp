@@ -9,6 +9,9 @@ namespace hosttest {
 
 const wchar_t kSettingsCaptionEnglish[] = L"QPM_QLVGuard plugin";
 const wchar_t kSettingsCaptionRussian[] = L"QPM_QLVGuard \u043F\u043B\u0430\u0433\u0438\u043D";
+const wchar_t kTuningCaptionEnglish[] = L"Detector tuning";
+const wchar_t kTuningCaptionRussian[] =
+    L"\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043A\u0430 \u0434\u0435\u0442\u0435\u043A\u0442\u043E\u0440\u0430";
 
 namespace {
 
@@ -28,9 +31,15 @@ BOOL CALLBACK CollectSettingsDialogs(HWND w, LPARAM lp) {
   return TRUE;
 }
 
-// A message box, or any other modal box: a visible dialog window that is not the settings dialog.
+BOOL CALLBACK CollectTuningWindows(HWND w, LPARAM lp) {
+  if (OwnVisible(w) && IsTuningWindow(w)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+
+// A message box, or any other modal box: a visible dialog window that is neither the
+// settings dialog nor the tuning window.
 BOOL CALLBACK CollectBoxes(HWND w, LPARAM lp) {
-  if (OwnVisible(w) && IsDialogClass(w) && !IsSettingsDialog(w))
+  if (OwnVisible(w) && IsDialogClass(w) && !IsSettingsDialog(w) && !IsTuningWindow(w))
     reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
   return TRUE;
 }
@@ -128,6 +137,27 @@ HWND FindSettingsDialog() {
 HWND WaitForSettingsDialog(DWORD timeoutMs) {
   HWND found = nullptr;
   PumpUntil([&] { return (found = FindSettingsDialog()) != nullptr; }, timeoutMs);
+  return found;
+}
+
+bool IsTuningWindow(HWND window) {
+  if (!window || !IsDialogClass(window)) return false;
+  const std::wstring caption = WindowText(window);
+  return caption == kTuningCaptionEnglish || caption == kTuningCaptionRussian;
+}
+
+std::vector<HWND> TuningWindows() {
+  std::vector<HWND> found;
+  EnumWindows(CollectTuningWindows, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND WaitForTuningWindow(DWORD timeoutMs) {
+  HWND found = nullptr;
+  PumpUntil([&] {
+    const std::vector<HWND> all = TuningWindows();
+    return (found = all.empty() ? nullptr : all.front()) != nullptr;
+  }, timeoutMs);
   return found;
 }
 

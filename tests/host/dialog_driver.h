@@ -30,6 +30,13 @@ HWND FindSettingsDialog();
 // Pumps until the settings dialog is visible; null when it did not come.
 HWND WaitForSettingsDialog(DWORD timeoutMs = 15000);
 
+extern const wchar_t kTuningCaptionEnglish[];  // "Detector tuning"
+extern const wchar_t kTuningCaptionRussian[];  // "Настройка детектора"
+// The same for the detector tuning window.
+bool IsTuningWindow(HWND window);
+std::vector<HWND> TuningWindows();
+HWND WaitForTuningWindow(DWORD timeoutMs = 15000);
+
 std::wstring WindowText(HWND window);
 std::wstring ItemText(HWND dialog, int id);
 // One WM_SETTEXT: the whole text changes at once, as with a paste.
@@ -75,7 +82,8 @@ bool IconIs(HICON shown, HMODULE module, int iconId);
 std::vector<uint32_t> IconPixels(HMODULE module, int iconId, int size);
 
 // Catches every message box of this process that appears while it lives (windows
-// of class "#32770" other than the settings dialog), reads it and presses OK.
+// of class "#32770" other than the settings dialog and the tuning window), reads it
+// and presses OK.
 class MessageBoxCatcher {
  public:
   MessageBoxCatcher();

@@ -21,7 +21,7 @@ namespace {
 constexpr LANGID kLanguages[] = {kFallbackLanguage, kRussianLanguage};
 constexpr UINT kTemplates[] = {IDD_SETTINGS,     IDD_CAPTION_PAGE,     IDD_GRID_PAGE,   IDD_PREVIEW_SHOW_PAGE,
                                IDD_RECORD_SHOW_PAGE, IDD_AREA_COLORS_PAGE, IDD_RECORD_PAGE, IDD_SOUND_PAGE,
-                               IDD_TASK_PAGE};
+                               IDD_TASK_PAGE,    IDD_TUNING};
 
 struct Control {
   DWORD style = 0;
@@ -162,7 +162,7 @@ TEST_F(DialogResourcesTest, TemplatesExistPerLanguageWithTheSameControls) {
        {IDC_CURRENT_CHANNEL, IDC_CHANNEL_LIST, IDC_CHANNEL_BUTTON, IDC_MASK_FILE, IDC_MASK_SELECT_ALL, IDC_MASK_CLEAR,
         IDC_MASK_INVERT, IDC_MASK_LOAD, IDC_MASK_SAVE, IDC_MASK_SAVE_AS, IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN,
         IDC_FRAME_COUNTER_EDIT, IDC_FRAME_COUNTER_SPIN, IDC_CONTROL_R, IDC_CONTROL_G, IDC_CONTROL_B, IDC_CONTROL_Y,
-        IDC_DURATION_EDIT, IDC_DURATION_SPIN, IDC_ACTION_TAB, IDC_VISUAL_TAB, IDC_ABOUT, IDC_OK}},
+        IDC_DURATION_EDIT, IDC_DURATION_SPIN, IDC_TUNING, IDC_ACTION_TAB, IDC_VISUAL_TAB, IDC_ABOUT, IDC_OK}},
       {IDD_RECORD_PAGE, {IDC_RECORD_ENABLE, IDC_RECORD_TYPE, IDC_RECORD_PAUSE}},
       {IDD_SOUND_PAGE,
        {IDC_SOUND_ENABLE, IDC_SOUND_PLAY, IDC_SOUND_STOP, IDC_SOUND_REPEAT, IDC_SOUND_FILE, IDC_SOUND_SELECT}},
@@ -177,6 +177,10 @@ TEST_F(DialogResourcesTest, TemplatesExistPerLanguageWithTheSameControls) {
         IDC_AREA_DANGER_OPACITY_SPIN, IDC_AREA_ALARM_COLOR, IDC_AREA_ALARM_OPACITY_EDIT, IDC_AREA_ALARM_OPACITY_SPIN}},
       {IDD_PREVIEW_SHOW_PAGE, {IDC_SHOW_GRID, IDC_SHOW_MASK, IDC_SHOW_TIME}},
       {IDD_RECORD_SHOW_PAGE, {IDC_SHOW_GRID, IDC_SHOW_MASK, IDC_SHOW_TIME}},
+      {IDD_TUNING,
+       {IDC_LIGHT_CHANGE_PERCENT_EDIT, IDC_LIGHT_CHANGE_PERCENT_SPIN, IDC_LIGHT_CHANGE_FRAMES_EDIT,
+        IDC_LIGHT_CHANGE_FRAMES_SPIN, IDC_MUTE_BUSY_PERCENT_EDIT, IDC_MUTE_BUSY_PERCENT_SPIN, IDC_MIN_ALARM_CELLS_EDIT,
+        IDC_MIN_ALARM_CELLS_SPIN}},
   };
   for (UINT id : kTemplates) {
     const Template en = Dialog(id, kFallbackLanguage), ru = Dialog(id, kRussianLanguage);
@@ -205,6 +209,10 @@ TEST_F(DialogResourcesTest, TemplatesExistPerLanguageWithTheSameControls) {
         EXPECT_EQ(t->exStyle & WS_EX_TOOLWINDOW, DWORD(WS_EX_TOOLWINDOW));
         EXPECT_EQ(t->cx, 249);
         EXPECT_EQ(t->cy, 257);
+      } else if (id == IDD_TUNING) {
+        // A window of its own with a close box, which Escape also works.
+        EXPECT_EQ(t->style & (WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_CHILD), DWORD(WS_CAPTION | WS_SYSMENU | WS_POPUP));
+        EXPECT_EQ(t->exStyle & WS_EX_TOOLWINDOW, DWORD(WS_EX_TOOLWINDOW));
       } else {
         EXPECT_EQ(t->style & (WS_CHILD | WS_CAPTION | WS_BORDER | DS_MODALFRAME), DWORD(WS_CHILD));
       }
@@ -256,6 +264,15 @@ TEST_F(DialogResourcesTest, ControlKindsAndStyles) {
       {IDD_SETTINGS, IDC_VISUAL_TAB, WC_TABCONTROLW, -1, 0, 0},
       {IDD_SETTINGS, IDC_OK, L"Button", BS_PUSHBUTTON, 0, 0},
       {IDD_SETTINGS, IDC_ABOUT, L"Button", BS_PUSHBUTTON, 0, 0},
+      {IDD_SETTINGS, IDC_TUNING, L"Button", BS_PUSHBUTTON, BS_ICON | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_LIGHT_CHANGE_PERCENT_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_LIGHT_CHANGE_PERCENT_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_LIGHT_CHANGE_FRAMES_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_LIGHT_CHANGE_FRAMES_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_MUTE_BUSY_PERCENT_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_MUTE_BUSY_PERCENT_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_MIN_ALARM_CELLS_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_MIN_ALARM_CELLS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
       {IDD_RECORD_PAGE, IDC_RECORD_ENABLE, L"Button", BS_AUTOCHECKBOX, BS_LEFTTEXT, 0},
       {IDD_RECORD_PAGE, IDC_RECORD_TYPE, L"ComboBox", CBS_DROPDOWNLIST, 0, CBS_SORT},
       {IDD_RECORD_PAGE, IDC_RECORD_PAUSE, L"Button", BS_AUTOCHECKBOX, 0, 0},
@@ -314,6 +331,10 @@ TEST_F(DialogResourcesTest, EnglishTextsAsGivenAndRussianTranslated) {
       {IDD_AREA_COLORS_PAGE, {L"Not active:", L"Active:", L"Danger:", L"Alarm:"}},
       {IDD_PREVIEW_SHOW_PAGE, {L"Grid", L"Active area", L"Date/Time"}},
       {IDD_RECORD_SHOW_PAGE, {L"Grid", L"Active area", L"Date/Time"}},
+      {IDD_TUNING,
+       {L"False alarms", L"Light change at:", L"% of cells", L"Hold after a light change:", L"frames",
+        L"Mute a cell busy in more than:", L"% of frames", L"An alarm needs at least:", L"cells",
+        L"0 % turns a guard off."}},
   };
   for (const auto& [id, texts] : kEnglish) {
     SCOPED_TRACE(id);
@@ -331,6 +352,11 @@ TEST_F(DialogResourcesTest, EnglishTextsAsGivenAndRussianTranslated) {
   }
   EXPECT_EQ(Dialog(IDD_SETTINGS, kFallbackLanguage).caption, L"QPM_QLVGuard plugin");
   EXPECT_EQ(Dialog(IDD_SETTINGS, kRussianLanguage).caption, L"QPM_QLVGuard \u043F\u043B\u0430\u0433\u0438\u043D");
+  EXPECT_EQ(Dialog(IDD_TUNING, kFallbackLanguage).caption, L"Detector tuning");
+  // Настройка детектора
+  EXPECT_EQ(Dialog(IDD_TUNING, kRussianLanguage).caption,
+            L"\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043A\u0430 "
+            L"\u0434\u0435\u0442\u0435\u043A\u0442\u043E\u0440\u0430");
 }
 
 TEST_F(DialogResourcesTest, TimeFormatMenuHasTheCodesInOrder) {
@@ -460,7 +486,7 @@ TEST_F(DialogResourcesTest, ComboListsOfCaptionAndRecordPages) {
 TEST_F(DialogResourcesTest, IconsHoldBothSizesAndStateBitmapsAreMagentaKeyed) {
   for (UINT id : {IDI_CHANNEL_OTHER, IDI_CHANNEL_CURRENT, IDI_MASK_SELECT_ALL, IDI_OPEN, IDI_SAVE, IDI_SAVE_AS,
                   IDI_MASK_CLEAR, IDI_MASK_INVERT, IDI_REPEAT_ON, IDI_REPEAT_OFF, IDI_PLAY, IDI_STOP, IDI_RESTART_ON,
-                  IDI_RESTART_OFF}) {
+                  IDI_RESTART_OFF, IDI_TUNING}) {
     SCOPED_TRACE(id);
     HRSRC group = FindResourceA(module_, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
     ASSERT_NE(group, nullptr);

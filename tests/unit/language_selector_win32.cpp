@@ -19,7 +19,7 @@ struct Texts {
   const wchar_t* russian;
 };
 
-// The string table, 1-35, in both languages.
+// The string table, 1-35 and the tuning window's 48-52, in both languages.
 const Texts kTexts[] = {
     {1, L"Motion detection", L"Детектор движения"},
     {2, L"Motion detector with DVR functions.", L"Детектор движения с функцией видеорекордера."},
@@ -56,6 +56,15 @@ const Texts kTexts[] = {
     {33, L"Duration time value should be a number from %d to %d", L"Значение времени записи должно быть числом от %d до %d"},
     {34, L"Opacity value should be a number from 0 to 100", L"Значение прозрачности должно быть числом от 0 до 100"},
     {35, L"The mask could not be saved to %s", L"Не удалось сохранить маску в файл %s"},
+    {48, L"Detector tuning", L"Настройка детектора"},
+    {49, L"The share of cells that makes a light change should be a number from %d to %d",
+     L"Доля ячеек для смены освещения должна быть числом от %d до %d"},
+    {50, L"The pause after a light change should be a number of frames from %d to %d",
+     L"Пауза после смены освещения должна быть числом кадров от %d до %d"},
+    {51, L"The share of frames that mutes a cell should be a number from %d to %d",
+     L"Доля кадров для отключения ячейки должна быть числом от %d до %d"},
+    {52, L"The number of cells for an alarm should be a number from %d to %d",
+     L"Количество ячеек для тревоги должно быть числом от %d до %d"},
 };
 
 class LanguageSelectorTest : public ::testing::Test {

@@ -268,6 +268,53 @@ TEST(ValidatedNumberEditWin32, RealEditAndUpDownStoreGoodTextAndRefuseBadTextOnc
   d.Destroy();
 }
 
+// The tuning window's cell field: a value beyond 16 bits shown whole, and a range
+// changed after the binding, for the checks, the up-down and the message alike.
+TEST(ValidatedNumberEditWin32, WholeValueAndARangeChangedOnceBound) {
+  const TemplateBuilder t = FieldTemplate();
+  TestDialog d;
+  int32_t stored = 40000;
+  ValidatedNumberEdit field({kEdit, kSpin, {1, 65536}, 5, 52, true, Resync::Direct, true}, [&] { return stored; },
+                            [&](int32_t v) { stored = v; });
+  d.field = &field;
+  ASSERT_NE(d.CreateModeless(t.data(), nullptr), nullptr);
+  field.Attach(d);
+  field.ShowStored();
+  HWND edit = d.Item(kEdit);
+  HWND spin = d.Item(kSpin);
+  EXPECT_EQ(WindowTextOf(edit), L"40000") << "not its low 16 bits (-25536)";
+  EXPECT_EQ(SendMessageW(spin, UDM_GETPOS32, 0, 0), 40000);
+  SetWindowTextW(edit, L"65536");
+  EXPECT_EQ(stored, 65536);
+
+  field.SetRange({1, 432});
+  EXPECT_EQ(stored, 65536) << "a new range stores nothing";
+  EXPECT_EQ(field.range().max, 432);
+  d.field = nullptr;  // the owner's reload is no typing: the tuning window ignores its changes
+  field.ShowStored();
+  d.field = &field;
+  EXPECT_EQ(WindowTextOf(edit), L"65536") << "what is stored, though beyond the range";
+  int32_t low = 0, high = 0;
+  SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 1);
+  EXPECT_EQ(high, 432);
+  SetWindowTextW(edit, L"432");
+  EXPECT_EQ(stored, 432);
+  {
+    MessageBoxCounter boxes(d.hwnd());
+    SetWindowTextW(edit, L"433");
+    for (int i = 0; i < 10; ++i) {
+      Pump();
+      Sleep(10);
+    }
+    EXPECT_EQ(boxes.count(), 1);
+  }
+  EXPECT_EQ(stored, 432);
+  EXPECT_EQ(WindowTextOf(edit), L"432");
+  EXPECT_EQ(field.refusals(), 1);
+  d.Destroy();
+}
+
 TEST(ValidatedNumberEditWin32, PageRefreshResyncReloadsThePageOnceAndSettles) {
   const TemplateBuilder t = FieldTemplate();
   TestDialog page;
