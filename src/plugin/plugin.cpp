@@ -241,7 +241,10 @@ int32_t Plugin::ActionGuard() const {
 
 bool Plugin::LoadMask(const std::string& path) {
   MutexLock lock(frameMutex_);
-  return grid_.LoadMaskFile(path);
+  const bool found = grid_.LoadMaskFile(path);
+  // As at Init: more alarmed cells than the grid has could never be reached.
+  if (working_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) working_.MinAlarmCells = 1;
+  return found;
 }
 
 void Plugin::WatchAllCells() {

@@ -158,11 +158,13 @@ TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   ASSERT_NO_FATAL_FAILURE(Restart(0));
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 20));
   plugin_.WatchAllCells();
+  plugin_.SetSetting(&SettingsRecord::MinAlarmCells, 5);  // of 12 cells: kept; of 4: back to 1
   MaskGrid g;
   g.Resize(2, 2);
   g.WatchAll();
   ASSERT_TRUE(g.SaveMaskFile((dir_ / "small.msk").string()));
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "small.msk").string()));
+  EXPECT_EQ(plugin_.Setting(&SettingsRecord::MinAlarmCells), 1u);
   Feed(0x40);
   EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::MaskChanged);
 
