@@ -46,10 +46,10 @@ class MaskGrid {
     return records_.muted[cell] ? CellState::Inactive : CellStateOf(watch_[cell], records_.history[cell], fullMask);
   }
 
-  // True when the three arrays are present for the current cell count.
+  // True when the watch flags, reference words and cell records are there for the current cell count.
   bool HasCells() const { return watch_ != nullptr && cellCount_ > 0; }
 
-  // Allocates the three arrays for the current dimensions, no cell watched, all at rest.
+  // Allocates the flags, words and records for the current dimensions, no cell watched, all at rest.
   // Returns false, leaving the grid at 0 x 0 without arrays, when that is impossible.
   bool AllocateCells();
   void FreeCells();

@@ -52,8 +52,8 @@ struct TuningStatus {
 class TuningLink {
  public:
   virtual ~TuningLink() = default;
-  // Something in TuningStatus changed; called on the frame thread under the frame lock, so it
-  // must only post.
+  // Something in TuningStatus changed; called under the frame lock, on the frame thread or in
+  // one of the plug-in's commands, so it must only post.
   virtual void PostTuningUpdate() = 0;
 };
 
