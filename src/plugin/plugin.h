@@ -133,7 +133,9 @@ class Plugin {
   template <typename CellAt>
   void ToggleCell(CellAt cellAt) QLV_EXCLUDES(frameMutex_) {
     MutexLock lock(frameMutex_);
+    const MaskEdit edit = BeginMaskEdit();
     if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
+    EndMaskEdit(edit);
   }
   MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
   // Each listed cell that is watched no longer is, as the mask editor would switch it.
@@ -183,6 +185,14 @@ class Plugin {
 
  private:
   bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
+  // Around a mask edit: a calibration run going on restarts of its records what the edit
+  // restarted of the detector's.
+  struct MaskEdit {
+    uint32_t restarts = 0;
+    std::vector<uint8_t> watch;  // only while a run goes on
+  };
+  MaskEdit BeginMaskEdit() const QLV_REQUIRES(frameMutex_);
+  void EndMaskEdit(const MaskEdit& edit) QLV_REQUIRES(frameMutex_);
 
   Platform& platform_;
   DialogLink* dialog_ = nullptr;

@@ -53,6 +53,17 @@ class PluginTuning : public ::testing::Test {
     plugin_.ProcessFrame(f.data(), &ch);
     return f;
   }
+  // Grey `y` everywhere but in cell 0 (24 x 24 at the top left), which is `box`.
+  void FeedBox(uint8_t y, uint8_t box) {
+    std::vector<uint8_t> f(static_cast<size_t>(kW) * kH * 2);
+    for (size_t i = 0; i < f.size(); ++i) {
+      const size_t px = i / 2 % kW, row = i / 2 / kW;
+      f[i] = i % 2 ? 0x80 : px < 24 && row < 24 ? box : y;
+    }
+    p_.tick += 40;
+    const ChannelRef ch{0, 0, "Camera"};
+    plugin_.ProcessFrame(f.data(), &ch);
+  }
   // Frames for `ms` milliseconds: still, or flipping between two greys far apart.
   void Play(uint32_t ms, bool motion) {
     for (uint32_t t = 0; t < ms; t += 40) Feed(motion && (t / 40) % 2 ? 0xC0 : 0x40);
@@ -135,6 +146,26 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
   for (uint8_t w : plugin_.Mask().watch) EXPECT_EQ(w, 0);
   // The settings are untouched by all this.
   EXPECT_EQ(plugin_.Setting(&SettingsRecord::Sensitive), 10);
+}
+
+TEST_F(PluginTuning, ARunRestartsWithTheDetectorAtAMaskEdit) {
+  ASSERT_NO_FATAL_FAILURE(Begin());
+  plugin_.SetSetting(&SettingsRecord::LightChangePercent, 50);
+  plugin_.OpenTuning(&link_);
+  for (const bool edit : {false, true}) {
+    ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 5));
+    Feed(0x40);
+    Feed(0xC0);  // every cell at once: a light change, held for 10 frames
+    // Watching every cell restarts the detector's records, its hold with them: the box in
+    // the next frame but one alarms, at every sensitivity, and so in the run.
+    if (edit) plugin_.WatchAllCells();
+    Feed(0xC0);
+    FeedBox(0xC0, 0x40);
+    Play(5000, false);
+    const TuningStatus s = plugin_.Tuning();
+    ASSERT_EQ(s.lastEnd, RunEnd::Finished);
+    EXPECT_EQ(s.verdict.quiet, edit ? -1 : 16) << edit;
+  }
 }
 
 TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
