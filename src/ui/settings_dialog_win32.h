@@ -1,6 +1,7 @@
 // The plug-in's modeless settings dialog (template 5000): the watched channel,
-// the mask buttons, the detector's numbers and colour channels, and the two tab
-// controls with their pages. Every control writes the working settings at once.
+// the mask buttons, the detector's numbers and colour channels with the button of
+// the detector tuning window (which it owns), and the two tab controls with their
+// pages. Every control writes the working settings at once.
 #pragma once
 
 #include <windows.h>
