@@ -156,6 +156,17 @@
 #define IDC_MUTE_BUSY_PERCENT_SPIN 5206
 #define IDC_MIN_ALARM_CELLS_EDIT 5207
 #define IDC_MIN_ALARM_CELLS_SPIN 5208
+// Its "Tuning" group: the change levels on the video and the two calibration runs.
+#define IDC_TUNE_LEVELS 5210        // check box: the change levels drawn on the video
+#define IDC_TUNE_QUIET 5211         // starts a run on the quiet scene
+#define IDC_TUNE_MOTION 5212        // starts a run on a walk through the scene
+#define IDC_TUNE_SECONDS 5213       // a run's length in seconds
+#define IDC_TUNE_SECONDS_SPIN 5214
+#define IDC_TUNE_PROGRESS 5215
+#define IDC_TUNE_CANCEL 5216
+#define IDC_TUNE_RESULT 5217        // the runs' results, several lines
+#define IDC_TUNE_APPLY 5218         // the proposed sensitivity into the settings
+#define IDC_TUNE_UNWATCH 5219       // the cells that spoil the runs out of the mask
 
 // Preview and record show pages (5010, 5011) share their controls.
 #define IDC_SHOW_GRID 5049
