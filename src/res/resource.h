@@ -57,14 +57,35 @@
 #define IDS_FIRST 1
 #define IDS_LAST 35
 
-// Strings of the detector tuning window, 48-52: a block of their own (ids 48-63).
+// Strings of the detector tuning window, 48-72: blocks of their own (ids 48-79).
 #define IDS_TIP_TUNING 48
 #define IDS_MSG_LIGHT_CHANGE_PERCENT_RANGE 49
 #define IDS_MSG_LIGHT_CHANGE_FRAMES_RANGE 50
 #define IDS_MSG_MUTE_BUSY_PERCENT_RANGE 51
 #define IDS_MSG_MIN_ALARM_CELLS_RANGE 52
+// The "Tuning" group's result text; %1, %2, %3: numbers or the list of cells.
+#define IDS_MSG_TUNE_SECONDS_RANGE 53
+#define IDS_TUNE_LEARNING_QUIET 54
+#define IDS_TUNE_LEARNING_MOTION 55
+#define IDS_TUNE_QUIET_NOT_YET 56
+#define IDS_TUNE_QUIET_UP_TO 57      // %1: the highest sensitivity without an alarm
+#define IDS_TUNE_QUIET_NONE 58
+#define IDS_TUNE_MOTION_NOT_YET 59
+#define IDS_TUNE_MOTION_FROM 60      // %1: the lowest sensitivity with an alarm
+#define IDS_TUNE_MOTION_NONE 61
+#define IDS_TUNE_PROPOSAL 62         // %1 proposed, %2 quiet, %3 walk
+#define IDS_TUNE_NO_SPLIT_QUIET 63
+#define IDS_TUNE_NO_SPLIT_WALK 64
+#define IDS_TUNE_NO_SPLIT_OVERLAP 65  // %1 walk, %2 the first sensitivity the quiet scene alarms at
+#define IDS_TUNE_SPOILERS 66          // %1: the cells
+#define IDS_TUNE_MORE_CELLS 67        // %1 the cells listed, %2 how many more
+#define IDS_TUNE_END_CHANNEL 68
+#define IDS_TUNE_END_STREAM 69
+#define IDS_TUNE_END_CANCELLED 70
+#define IDS_TUNE_END_MASK 71
+#define IDS_TUNE_END_MEMORY 72
 #define IDS_TUNING_FIRST 48
-#define IDS_TUNING_LAST 52
+#define IDS_TUNING_LAST 72
 
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC
