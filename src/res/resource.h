@@ -57,14 +57,35 @@
 #define IDS_FIRST 1
 #define IDS_LAST 35
 
-// Strings of the detector tuning window, 48-52: a block of their own (ids 48-63).
+// Strings of the detector tuning window, 48-72: blocks of their own (ids 48-79).
 #define IDS_TIP_TUNING 48
 #define IDS_MSG_LIGHT_CHANGE_PERCENT_RANGE 49
 #define IDS_MSG_LIGHT_CHANGE_FRAMES_RANGE 50
 #define IDS_MSG_MUTE_BUSY_PERCENT_RANGE 51
 #define IDS_MSG_MIN_ALARM_CELLS_RANGE 52
+// The "Tuning" group's result text; %1, %2, %3: numbers or the list of cells.
+#define IDS_MSG_TUNE_SECONDS_RANGE 53
+#define IDS_TUNE_LEARNING_QUIET 54
+#define IDS_TUNE_LEARNING_MOTION 55
+#define IDS_TUNE_QUIET_NOT_YET 56
+#define IDS_TUNE_QUIET_UP_TO 57      // %1: the highest sensitivity without an alarm
+#define IDS_TUNE_QUIET_NONE 58
+#define IDS_TUNE_MOTION_NOT_YET 59
+#define IDS_TUNE_MOTION_FROM 60      // %1: the lowest sensitivity with an alarm
+#define IDS_TUNE_MOTION_NONE 61
+#define IDS_TUNE_PROPOSAL 62         // %1 proposed, %2 quiet, %3 walk
+#define IDS_TUNE_NO_SPLIT_QUIET 63
+#define IDS_TUNE_NO_SPLIT_WALK 64
+#define IDS_TUNE_NO_SPLIT_OVERLAP 65  // %1 walk, %2 the first sensitivity the quiet scene alarms at
+#define IDS_TUNE_SPOILERS 66          // %1: the cells
+#define IDS_TUNE_MORE_CELLS 67        // %1 the cells listed, %2 how many more
+#define IDS_TUNE_END_CHANNEL 68
+#define IDS_TUNE_END_STREAM 69
+#define IDS_TUNE_END_CANCELLED 70
+#define IDS_TUNE_END_MASK 71
+#define IDS_TUNE_END_MEMORY 72
 #define IDS_TUNING_FIRST 48
-#define IDS_TUNING_LAST 52
+#define IDS_TUNING_LAST 72
 
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC
@@ -156,6 +177,17 @@
 #define IDC_MUTE_BUSY_PERCENT_SPIN 5206
 #define IDC_MIN_ALARM_CELLS_EDIT 5207
 #define IDC_MIN_ALARM_CELLS_SPIN 5208
+// Its "Tuning" group: the change levels on the video and the two calibration runs.
+#define IDC_TUNE_LEVELS 5210        // check box: the change levels drawn on the video
+#define IDC_TUNE_QUIET 5211         // starts a run on the quiet scene
+#define IDC_TUNE_MOTION 5212        // starts a run on a walk through the scene
+#define IDC_TUNE_SECONDS 5213       // a run's length in seconds
+#define IDC_TUNE_SECONDS_SPIN 5214
+#define IDC_TUNE_PROGRESS 5215
+#define IDC_TUNE_CANCEL 5216
+#define IDC_TUNE_RESULT 5217        // the runs' results, several lines
+#define IDC_TUNE_APPLY 5218         // the proposed sensitivity into the settings
+#define IDC_TUNE_UNWATCH 5219       // the cells that spoil the runs out of the mask
 
 // Preview and record show pages (5010, 5011) share their controls.
 #define IDC_SHOW_GRID 5049

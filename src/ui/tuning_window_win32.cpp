@@ -1,12 +1,24 @@
 #include "ui/tuning_window_win32.h"
 
+#include <commctrl.h>
+
 #include "res/resource.h"
 #include "ui/dialog_position.h"
+#include "ui/refresh_kinds.h"
 #include "ui/tuning_fields.h"
+#include "ui/tuning_report.h"
 
 namespace qlv {
 
-TuningWindow::TuningWindow(SettingsAccess& settings) : settings_(settings) {
+TuningWindow::TuningWindow(SettingsAccess& settings, DialogLink& dialog)
+    : settings_(settings),
+      dialog_(dialog),
+      seconds_({IDC_TUNE_SECONDS, IDC_TUNE_SECONDS_SPIN,
+                {static_cast<int32_t>(kMinRunSeconds), static_cast<int32_t>(kMaxRunSeconds)}, 3,
+                IDS_MSG_TUNE_SECONDS_RANGE, true, Resync::Direct, true},
+               [this] { return static_cast<int32_t>(runSeconds_); },
+               [this](int32_t v) { runSeconds_ = static_cast<uint32_t>(v); }),
+      runSeconds_(kDefaultRunSeconds) {
   for (const TuningField& f : kTuningFields) {
     uint32_t SettingsRecord::*field = f.setting->field;
     // The table's range until the window opens and reads the grid's.
@@ -34,6 +46,12 @@ void TuningWindow::PostReload() {
   if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, 0, 0);
 }
 
+void TuningWindow::PostTuningUpdate() {
+  if (updatePosted_.exchange(true)) return;
+  HWND w = hwnd();
+  if (!w || !PostMessageW(w, WM_TUNING_UPDATE, 0, 0)) updatePosted_ = false;
+}
+
 void TuningWindow::PlaceBeside(HWND owner) {
   RECT o = {}, d = {};
   if (!GetWindowRect(owner, &o) || !GetWindowRect(hwnd(), &d)) return;
@@ -45,8 +63,85 @@ void TuningWindow::PlaceBeside(HWND owner) {
 
 BOOL TuningWindow::OnInitDialog() {
   for (auto& f : fields_) f->Attach(*this);
+  seconds_.Attach(*this);
   Reload();
+  SendDlgItemMessageW(hwnd(), IDC_TUNE_PROGRESS, PBM_SETRANGE32, 0, 100);
+  // The levels start off at every opening; the plug-in hears of changes from now on.
+  CheckDlgButton(hwnd(), IDC_TUNE_LEVELS, BST_UNCHECKED);
+  Plugin& plugin = settings_.plugin();
+  plugin.OpenTuning(this);
+  plugin.ShowChangeLevels(false);
+  ShowTuning();
   return TRUE;
+}
+
+void TuningWindow::OnDestroy() {
+  // From here the frame thread no longer posts; the results go with the window.
+  settings_.plugin().CloseTuning();
+  updatePosted_ = false;
+  spoilers_.clear();
+}
+
+void TuningWindow::ShowTuning() {
+  updatePosted_ = false;  // before the read: a change after it posts again
+  Plugin& plugin = settings_.plugin();
+  const TuningStatus status = plugin.Tuning();
+  const MaskCopy mask = plugin.Mask();
+  const TuningControls c = TuningControlsFor(status, mask.watch);
+  const struct {
+    int id;
+    bool on;
+  } buttons[] = {{IDC_TUNE_QUIET, c.learn},  {IDC_TUNE_MOTION, c.learn},   {IDC_TUNE_CANCEL, c.cancel},
+                 {IDC_TUNE_APPLY, c.apply}, {IDC_TUNE_UNWATCH, c.unwatch}};
+  // Enabled first, so that a focused button about to be disabled can give the focus on
+  // (to Cancel after a learn button), or the keyboard would be lost.
+  for (const auto& b : buttons)
+    if (b.on) EnableWindow(Item(b.id), TRUE);
+  for (const auto& b : buttons) {
+    if (b.on) continue;
+    HWND button = Item(b.id);
+    if (GetFocus() == button) SendMessageW(hwnd(), WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(button, FALSE);
+  }
+  SendDlgItemMessageW(hwnd(), IDC_TUNE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(c.progress), 0);
+  const LanguageSelector* lang = language();
+  const std::wstring text = TuningReport(status, mask.columns, [lang](uint32_t id) {
+    return lang ? lang->LoadWideString(id) : std::wstring();
+  });
+  if (WindowTextOf(Item(IDC_TUNE_RESULT)) != text) SetDlgItemTextW(hwnd(), IDC_TUNE_RESULT, text.c_str());
+  spoilers_ = status.spoilers;
+}
+
+bool TuningWindow::OnTuningCommand(WORD id) {
+  Plugin& plugin = settings_.plugin();
+  switch (id) {
+    case IDC_TUNE_LEVELS:
+      plugin.ShowChangeLevels(IsDlgButtonChecked(hwnd(), IDC_TUNE_LEVELS) == BST_CHECKED);
+      return true;
+    case IDC_TUNE_QUIET:
+    case IDC_TUNE_MOTION:
+      plugin.StartCalibration(id == IDC_TUNE_QUIET ? CalibrationKind::Quiet : CalibrationKind::Motion, runSeconds_);
+      ShowTuning();
+      return true;
+    case IDC_TUNE_CANCEL:
+      plugin.CancelCalibration();
+      ShowTuning();
+      return true;
+    case IDC_TUNE_APPLY: {
+      const int32_t proposed = plugin.Tuning().verdict.proposed;
+      if (proposed < 0) return true;
+      plugin.SetSetting(&SettingsRecord::Sensitive, proposed);
+      dialog_.PostRefreshControls(RefreshAll);
+      return true;
+    }
+    case IDC_TUNE_UNWATCH:
+      // The cells as they were listed, so that what is unwatched is what was read.
+      plugin.UnwatchCells(spoilers_);
+      ShowTuning();
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TuningWindow::Reload() {
@@ -57,11 +152,17 @@ void TuningWindow::Reload() {
     fields_[i]->SetRange(TuningRange(kTuningFields[i], cells));
     fields_[i]->ShowStored();
   }
+  seconds_.ShowStored();
   shown_ = true;
 }
 
 bool TuningWindow::OnCommand(WORD id, WORD code, HWND) {
+  if (code == BN_CLICKED) return OnTuningCommand(id);
   if (code != EN_CHANGE) return false;
+  if (id == IDC_TUNE_SECONDS) {
+    if (shown_) seconds_.OnTextChanged();
+    return true;
+  }
   for (auto& f : fields_) {
     if (f->editId() != id) continue;
     if (shown_) f->OnTextChanged();
@@ -76,6 +177,11 @@ bool TuningWindow::OnRefresh(uint32_t) {
 }
 
 bool TuningWindow::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
+  if (msg == WM_TUNING_UPDATE) {
+    ShowTuning();
+    *result = 0;
+    return true;
+  }
   if (msg != WM_CLOSE) return false;
   Destroy();
   *result = 0;

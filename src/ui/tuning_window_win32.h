@@ -1,10 +1,13 @@
 // "Detector tuning" (template 5016): a modeless window of its own, owned by the
-// settings dialog, with a number field for each false-alarm guard. Every field
-// writes its setting at once, through the plug-in's commands.
+// settings dialog. "False alarms": a number field for each guard, each writing its
+// setting at once. "Tuning": the change levels on the video, the quiet and motion
+// runs with their results, and the two ways to act on them. All of it through the
+// plug-in's commands; the frame thread only posts to the window (TuningLink).
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -15,9 +18,13 @@
 
 namespace qlv {
 
-class TuningWindow : public Dialog {
+// The frame driver's note that the tuning state changed; the window then reads it.
+constexpr UINT WM_TUNING_UPDATE = WM_USER + 401;
+
+class TuningWindow : public Dialog, public TuningLink {
  public:
-  explicit TuningWindow(SettingsAccess& settings);
+  // `dialog`: the settings dialog, told when a setting it shows has changed here.
+  TuningWindow(SettingsAccess& settings, DialogLink& dialog);
 
   // Creates the window owned by `owner` and beside it; when it is open already,
   // brings it to the front instead. False when it could not be made.
@@ -26,6 +33,10 @@ class TuningWindow : public Dialog {
   // read anew. Nothing while the window is closed.
   void PostReload();
 
+  // TuningLink: on the frame thread, under the frame lock. At most one note waits in
+  // the queue at a time.
+  void PostTuningUpdate() override;
+
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
@@ -33,14 +44,23 @@ class TuningWindow : public Dialog {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnOK() override {}                  // Enter changes nothing
   void OnCancel() override { Destroy(); }  // Escape closes this window, not its owner
+  void OnDestroy() override;
   void OnFinalDestroy() override { shown_ = false; }
 
  private:
   void Reload();
   void PlaceBeside(HWND owner);
+  bool OnTuningCommand(WORD id);
+  // The "Tuning" group as the plug-in's state is now.
+  void ShowTuning();
 
   SettingsAccess& settings_;
+  DialogLink& dialog_;
   std::vector<std::unique_ptr<ValidatedNumberEdit>> fields_;  // as kTuningFields
+  ValidatedNumberEdit seconds_;
+  uint32_t runSeconds_;  // kept while the plug-in is loaded, never saved
+  std::vector<int32_t> spoilers_;  // as shown: what "Unwatch these cells" unwatches
+  std::atomic<bool> updatePosted_{false};
   bool shown_ = false;  // the fields hold the settings: their changes count
 };
 

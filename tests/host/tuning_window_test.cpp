@@ -170,11 +170,15 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   EXPECT_EQ(hosttest::ScreenRect(t).top, hosttest::ScreenRect(d).top);
   EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"0", L"10", L"0", L"1"})) << "every guard off";
 
-  // Tab goes through the four fields in order and round again.
-  for (size_t i = 0; i < 4; ++i) {
-    HWND from = GetDlgItem(t, kEdits[i]);
+  // Tab goes through the four fields in order, on through the Tuning group's controls
+  // that are enabled with no run, and round again.
+  const int cycle[] = {kEdits[0],       kEdits[1],        kEdits[2],      kEdits[3],
+                       IDC_TUNE_LEVELS, IDC_TUNE_SECONDS, IDC_TUNE_QUIET, IDC_TUNE_MOTION};
+  const size_t stops = sizeof cycle / sizeof cycle[0];
+  for (size_t i = 0; i < stops; ++i) {
+    HWND from = GetDlgItem(t, cycle[i]);
     ASSERT_TRUE(hosttest::PressKeys(from, {VK_TAB}));
-    EXPECT_EQ(GetFocus(), GetDlgItem(t, kEdits[(i + 1) % 4])) << "Tab from field " << i;
+    EXPECT_EQ(GetFocus(), GetDlgItem(t, cycle[(i + 1) % stops])) << "Tab from stop " << i;
   }
 
   hosttest::MessageBoxCatcher boxes;
@@ -339,6 +343,25 @@ TEST_F(TuningWindowTest, RussianTextsCp1251) {
                        L"\u044F\u0447\u0435\u0435\u043A",                // ячеек
                        L"0 % \u0432\u044B\u043A\u043B\u044E\u0447\u0430\u0435\u0442 "
                        L"\u0437\u0430\u0449\u0438\u0442\u0443.",  // 0 % выключает защиту.
+                       L"\u041F\u043E\u0434\u0441\u0442\u0440\u043E\u0439\u043A\u0430",  // Подстройка
+                       L"\u041F\u043E\u043A\u0430\u0437\u044B\u0432\u0430\u0442\u044C \u0443\u0440\u043E\u0432\u043D\u0438 "
+                       L"\u0438\u0437\u043C\u0435\u043D\u0435\u043D\u0438\u0439 \u043D\u0430 "
+                       L"\u0432\u0438\u0434\u0435\u043E",  // Показывать уровни изменений на видео
+                       L"\u0414\u043B\u0438\u0442\u0435\u043B\u044C\u043D\u043E\u0441\u0442\u044C "
+                       L"\u043E\u0431\u0443\u0447\u0435\u043D\u0438\u044F:",  // Длительность обучения:
+                       L"\u0441\u0435\u043A\u0443\u043D\u0434",                  // секунд
+                       L"\u0418\u0437\u0443\u0447\u0438\u0442\u044C \u0441\u043F\u043E\u043A\u043E\u0439\u043D\u0443\u044E "
+                       L"\u0441\u0446\u0435\u043D\u0443",  // Изучить спокойную сцену
+                       L"\u0418\u0437\u0443\u0447\u0438\u0442\u044C \u0434\u0432\u0438\u0436\u0435\u043D\u0438\u0435",  // Изучить движение
+                       L"\u041E\u0442\u043C\u0435\u043D\u0430",  // Отмена
+                       // Спокойная сцена: ещё не изучена / Движение: ещё не изучено
+                       L"\u0421\u043F\u043E\u043A\u043E\u0439\u043D\u0430\u044F \u0441\u0446\u0435\u043D\u0430: "
+                       L"\u0435\u0449\u0451 \u043D\u0435 \u0438\u0437\u0443\u0447\u0435\u043D\u0430\r\n"
+                       L"\u0414\u0432\u0438\u0436\u0435\u043D\u0438\u0435: \u0435\u0449\u0451 \u043D\u0435 "
+                       L"\u0438\u0437\u0443\u0447\u0435\u043D\u043E",
+                       L"\u041F\u0440\u0438\u043C\u0435\u043D\u0438\u0442\u044C",  // Применить
+                       L"\u041D\u0435 \u0441\u043B\u0435\u0434\u0438\u0442\u044C \u0437\u0430 \u044D\u0442\u0438\u043C\u0438 "
+                       L"\u044F\u0447\u0435\u0439\u043A\u0430\u043C\u0438",  // Не следить за этими ячейками
                    }));
 
   hosttest::MessageBoxCatcher boxes;

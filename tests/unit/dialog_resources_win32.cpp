@@ -180,7 +180,8 @@ TEST_F(DialogResourcesTest, TemplatesExistPerLanguageWithTheSameControls) {
       {IDD_TUNING,
        {IDC_LIGHT_CHANGE_PERCENT_EDIT, IDC_LIGHT_CHANGE_PERCENT_SPIN, IDC_LIGHT_CHANGE_FRAMES_EDIT,
         IDC_LIGHT_CHANGE_FRAMES_SPIN, IDC_MUTE_BUSY_PERCENT_EDIT, IDC_MUTE_BUSY_PERCENT_SPIN, IDC_MIN_ALARM_CELLS_EDIT,
-        IDC_MIN_ALARM_CELLS_SPIN}},
+        IDC_MIN_ALARM_CELLS_SPIN, IDC_TUNE_LEVELS, IDC_TUNE_SECONDS, IDC_TUNE_SECONDS_SPIN, IDC_TUNE_QUIET,
+        IDC_TUNE_MOTION, IDC_TUNE_CANCEL, IDC_TUNE_PROGRESS, IDC_TUNE_RESULT, IDC_TUNE_APPLY, IDC_TUNE_UNWATCH}},
   };
   for (UINT id : kTemplates) {
     const Template en = Dialog(id, kFallbackLanguage), ru = Dialog(id, kRussianLanguage);
@@ -273,6 +274,18 @@ TEST_F(DialogResourcesTest, ControlKindsAndStyles) {
       {IDD_TUNING, IDC_MUTE_BUSY_PERCENT_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
       {IDD_TUNING, IDC_MIN_ALARM_CELLS_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
       {IDD_TUNING, IDC_MIN_ALARM_CELLS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_TUNE_LEVELS, L"Button", BS_AUTOCHECKBOX, WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_TUNE_SECONDS, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_TUNE_SECONDS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_TUNE_QUIET, L"Button", BS_PUSHBUTTON, WS_TABSTOP, WS_DISABLED},
+      {IDD_TUNING, IDC_TUNE_MOTION, L"Button", BS_PUSHBUTTON, WS_TABSTOP, WS_DISABLED},
+      // Enabled by the code while a run goes on, or once there is something to act on.
+      {IDD_TUNING, IDC_TUNE_CANCEL, L"Button", BS_PUSHBUTTON, WS_TABSTOP | WS_DISABLED, 0},
+      {IDD_TUNING, IDC_TUNE_PROGRESS, PROGRESS_CLASSW, -1, 0, PBS_MARQUEE},
+      // Several lines of text, never a tab stop, "&" shown as it is.
+      {IDD_TUNING, IDC_TUNE_RESULT, L"Static", SS_LEFT, SS_NOPREFIX, WS_TABSTOP},
+      {IDD_TUNING, IDC_TUNE_APPLY, L"Button", BS_PUSHBUTTON, WS_TABSTOP | WS_DISABLED, 0},
+      {IDD_TUNING, IDC_TUNE_UNWATCH, L"Button", BS_PUSHBUTTON, WS_TABSTOP | WS_DISABLED, 0},
       {IDD_RECORD_PAGE, IDC_RECORD_ENABLE, L"Button", BS_AUTOCHECKBOX, BS_LEFTTEXT, 0},
       {IDD_RECORD_PAGE, IDC_RECORD_TYPE, L"ComboBox", CBS_DROPDOWNLIST, 0, CBS_SORT},
       {IDD_RECORD_PAGE, IDC_RECORD_PAUSE, L"Button", BS_AUTOCHECKBOX, 0, 0},
@@ -334,7 +347,8 @@ TEST_F(DialogResourcesTest, EnglishTextsAsGivenAndRussianTranslated) {
       {IDD_TUNING,
        {L"False alarms", L"Light change at:", L"% of cells", L"Hold after a light change:", L"frames",
         L"Mute a cell busy in more than:", L"% of frames", L"An alarm needs at least:", L"cells",
-        L"0 % turns a guard off."}},
+        L"0 % turns a guard off.", L"Tuning", L"Show change levels on the video", L"Length of a run:", L"seconds",
+        L"Learn quiet scene", L"Learn motion", L"Cancel", L"Apply", L"Unwatch these cells"}},
   };
   for (const auto& [id, texts] : kEnglish) {
     SCOPED_TRACE(id);

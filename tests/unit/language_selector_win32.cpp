@@ -19,7 +19,7 @@ struct Texts {
   const wchar_t* russian;
 };
 
-// The string table, 1-35 and the tuning window's 48-52, in both languages.
+// The string table, 1-35 and the tuning window's 48-72, in both languages.
 const Texts kTexts[] = {
     {1, L"Motion detection", L"Детектор движения"},
     {2, L"Motion detector with DVR functions.", L"Детектор движения с функцией видеорекордера."},
@@ -65,6 +65,31 @@ const Texts kTexts[] = {
      L"Доля кадров для отключения ячейки должна быть числом от %d до %d"},
     {52, L"The number of cells for an alarm should be a number from %d to %d",
      L"Количество ячеек для тревоги должно быть числом от %d до %d"},
+    {53, L"The length of a run should be a number of seconds from %d to %d",
+     L"Длительность обучения должна быть числом секунд от %d до %d"},
+    {54, L"Learning the quiet scene: let nothing move in it.", L"Изучается спокойная сцена: пусть в ней ничего не движется."},
+    {55, L"Learning motion: walk through the scene.", L"Изучается движение: пройдите через кадр."},
+    {56, L"Quiet scene: not learned yet", L"Спокойная сцена: ещё не изучена"},
+    {57, L"Quiet scene: quiet up to %1", L"Спокойная сцена: без тревог до %1"},
+    {58, L"Quiet scene: none", L"Спокойная сцена: нет"},
+    {59, L"Motion: not learned yet", L"Движение: ещё не изучено"},
+    {60, L"Motion: caught from %1", L"Движение: замечено с %1"},
+    {61, L"Motion: none", L"Движение: нет"},
+    {62, L"Sensitivity %1: the quiet scene stays quiet up to %2, the walk is caught from %3",
+     L"Чувствительность %1: спокойная сцена без тревог до %2, проход замечен с %3"},
+    {63, L"No sensitivity tells them apart: even 0 alarms in the quiet scene.",
+     L"Чувствительность не подобрать: даже при 0 в спокойной сцене есть тревога."},
+    {64, L"No sensitivity tells them apart: even 16 misses the walk.",
+     L"Чувствительность не подобрать: даже при 16 проход не замечен."},
+    {65, L"No sensitivity tells them apart: the walk is caught only from %1, but the quiet scene alarms from %2.",
+     L"Чувствительность не подобрать: проход замечен только с %1, а спокойная сцена даёт тревогу уже с %2."},
+    {66, L"Cells that spoil it: %1", L"Мешающие ячейки: %1"},
+    {67, L"%1 and %2 more", L"%1 и ещё %2"},
+    {68, L"The run stopped: the channel changed.", L"Обучение прервано: сменился канал."},
+    {69, L"The run stopped: a new stream started.", L"Обучение прервано: начался новый поток."},
+    {70, L"The run was cancelled.", L"Обучение отменено."},
+    {71, L"The run stopped: the mask changed.", L"Обучение прервано: изменилась маска."},
+    {72, L"The run stopped: not enough memory.", L"Обучение прервано: не хватило памяти."},
 };
 
 class LanguageSelectorTest : public ::testing::Test {
