@@ -5,7 +5,8 @@
 # Environment: DEMO_FRAMES (default: the whole scene, 250 of a video), DEMO_FPS
 # (default 25; 0 = as fast as possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2),
 # DEMO_HOST_DIR (the folder with hostsim.exe and Plugins/, default dist/), DEMO_GUARDS
-# (0: no second run of the scene with the light-change guard).
+# (0: no second run of the scene with the light-change guard), DEMO_TUNING (0: no
+# calibration run through the detector tuning window).
 
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
@@ -22,6 +23,17 @@ DEMO_WALK_AT=7
 DEMO_SCENE_FRAMES=450
 DEMO_LIGHT_FRAME=400
 DEMO_PICTURE_FRAME=315  # docs/demo_frame.jpg: the figure turns to walk out
+
+# The calibration run: hostsim opens the settings and the tuning window during the
+# warm-up, makes the runs 5 s long, learns the quiet scene from the first frame after the
+# warm-up (its 5 s end at about frame 156, before the figure comes at frame 175), shows
+# the change levels once that run is over and learns the motion as the figure walks in.
+# It plays at 25 fps whatever DEMO_FPS says: the runs are timed by the clock, the scene by
+# its frames. DEMO_LEVELS_FRAME is the picture with the levels, the figure walking.
+DEMO_TUNING_AT=(2:settings 6:tuning 10:text=IDC_TUNE_SECONDS=5 31:press=IDC_TUNE_QUIET
+                165:press=IDC_TUNE_LEVELS 180:press=IDC_TUNE_MOTION)
+DEMO_TUNING_FRAMES=345  # the motion run's 5 s end at about frame 305
+DEMO_LEVELS_FRAME=215
 demo_make_scene() {
   local out="$1" frames="$2" pixfmt="$3"
   local d=$(( DEMO_SCENE_FRAMES / 25 )) w="$DEMO_WALK_AT"
@@ -151,9 +163,31 @@ demo_main() {
     demo_play "$work/guards.ini" "$out/guards/host" "${play[@]}" || return 1
     demo_collect "$out/guards" "$size" "$pixfmt" "$rate"
   fi
+
+  local tuning=1
+  if [ -n "$video" ] || [ "${DEMO_TUNING:-1}" = 0 ]; then
+    tuning=0
+  elif [ "$inputFrames" -lt "$DEMO_TUNING_FRAMES" ]; then
+    log "no calibration run: it needs the scene's first $DEMO_TUNING_FRAMES frames"
+    tuning=0
+  fi
+  if [ "$tuning" = 1 ]; then
+    local at=() a
+    for a in "${DEMO_TUNING_AT[@]}"; do at+=(--at "$a"); done
+    mkdir -p "$out/tuning/host"
+    log "playing the scene again while the detector tuning window learns it"
+    demo_play "$work/demo.ini" "$out/tuning/host" "$host" --input "$(wine_path "$work/input.raw")" --format "$format" \
+      --size "$size" --frames "$DEMO_TUNING_FRAMES" --fps 25 --channels "1:0:Camera 1" --progress --save-frames \
+      "${at[@]}" || return 1
+    demo_still "$out/tuning/host/frames.raw" "$DEMO_LEVELS_FRAME" "$frameBytes" "$size" "$pixfmt" \
+      "$out/levels_frame.png" || failed "making levels_frame.png" || return 1
+    rm -f "$out/tuning/host/frames.raw"
+  fi
   [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
-  [ "$guards" = 1 ] || return 0
-  demo_check_guard "$out/events.csv" "$out/guards/events.csv"
+  local ok=0
+  if [ "$guards" = 1 ]; then demo_check_guard "$out/events.csv" "$out/guards/events.csv" || ok=1; fi
+  if [ "$tuning" = 1 ]; then demo_check_calibration "$out/tuning/host/hostsim.log" || ok=1; fi
+  return "$ok"
 }
 
 # demo_still RAW FRAME FRAME_BYTES SIZE PIXFMT OUT: frame FRAME of the raw frames RAW as a
@@ -162,6 +196,27 @@ demo_still() {
   local raw="$1" frame="$2" bytes="$3" size="$4" pixfmt="$5" out="$6"
   dd if="$raw" bs="$bytes" skip="$frame" count=1 status=none |
     ffmpeg -v error -y -f rawvideo -pix_fmt "$pixfmt" -s "$size" -i - -frames:v 1 -q:v 3 "$out" && [ -s "$out" ]
+}
+
+# demo_check_calibration LOG: the tuning window's verdict on the scene, from the result
+# line hostsim printed; fails unless it proposes a sensitivity.
+demo_check_calibration() {
+  local line p q w
+  line=$(grep -m 1 '^tuning result: ' "$1")
+  read -r p q w < <(sed -n -E \
+    's/.*Sensitivity ([0-9]+): the quiet scene stays quiet up to ([0-9]+), the walk is caught from ([0-9]+).*/\1 \2 \3/p' \
+    <<< "$line")
+  echo
+  if [ -z "$p" ]; then
+    log "no proposal for the demo's own scene: ${line:-no tuning result in the log}"
+    failed "the calibration check (log: $1)"
+    return 1
+  fi
+  echo "calibration: quiet up to $q, walk caught from $w, proposal: Sensitivity $p"
+  local dir
+  dir=$(dirname "$(dirname "$1")")
+  echo "  $dir/   (that third run: host/hostsim.log)"
+  echo "  $(dirname "$dir")/levels_frame.png   (frame $DEMO_LEVELS_FRAME of it, the change levels shown)"
 }
 
 # demo_play INI DIR HOST ARGS...: hostsim.exe of the host folder HOST under Wine with the
