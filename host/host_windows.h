@@ -88,8 +88,8 @@ class HostWindows {
   std::atomic<int64_t> frameIndex_{-1};
   std::atomic<uint32_t> videoMouse_{0};
   std::function<void()> settingsHandler_;
-  bool inSettingsRequest_ = false;
-  bool quitOnClose_ = false;  // a refusal's message box must not let F2 stack up requests
+  bool inSettingsRequest_ = false;  // a refusal's message box must not let F2 stack up requests
+  bool quitOnClose_ = false;
   CommandLog log_;
 };
 

@@ -59,7 +59,8 @@ class AviWriter {
 
   bool IsOpen() const { return file_ != nullptr; }
   uint32_t frames() const { return frames_; }
-  // Bytes the file will hold with one more frame; the writer keeps below 1 GiB per file.
+  // Bytes the file will hold with one more frame; the recorder keeps each segment within
+  // kAviSegmentLimit by it.
   uint64_t BytesWithNextFrame() const;
 
  private:

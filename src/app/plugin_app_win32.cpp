@@ -21,8 +21,8 @@ const wchar_t* RefusalText(SettingsRefusal r) {
   }
 }
 
-// Asking the host here would send a message from inside the loader lock; the
-// host is asked when PluginInit refreshes the selector.
+// The host is asked when PluginInit refreshes the selector, and again before the dialog
+// opens; not here.
 PluginApp::PluginApp()
     : language_(PluginResourceModule(), GetSystemDefaultLangID()),
       caption_(layerAllocator_, rasterizer_),

@@ -40,6 +40,7 @@ void MaskGrid::RestartCells() {
   if (!HasCells()) return;
   const size_t n = static_cast<size_t>(cellCount_);
   records_.Restart();
+  ++restarts_;
   static_assert(NoReference == 0xFFFFFFFFu, "absent reference: every byte 0xFF");
   std::memset(reference_.get(), 0xFF, n * sizeof(uint32_t));
 }

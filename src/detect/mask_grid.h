@@ -46,10 +46,13 @@ class MaskGrid {
     return records_.muted[cell] ? CellState::Inactive : CellStateOf(watch_[cell], records_.history[cell], fullMask);
   }
 
-  // True when the three arrays are present for the current cell count.
+  // True when the watch flags, reference words and cell records are there for the current cell count.
   bool HasCells() const { return watch_ != nullptr && cellCount_ > 0; }
+  // Counts every restart of all the cells (a new grid, WatchAll, RestartCells), so that one
+  // who mirrors the records can tell one happened.
+  uint32_t restarts() const { return restarts_; }
 
-  // Allocates the three arrays for the current dimensions, no cell watched, all at rest.
+  // Allocates the flags, words and records for the current dimensions, no cell watched, all at rest.
   // Returns false, leaving the grid at 0 x 0 without arrays, when that is impossible.
   bool AllocateCells();
   void FreeCells();
@@ -84,6 +87,7 @@ class MaskGrid {
   std::unique_ptr<uint8_t[]> watch_;
   std::unique_ptr<uint32_t[]> reference_;
   CellRecords records_;
+  uint32_t restarts_ = 0;
 };
 
 // The mask file of a grid of `columns` x `rows` with `count` flag bytes, written

@@ -113,7 +113,7 @@ void AddColumnSums(const kernels::KernelSet& k, const uint16_t* acc, int32_t l, 
 }  // namespace
 
 // Means of the watched, non-empty cells of one band of cells into bandMeans_, from one
-// pass over the band's rows that converts and sums at once (no SampleBuffer).
+// pass over the band's rows that converts and sums at once (no sample buffer).
 void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row) {
   const int32_t W = canvas.width(), columns = grid.columns();
   const uint8_t* watch = grid.watch() + static_cast<size_t>(row) * columns;
@@ -162,7 +162,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
   const uint32_t m = FullMask(p.frameCounter);
   const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
-  // Unknown formats convert nothing: the cells average the unchanged SampleBuffer.
+  // Unknown formats convert nothing: the cells average the unchanged sample buffer.
   const bool fused = canvas.IsKnownFormat() && kernels_->level != kernels::KernelLevel::Reference;
   if (!fused) ConvertToSample(frame, canvas, *kernels_, samples_);
   ComputeEdges(columns, rows);

@@ -51,7 +51,7 @@ constexpr uint8_t kNotCompared = 0xFF;
 int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
                  uint32_t changedCount, const uint8_t* changed);
 
-class MotionDetector {  // owns the SampleBuffer
+class MotionDetector {  // owns the sample buffer
  public:
   MotionDetector();
   ~MotionDetector();
@@ -71,7 +71,7 @@ class MotionDetector {  // owns the SampleBuffer
   // cells not compared), for the live levels and the sensitivity sweep.
   void KeepLevels(bool on) { keepLevels_ = on; }
   const std::vector<uint8_t>& levels() const { return levels_; }
-  // Watched cells of nonzero area compared by the last DetectMotion that compared any;
+  // Watched cells of nonzero area compared by the last DetectMotion that got to the comparisons;
   // frameCompared(): whether the last call got that far.
   uint32_t compared() const { return compared_; }
   bool frameCompared() const { return frameCompared_; }
@@ -81,10 +81,10 @@ class MotionDetector {  // owns the SampleBuffer
   int32_t sampleWidth() const { return sampleWidth_; }
   int32_t sampleHeight() const { return sampleHeight_; }
 
-  // The reference level converts the whole frame into the SampleBuffer and averages each
-  // cell from it, exactly as stated. The SIMD levels fuse conversion and cell sums per band
-  // of cells and skip unwatched bands (same means, same words; the SampleBuffer is then
-  // not written). Default: the CPU's best unless QLV_FORCE_REFERENCE is set.
+  // The reference level converts the whole frame into the sample buffer and averages each
+  // cell from it, the plain way. The SIMD levels fuse conversion and cell sums per band
+  // of cells and skip unwatched bands (same means, same words; the sample buffer is then
+  // not written). Default: ActiveKernels(), the CPU's best unless the environment caps it.
   void SetKernelLevel(kernels::KernelLevel level);
 
  private:

@@ -47,6 +47,10 @@ void SensitivitySweep::RestartCells() {
   for (CellRecords& r : records_) r.Restart();
 }
 
+void SensitivitySweep::RestartCell(size_t i) {
+  for (CellRecords& r : records_) r.RestartCell(i);
+}
+
 void SensitivitySweep::Frame(const uint8_t* levels, uint32_t compared, const DetectorParams& p) {
   if (records_.empty()) return;
   ++frames_;

@@ -34,6 +34,8 @@ class SensitivitySweep {
   bool hasRun() const { return !results_.empty(); }
   // What RestartCells does to the real detector (the channel came back).
   void RestartCells();
+  // What a cell's becoming watched does to it.
+  void RestartCell(size_t i);
   // One compared frame: `levels` holds each cell's ChangeLevel, or kNotCompared. `p` is the
   // frame's detector parameters; its sensitivity is replaced by each one in turn.
   void Frame(const uint8_t* levels, uint32_t compared, const DetectorParams& p);

@@ -79,8 +79,8 @@ struct CaptionPlacement {
 };
 CaptionPlacement PlaceCaption(int32_t textPos, const OverlayRect& prepared, const OverlayGeometry& frame);
 
-// The caption keeps the style it was last given, under CaptionLock: the frame thread
-// draws with it while the dialog's thread gives it a new one.
+// The caption keeps the style it was last given, under its own lock (lock()): the frame
+// thread draws with it while the dialog's thread gives it a new one.
 class Caption {
  public:
   Caption(LayerAllocator& allocator, TextRasterizer& rasterizer);
@@ -99,7 +99,7 @@ class Caption {
   // The dialog's update: the new style, its font (when asked) and a render under one
   // hold of the lock, so no frame shows the new style half applied.
   void Refresh(const CaptionStyle& style, const OverlayGeometry& frame, bool fontChanged) QLV_EXCLUDES(lock_);
-  // Per frame, holding CaptionLock throughout: re-renders when the second (or the
+  // Per frame, holding the caption's lock throughout: re-renders when the second (or the
   // frame geometry) changed, then blends at the style's position and opacity. Without
   // a style, the caption's own.
   void DrawCaption(uint8_t* frame, const OverlayGeometry& geometry, const CaptionStyle& style, int64_t now)
@@ -116,7 +116,7 @@ class Caption {
   // At close and unload: frees the layers, the prepared overlay and the font.
   void Clear() QLV_EXCLUDES(lock_);
 
-  // CaptionLock, for tests that watch what runs under it.
+  // The caption's lock, for tests that watch what runs under it.
   Mutex& lock() QLV_RETURN_CAPABILITY(lock_) { return lock_; }
 
   // For tests, read when no frame is drawn.

@@ -19,7 +19,7 @@ struct CellLabel {
 };
 
 // Font pixels are squares of this many picture pixels, so that every run starts and ends on a
-// pixel pair; a label is 5 font pixels high (10 picture pixels).
+// pixel pair; a label is 5 font pixels high (5 x the scale picture pixels, at least 10).
 int32_t LabelScale(int32_t cellWidth, int32_t cellHeight);
 
 // `labels` has columns x rows entries, row 0 at the top. Colours are COLORREFs. Grids of more

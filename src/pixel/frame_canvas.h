@@ -1,6 +1,6 @@
-// The layout of the host's frames and the primitives that draw into them in place,
-// in the frame's own pixel format, with an opacity. The detector's samples are made
-// from the same layout in pixel/sample_conversion.h.
+// The stream's frame geometry and the primitives that draw into its frames in place,
+// in the frame's own pixel format, with an opacity, by the rules of pixel/frame_layout.h.
+// The detector's samples are made from the same geometry in pixel/sample_conversion.h.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // The plug-in's lock: a critical section on Windows, std::mutex natively (so that the
-// thread sanitizer sees it). Neither recursive nor shared.
+// thread sanitizer sees it). Not shared, and never taken again by its holder: the critical
+// section would let it through, std::mutex would hang.
 #pragma once
 
 #include <cstddef>

@@ -62,8 +62,15 @@ void DetectorTuning::Cancel(RunEnd why) {
   Notify();
 }
 
-void DetectorTuning::OnRestartCells() {
-  if (running_) run_.RestartCells();
+void DetectorTuning::FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore) {
+  if (!running_ || !grid.HasCells()) return;
+  if (grid.restarts() != restartsBefore) {
+    run_.RestartCells();
+    return;
+  }
+  const size_t n = std::min(watchBefore.size(), static_cast<size_t>(grid.cellCount()));
+  for (size_t i = 0; i < n; ++i)
+    if (!watchBefore[i] && grid.watch()[i]) run_.RestartCell(i);
 }
 
 void DetectorTuning::AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs) {

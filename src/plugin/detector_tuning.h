@@ -52,8 +52,8 @@ struct TuningStatus {
 class TuningLink {
  public:
   virtual ~TuningLink() = default;
-  // Something in TuningStatus changed; called on the frame thread under the frame lock, so it
-  // must only post.
+  // Something in TuningStatus changed; called under the frame lock, on the frame thread or in
+  // one of the plug-in's commands, so it must only post.
   virtual void PostTuningUpdate() = 0;
 };
 
@@ -77,8 +77,11 @@ class DetectorTuning {
   bool wantsLevels() const { return levelsShown() || running_; }
   // After a DetectMotion on the controlled channel: feeds the run and the levels.
   void AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs);
-  // The detector's cells were restarted (the controlled channel came back).
-  void OnRestartCells();
+  bool running() const { return running_; }
+  // After a mask edit during a run: the sweep restarts what the edit restarted of the real
+  // detector's records, all of them (`restartsBefore` differs from the grid's count now) or
+  // the cells that became watched (unwatched in `watchBefore`).
+  void FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore);
 
   TuningStatus Status() const;
   // The labels of every cell for this frame; empty when nothing is to be drawn.

@@ -129,7 +129,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
       tuning_.Cancel(RunEnd::ChannelChanged);
       if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
       if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
-        grid_.RestartCells();
+        grid_.RestartCells();  // the run, if any, was cancelled just now
         warmUp_ = kWarmUpFrames;
       } else {
         actions_.StopActions(StopKind::Final);
@@ -241,12 +241,19 @@ int32_t Plugin::ActionGuard() const {
 
 bool Plugin::LoadMask(const std::string& path) {
   MutexLock lock(frameMutex_);
-  return grid_.LoadMaskFile(path);
+  const MaskEdit edit = BeginMaskEdit();
+  const bool found = grid_.LoadMaskFile(path);
+  EndMaskEdit(edit);
+  // As at Init: more alarmed cells than the grid has could never be reached.
+  if (working_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) working_.MinAlarmCells = 1;
+  return found;
 }
 
 void Plugin::WatchAllCells() {
   MutexLock lock(frameMutex_);
+  const MaskEdit edit = BeginMaskEdit();
   grid_.WatchAll();
+  EndMaskEdit(edit);
 }
 
 void Plugin::ClearAllCells() {
@@ -256,8 +263,19 @@ void Plugin::ClearAllCells() {
 
 void Plugin::InvertMask() {
   MutexLock lock(frameMutex_);
+  const MaskEdit edit = BeginMaskEdit();
   grid_.InvertMask();
+  EndMaskEdit(edit);
 }
+
+Plugin::MaskEdit Plugin::BeginMaskEdit() const {
+  MaskEdit edit;
+  edit.restarts = grid_.restarts();
+  if (tuning_.running() && grid_.HasCells()) edit.watch.assign(grid_.watch(), grid_.watch() + grid_.cellCount());
+  return edit;
+}
+
+void Plugin::EndMaskEdit(const MaskEdit& edit) { tuning_.FollowGrid(grid_, edit.restarts, edit.watch); }
 
 void Plugin::OpenTuning(TuningLink* link) {
   MutexLock lock(frameMutex_);

@@ -50,8 +50,8 @@ class DialogLink {
   virtual void DestroyDialog() = 0;
 };
 
-// The date/time caption in the lifecycle. Every call takes CaptionLock itself and is
-// made with the frame lock released; the caption keeps a style of its own, so the two
+// The date/time caption in the lifecycle. Every call takes the caption's lock itself and
+// is made with the frame lock released; the caption keeps a style of its own, so the two
 // locks are never held together.
 class CaptionHook {
  public:
@@ -76,7 +76,7 @@ struct MaskCopy {
 // them); the dialog, the mask editor and PluginShowSettings run on its interface
 // thread. The frame lock guards everything the two share; the other threads reach
 // it only through the commands below, each of which takes the lock itself. The
-// caption's style is the caption's, under CaptionLock. No lock is held across a call
+// caption's style is the caption's, under its own lock. No lock is held across a call
 // into the host; stored_ and store_ belong to Init and Close, which the host never
 // runs at the same time.
 
@@ -133,15 +133,18 @@ class Plugin {
   template <typename CellAt>
   void ToggleCell(CellAt cellAt) QLV_EXCLUDES(frameMutex_) {
     MutexLock lock(frameMutex_);
+    const MaskEdit edit = BeginMaskEdit();
     if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
+    EndMaskEdit(edit);
   }
   MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
   // Each listed cell that is watched no longer is, as the mask editor would switch it.
   void UnwatchCells(const std::vector<int32_t>& cells) QLV_EXCLUDES(frameMutex_);
 
   // The detector tuning window: while it is open, the change levels and the calibration
-  // runs. `link` hears of every change of Tuning(); it is called on the frame thread and
-  // must only post. Closing cancels a run and forgets its results.
+  // runs. `link` hears of every change of Tuning(); it is called under the frame lock, on
+  // the frame thread or in a command, and must only post. Closing cancels a run and forgets
+  // its results.
   void OpenTuning(TuningLink* link) QLV_EXCLUDES(frameMutex_);
   void CloseTuning() QLV_EXCLUDES(frameMutex_);
   void ShowChangeLevels(bool on) QLV_EXCLUDES(frameMutex_);
@@ -165,7 +168,7 @@ class Plugin {
     dlgWndPosX_ = x;
     dlgWndPosY_ = y;
   }
-  // What Close saved last.
+  // What Init read, or Close saved last.
   const SettingsRecord& stored() const { return stored_; }
 
   // Copies taken under the frame lock, for any thread.
@@ -182,6 +185,14 @@ class Plugin {
 
  private:
   bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
+  // Around a mask edit: a calibration run going on restarts of its records what the edit
+  // restarted of the detector's.
+  struct MaskEdit {
+    uint32_t restarts = 0;
+    std::vector<uint8_t> watch;  // only while a run goes on
+  };
+  MaskEdit BeginMaskEdit() const QLV_REQUIRES(frameMutex_);
+  void EndMaskEdit(const MaskEdit& edit) QLV_REQUIRES(frameMutex_);
 
   Platform& platform_;
   DialogLink* dialog_ = nullptr;
@@ -190,6 +201,7 @@ class Plugin {
   // Init and Close only.
   SettingsRecord stored_;
   IniStore store_;
+  // Init and Close, and the dialog's thread too: atomic.
   std::atomic<int32_t> dlgWndPosX_{kDefaultDialogPos};
   std::atomic<int32_t> dlgWndPosY_{kDefaultDialogPos};
 

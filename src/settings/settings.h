@@ -1,4 +1,5 @@
-// The 52 persisted settings: one flat record described by a static table.
+// The persisted settings in one flat record: the 52 described by a static table, then the
+// false-alarm guards' four with their own table of keys and ranges.
 #pragma once
 
 #include <cstddef>

@@ -9,7 +9,8 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
-// The one character after `option`, or empty when the option is absent or ends the line.
+// `id` becomes the one character after `option` (empty when the option ends the line); false,
+// leaving `id` as it was, when the option is absent.
 bool CharAfter(const std::string& line, const char* option, std::string* id) {
   const size_t at = line.find(option);
   if (at == std::string::npos) return false;

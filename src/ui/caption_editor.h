@@ -1,6 +1,6 @@
 // The caption page's way to the caption settings: each change goes into the working
 // settings (under the frame lock) and then, as the caption's new style, into the
-// caption, rendered again under the same hold of CaptionLock when the picture depends
+// caption, rendered again under the same hold of the caption's lock when the picture depends
 // on it: the next frame shows it, whatever the second.
 #pragma once
 

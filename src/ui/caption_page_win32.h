@@ -1,6 +1,6 @@
 // The "Data/Time" page (template 5008): the caption's format, position, font,
 // colour and opacity. Every change reaches the caption through CaptionEditor,
-// under CaptionLock, and shows in the next frame.
+// under the caption's lock, and shows in the next frame.
 #pragma once
 
 #include <windows.h>

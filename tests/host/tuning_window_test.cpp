@@ -304,14 +304,14 @@ TEST_F(TuningWindowTest, TheCellCountFollowsTheGridOfTheMaskLoaded) {
   EXPECT_TRUE(PumpUntil([&] { return ItemText(t, IDC_MIN_ALARM_CELLS_EDIT) == L"600"; }, 3000));
   EXPECT_EQ(refusal(L"601", L"600"), L"The number of cells for an alarm should be a number from 1 to 600");
 
-  // Back to the 10 x 8 mask: the field shows the 600 stored, beyond the grid's 80
-  // cells now, and takes no more than 80.
+  // Back to the 10 x 8 mask: 600 cells could never be in Alarm there, so the value is the
+  // default again, as a file's would be, and the field takes no more than 80.
   loadMask(10, 8);
   EXPECT_TRUE(PumpUntil([&] { return SpinMax(spin) == 80; }));
-  EXPECT_EQ(ItemText(t, IDC_MIN_ALARM_CELLS_EDIT), L"600");
-  EXPECT_EQ(refusal(L"81", L"600"), to80);
+  EXPECT_TRUE(PumpUntil([&] { return ItemText(t, IDC_MIN_ALARM_CELLS_EDIT) == L"1"; }, 3000));
+  EXPECT_EQ(refusal(L"81", L"1"), to80);
   session_.Close();
-  EXPECT_EQ(SavedValue("MinAlarmCells"), "600");
+  EXPECT_EQ(SavedValue("MinAlarmCells"), "(missing)");  // at its default: not written
 }
 
 // In Russian, whatever the code page makes of the texts: the window's caption and

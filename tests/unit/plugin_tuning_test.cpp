@@ -53,6 +53,17 @@ class PluginTuning : public ::testing::Test {
     plugin_.ProcessFrame(f.data(), &ch);
     return f;
   }
+  // Grey `y` everywhere but in cell 0 (24 x 24 at the top left), which is `box`.
+  void FeedBox(uint8_t y, uint8_t box) {
+    std::vector<uint8_t> f(static_cast<size_t>(kW) * kH * 2);
+    for (size_t i = 0; i < f.size(); ++i) {
+      const size_t px = i / 2 % kW, row = i / 2 / kW;
+      f[i] = i % 2 ? 0x80 : px < 24 && row < 24 ? box : y;
+    }
+    p_.tick += 40;
+    const ChannelRef ch{0, 0, "Camera"};
+    plugin_.ProcessFrame(f.data(), &ch);
+  }
   // Frames for `ms` milliseconds: still, or flipping between two greys far apart.
   void Play(uint32_t ms, bool motion) {
     for (uint32_t t = 0; t < ms; t += 40) Feed(motion && (t / 40) % 2 ? 0xC0 : 0x40);
@@ -137,6 +148,26 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
   EXPECT_EQ(plugin_.Setting(&SettingsRecord::Sensitive), 10);
 }
 
+TEST_F(PluginTuning, ARunRestartsWithTheDetectorAtAMaskEdit) {
+  ASSERT_NO_FATAL_FAILURE(Begin());
+  plugin_.SetSetting(&SettingsRecord::LightChangePercent, 50);
+  plugin_.OpenTuning(&link_);
+  for (const bool edit : {false, true}) {
+    ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 5));
+    Feed(0x40);
+    Feed(0xC0);  // every cell at once: a light change, held for 10 frames
+    // Watching every cell restarts the detector's records, its hold with them: the box in
+    // the next frame but one alarms, at every sensitivity, and so in the run.
+    if (edit) plugin_.WatchAllCells();
+    Feed(0xC0);
+    FeedBox(0xC0, 0x40);
+    Play(5000, false);
+    const TuningStatus s = plugin_.Tuning();
+    ASSERT_EQ(s.lastEnd, RunEnd::Finished);
+    EXPECT_EQ(s.verdict.quiet, edit ? -1 : 16) << edit;
+  }
+}
+
 TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   ASSERT_NO_FATAL_FAILURE(Begin());
   plugin_.OpenTuning(&link_);
@@ -158,11 +189,13 @@ TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   ASSERT_NO_FATAL_FAILURE(Restart(0));
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 20));
   plugin_.WatchAllCells();
+  plugin_.SetSetting(&SettingsRecord::MinAlarmCells, 5);  // of 12 cells: kept; of 4: back to 1
   MaskGrid g;
   g.Resize(2, 2);
   g.WatchAll();
   ASSERT_TRUE(g.SaveMaskFile((dir_ / "small.msk").string()));
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "small.msk").string()));
+  EXPECT_EQ(plugin_.Setting(&SettingsRecord::MinAlarmCells), 1u);
   Feed(0x40);
   EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::MaskChanged);
 
