@@ -1,8 +1,10 @@
 // dialog_shots.exe LANGID: opens the plug-in's settings dialog in the stand-in host,
 // with the host answering LANGID to the language question, selects each tab in turn,
-// then opens the detector tuning window. Before every picture it prints "shot NAME
-// LEFT TOP WIDTH HEIGHT" (the window's screen rectangle) and waits for a line on
-// standard input, pumping messages meanwhile, so that a script can grab the screen.
+// then opens the detector tuning window and takes it through its runs on a made-up
+// scene fed at 25 frames a second. Before every picture it prints "shot NAME LEFT TOP
+// WIDTH HEIGHT" (the window's screen rectangle), or "frame NAME WIDTH HEIGHT FILE" for
+// a YUY2 video frame it wrote, and waits for a line on standard input, pumping messages
+// meanwhile, so that a script can grab the screen or convert the frame.
 // tools/shots.sh drives it.
 #include <windows.h>
 #include <commctrl.h>
@@ -83,13 +85,8 @@ HWND WaitForOwnDialog(HWND skip) {
   return search.found;
 }
 
-// Prints the window's rectangle as a "shot" line and waits for the script's answer.
-void Shoot(HWND window, const std::string& name) {
-  Settle(window);
-  RECT r = {};
-  GetWindowRect(window, &r);
-  std::printf("shot %s %ld %ld %ld %ld\n", name.c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top);
-  std::fflush(stdout);
+// Waits for the script's line, pumping messages.
+void WaitForNext() {
   HANDLE wait[] = {g_line};
   for (;;) {
     const DWORD w = MsgWaitForMultipleObjects(1, wait, FALSE, INFINITE, QS_ALLINPUT);
@@ -98,11 +95,181 @@ void Shoot(HWND window, const std::string& name) {
   }
 }
 
+// Prints the window's rectangle as a "shot" line and waits for the script's answer.
+void Shoot(HWND window, const std::string& name) {
+  Settle(window);
+  RECT r = {};
+  GetWindowRect(window, &r);
+  std::printf("shot %s %ld %ld %ld %ld\n", name.c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+  std::fflush(stdout);
+  WaitForNext();
+}
+
 bool WriteFile(const std::string& path, const std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
+}
+
+// The camera of the tuning pictures, 720 x 576 YUY2: a room lit from above, a door, a
+// floor, a little noise in every 8 x 8 block, a lamp that flashes on every other frame
+// (cells 19:4 and 20:4 of the 24 x 18 grid) and, while `walk`, someone crossing it.
+class Scene {
+ public:
+  static constexpr int32_t kWidth = 720, kHeight = 576;
+
+  // The next frame, drawn into the buffer the plug-in then draws on.
+  std::vector<uint8_t>& Render(bool walk) {
+    pixels_.resize(static_cast<size_t>(kWidth) * kHeight * 2);
+    std::vector<uint8_t> noise((kWidth / 8) * (kHeight / 8));
+    for (uint8_t& n : noise) {
+      seed_ = seed_ * 1103515245u + 12345u;
+      n = static_cast<uint8_t>((seed_ >> 16) % 4);
+    }
+    const bool lampOn = frame_ % 2 == 1;
+    // Left to right and back over 80 frames.
+    const int32_t step = walk_ % 80, walker = 60 + 8 * (step < 40 ? step : 79 - step);
+    for (int32_t y = 0; y < kHeight; ++y) {
+      uint8_t* row = &pixels_[static_cast<size_t>(y) * kWidth * 2];
+      for (int32_t x = 0; x < kWidth; x += 2) {
+        int32_t luma = y < 430 ? 70 + y * 40 / 430 : 125 + ((x / 60 + y / 30) % 2) * 12;
+        uint8_t u = 132, v = 124;  // a cool wall
+        if (y >= 430) u = 118, v = 136;  // a warm floor
+        if (x >= 90 && x < 200 && y >= 170 && y < 430) luma = 58, u = 120, v = 138;  // the door
+        if (x >= 540 && x < 600 && y >= 96 && y < 128) {
+          luma = lampOn ? 235 : 90;
+          u = 80, v = 150;
+        }
+        if (walk && x >= walker && x < walker + 50 && y >= 250 && y < 470) {
+          const bool head = y < 290 && (x < walker + 12 || x >= walker + 38);
+          if (!head) luma = 190, u = 110, v = 160;
+        }
+        luma += noise[static_cast<size_t>((y / 8) * (kWidth / 8) + x / 8)];
+        row[x * 2] = row[x * 2 + 2] = static_cast<uint8_t>(luma > 255 ? 255 : luma);
+        row[x * 2 + 1] = u;
+        row[x * 2 + 3] = v;
+      }
+    }
+    ++frame_;
+    if (walk) ++walk_;
+    return pixels_;
+  }
+  // The last frame as the plug-in left it.
+  const std::vector<uint8_t>& pixels() const { return pixels_; }
+
+ private:
+  std::vector<uint8_t> pixels_;
+  uint32_t seed_ = 5;
+  int64_t frame_ = 0;
+  int64_t walk_ = 0;
+};
+
+// Feeds the scene to the plug-in at 25 frames a second, pumping between frames, until
+// `done()` or `ms` milliseconds passed.
+template <typename Done>
+bool Feed(hostsim::HostSession& session, Scene& scene, bool walk, Done done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    qlv::HostFrame frame = {};
+    frame.pixels = scene.Render(walk).data();
+    frame.channel = session.channels().Get(0);
+    session.ProcessFrame(frame);
+    const DWORD due = GetTickCount() + 40;
+    while (static_cast<int32_t>(due - GetTickCount()) > 0) {
+      hostsim::HostWindows::PumpMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+  return true;
+}
+
+// Writes the last frame the plug-in drew on and asks the script to make a picture of it.
+void ShootFrame(const Scene& scene, const std::string& name) {
+  const std::string file = name + ".yuv";
+  const std::vector<uint8_t>& p = scene.pixels();
+  if (!WriteFile(file, std::string(p.begin(), p.end()))) {
+    std::fprintf(stderr, "dialog_shots: cannot write %s\n", file.c_str());
+    return;
+  }
+  std::printf("frame %s %d %d %s\n", name.c_str(), Scene::kWidth, Scene::kHeight, file.c_str());
+  std::fflush(stdout);
+  WaitForNext();
+  DeleteFileA(file.c_str());
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindShown(HWND w, LPARAM lp) {
+  ControlSearch* s = reinterpret_cast<ControlSearch*>(lp);
+  if (GetDlgCtrlID(w) != s->id || !IsWindowVisible(w)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+// The visible control with `id` anywhere under `root` (the tab pages share ids).
+HWND FindShownControl(HWND root, int id) {
+  ControlSearch search = {id, nullptr};
+  EnumChildWindows(root, FindShown, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void Click(HWND window, int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
+int Progress(HWND window) {
+  return static_cast<int>(SendDlgItemMessageW(window, IDC_TUNE_PROGRESS, PBM_GETPOS, 0, 0));
+}
+
+// The Tuning group through its states: a quiet run going on, both runs spoiled by the
+// lamp (the video with its levels and crosses), the lamp unwatched and a proposal, and a
+// cancelled run.
+bool TuningRuns(hostsim::HostSession& session, HWND dialog, HWND tuning, const std::string& prefix) {
+  Scene scene;
+  constexpr DWORD kRunLimitMs = 30000;
+  Click(dialog, IDC_MASK_SELECT_ALL);
+  // The preview without the cells' state colours, so that the room shows under the
+  // levels, and without the clock, so that the picture does not change with the time.
+  SelectTab(dialog, IDC_VISUAL_TAB, 3);
+  Settle(dialog);  // the page is shown by a posted refresh
+  for (int id : {IDC_SHOW_MASK, IDC_SHOW_TIME})
+    if (HWND box = FindShownControl(dialog, id)) SendMessageW(box, BM_CLICK, 0, 0);
+  SelectTab(dialog, IDC_VISUAL_TAB, 0);
+  SetDlgItemTextW(tuning, IDC_TUNE_SECONDS, L"5");
+  Click(tuning, IDC_TUNE_LEVELS);
+  // The warm-up after the channel is entered.
+  Feed(session, scene, false, [] { return false; }, 1400);
+  const auto finished = [&] { return Enabled(tuning, IDC_TUNE_QUIET); };
+
+  Click(tuning, IDC_TUNE_QUIET);
+  if (!Feed(session, scene, false, [&] { return Progress(tuning) >= 45; }, kRunLimitMs)) return false;
+  Shoot(tuning, prefix + "_tuning_running");
+  if (!Feed(session, scene, false, finished, kRunLimitMs)) return false;
+
+  Click(tuning, IDC_TUNE_MOTION);
+  if (!Feed(session, scene, true, finished, kRunLimitMs)) return false;
+  Shoot(tuning, prefix + "_tuning_spoiled");
+  // Someone in the middle of the room, the levels of the last 50 frames in every cell.
+  int frames = 0;
+  Feed(session, scene, true, [&] { return ++frames > 14; }, kRunLimitMs);
+  ShootFrame(scene, prefix + "_levels");
+
+  Click(tuning, IDC_TUNE_UNWATCH);
+  // The room empty again for a moment before it is learned anew: the walker leaving is no
+  // quiet scene.
+  Feed(session, scene, false, [] { return false; }, 1000);
+  Click(tuning, IDC_TUNE_QUIET);
+  if (!Feed(session, scene, false, finished, kRunLimitMs)) return false;
+  Shoot(tuning, prefix + "_tuning_proposal");
+
+  Click(tuning, IDC_TUNE_MOTION);
+  Feed(session, scene, true, [&] { return Progress(tuning) >= 20; }, kRunLimitMs);
+  Click(tuning, IDC_TUNE_CANCEL);
+  Shoot(tuning, prefix + "_tuning_cancelled");
+  return true;
 }
 
 }  // namespace
@@ -164,10 +331,11 @@ int main(int argc, char** argv) {
     SelectTab(dialog, IDC_VISUAL_TAB, s.visualTab);
     Shoot(dialog, prefix + "_" + s.name);
   }
-  // The detector tuning window, opened by its button, at its defaults.
+  // The detector tuning window, opened by its button, at its defaults, then at work.
   SendMessageW(GetDlgItem(dialog, IDC_TUNING), BM_CLICK, 0, 0);
   if (HWND tuning = WaitForOwnDialog(dialog)) {
     Shoot(tuning, prefix + "_tuning");
+    if (!TuningRuns(session, dialog, tuning, prefix)) std::fprintf(stderr, "dialog_shots: a tuning run did not end\n");
   } else {
     std::fprintf(stderr, "dialog_shots: the tuning window did not open\n");
   }

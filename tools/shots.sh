@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Pictures of the settings dialog and the detector tuning window for docs/: run by
-# ./run shots on its X display.
+# Pictures of the settings dialog, the detector tuning window and the video with the
+# change levels for docs/: run by ./run shots on its X display.
 # Usage: tools/shots.sh BUILD_DIR OUT_DIR
 # For English (host answer 1033, western code page) and Russian (0x419, code page 1251)
 # it starts dialog_shots.exe, and for every "shot NAME X Y W H" line it prints grabs that
-# rectangle of the X screen with ffmpeg into OUT_DIR/NAME.png, then lets it go on.
+# rectangle of the X screen with ffmpeg into OUT_DIR/NAME.png, for every "frame NAME W H
+# FILE" line converts that YUY2 frame into OUT_DIR/NAME.png, then lets it go on.
 set -uo pipefail
 
 build="$1"
@@ -34,6 +35,15 @@ grab_language() {
         fi
         echo next >&"${SHOTS[1]}"
         ;;
+      frame)
+        # "frame NAME W H FILE": a YUY2 video frame the program wrote beside itself.
+        if ffmpeg -nostdin -loglevel error -y -f rawvideo -pix_fmt yuyv422 -video_size "${x}x${y}" -i "$build/$w" \
+            -frames:v 1 "$out/$name.png"; then
+          echo "   $out/$name.png (${x}x${y})" >&2
+          shots=$((shots + 1))
+        fi
+        echo next >&"${SHOTS[1]}"
+        ;;
       done) break ;;
       *) echo "   dialog_shots: $line" >&2 ;;
     esac
@@ -46,7 +56,7 @@ grab_language() {
     echo "   dialog_shots gave no answer" >&2
     kill "$pid" 2>/dev/null
   fi
-  [ "$rc" -eq 0 ] && [ "$shots" -eq 6 ]
+  [ "$rc" -eq 0 ] && [ "$shots" -eq 11 ]
 }
 
 ok=0
