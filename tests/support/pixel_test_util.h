@@ -38,6 +38,13 @@ inline std::vector<uint8_t> RandomBytes(std::mt19937& rng, size_t n) {
   return v;
 }
 
+// FNV-1a over bytes, chained through `h`: the hashes that both builds must agree on.
+inline uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+  return h;
+}
+
 // A frame of exactly FrameBytes(), so that ASan sees any access beyond it.
 inline std::vector<uint8_t> RandomFrame(std::mt19937& rng, const FrameCanvas& c) {
   return RandomBytes(rng, c.FrameBytes());

@@ -408,11 +408,7 @@ TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
 namespace qlv {
 namespace {
 
-uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
-  return h;
-}
+using testutil::Fnv1a;
 
 // One fixed scenario per format, hashed: the native and the i686 build (and every kernel
 // level) must produce these very bytes and detector words.

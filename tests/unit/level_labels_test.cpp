@@ -12,11 +12,7 @@
 namespace qlv {
 namespace {
 
-uint64_t Fnv1a(uint64_t h, const void* data, size_t n) {
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
-  return h;
-}
+using testutil::Fnv1a;
 
 // Each picture row of an RGB frame as '#' where the pixel is white, '.' elsewhere.
 std::vector<std::string> Picture(const FrameCanvas& c, const std::vector<uint8_t>& frame) {
