@@ -62,6 +62,14 @@ void DetectorTuning::Cancel(RunEnd why) {
   Notify();
 }
 
+void DetectorTuning::FollowGridSize(int32_t cells) {
+  if (spoilerMask_.empty() || static_cast<int32_t>(spoilerMask_.size()) == cells) return;
+  spoilers_.clear();
+  spoilerMask_.clear();
+  spoiledAt_ = -1;
+  Notify();
+}
+
 void DetectorTuning::FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore) {
   if (!running_ || !grid.HasCells()) return;
   if (grid.restarts() != restartsBefore) {

@@ -82,6 +82,9 @@ class DetectorTuning {
   // detector's records, all of them (`restartsBefore` differs from the grid's count now) or
   // the cells that became watched (unwatched in `watchBefore`).
   void FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore);
+  // A grid of another number of cells: the spoiling cells of the last verdict name cells of
+  // the old one, so they are forgotten.
+  void FollowGridSize(int32_t cells);
 
   TuningStatus Status() const;
   // The labels of every cell for this frame; empty when nothing is to be drawn.

@@ -275,7 +275,10 @@ Plugin::MaskEdit Plugin::BeginMaskEdit() const {
   return edit;
 }
 
-void Plugin::EndMaskEdit(const MaskEdit& edit) { tuning_.FollowGrid(grid_, edit.restarts, edit.watch); }
+void Plugin::EndMaskEdit(const MaskEdit& edit) {
+  tuning_.FollowGrid(grid_, edit.restarts, edit.watch);
+  tuning_.FollowGridSize(grid_.HasCells() ? grid_.cellCount() : 0);
+}
 
 void Plugin::OpenTuning(TuningLink* link) {
   MutexLock lock(frameMutex_);

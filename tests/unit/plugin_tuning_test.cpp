@@ -140,6 +140,15 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
   const uint32_t red = FrameCanvas::ColorToYuvPair(0x0000FF);
   for (const size_t at : {size_t{0}, size_t((23 * kW + 22) * 2), size_t((23 * kW + 72) * 2)})
     EXPECT_EQ(crossed[at] | crossed[at + 1] << 8 | crossed[at + 2] << 16 | uint32_t(crossed[at + 3]) << 24, red) << at;
+  // A mask of the same size keeps them; one of another size names other cells: forgotten.
+  ASSERT_TRUE(plugin_.LoadMask((dir_ / "m.msk").string()));
+  EXPECT_EQ(plugin_.Tuning().spoilers.size(), 12u);
+  MaskGrid other;
+  other.Resize(5, 3);
+  ASSERT_TRUE(other.SaveMaskFile((dir_ / "other.msk").string()));
+  ASSERT_TRUE(plugin_.LoadMask((dir_ / "other.msk").string()));
+  EXPECT_TRUE(plugin_.Tuning().spoilers.empty());
+  ASSERT_TRUE(plugin_.LoadMask((dir_ / "m.msk").string()));
   plugin_.CloseTuning();
   EXPECT_EQ(Feed(0x40)[0], 0x40);
   plugin_.UnwatchCells(s.spoilers);
