@@ -28,10 +28,10 @@ bool Fail(std::string* error, const std::string& message) {
   return false;
 }
 
-bool KnownControl(const std::string& name, UiAction* a, const std::string& spec, std::string* error) {
-  if (name.empty()) return Fail(error, "--at " + spec + ": the control's name is missing");
+bool KnownControl(const std::string& name, UiAction* a, const std::string& entry, std::string* error) {
+  if (name.empty()) return Fail(error, "--at " + entry + ": the control's name is missing");
   if (!ControlIdByName(name, &a->controlId))
-    return Fail(error, "--at " + spec + ": no control " + name + " in resource.h");
+    return Fail(error, "--at " + entry + ": no control " + name + " in resource.h");
   a->control = name;
   return true;
 }
@@ -53,35 +53,35 @@ std::vector<std::string> ControlNames() {
   return names;
 }
 
-bool ParseUiAction(const std::string& spec, UiAction* out, std::string* error) {
-  const size_t colon = spec.find(':');
-  const std::string frame = spec.substr(0, colon);
+bool ParseUiAction(const std::string& entry, UiAction* out, std::string* error) {
+  const size_t colon = entry.find(':');
+  const std::string frame = entry.substr(0, colon);
   errno = 0;
   char* end = nullptr;
   const long long f = std::strtoll(frame.c_str(), &end, 10);
   if (colon == std::string::npos || frame.empty() || frame[0] == '-' || frame[0] == '+' || *end != '\0' ||
       errno != 0)
-    return Fail(error, "--at " + spec + ": expected FRAME:ACTION with FRAME a frame index");
+    return Fail(error, "--at " + entry + ": expected FRAME:ACTION with FRAME a frame index");
   UiAction a;
   a.frame = f;
-  const std::string action = spec.substr(colon + 1);
+  const std::string action = entry.substr(colon + 1);
   if (action == "settings") {
     a.kind = UiActionKind::Settings;
   } else if (action == "tuning") {
     a.kind = UiActionKind::Press;
-    if (!KnownControl("IDC_TUNING", &a, spec, error)) return false;
+    if (!KnownControl("IDC_TUNING", &a, entry, error)) return false;
   } else if (action.compare(0, 6, "press=") == 0) {
     a.kind = UiActionKind::Press;
-    if (!KnownControl(action.substr(6), &a, spec, error)) return false;
+    if (!KnownControl(action.substr(6), &a, entry, error)) return false;
   } else if (action.compare(0, 5, "text=") == 0) {
     a.kind = UiActionKind::Text;
     const std::string rest = action.substr(5);
     const size_t eq = rest.find('=');
-    if (eq == std::string::npos) return Fail(error, "--at " + spec + ": expected text=NAME=VALUE");
-    if (!KnownControl(rest.substr(0, eq), &a, spec, error)) return false;
+    if (eq == std::string::npos) return Fail(error, "--at " + entry + ": expected text=NAME=VALUE");
+    if (!KnownControl(rest.substr(0, eq), &a, entry, error)) return false;
     a.text = rest.substr(eq + 1);
   } else {
-    return Fail(error, "--at " + spec + ": the action must be settings, tuning, press=NAME or text=NAME=VALUE");
+    return Fail(error, "--at " + entry + ": the action must be settings, tuning, press=NAME or text=NAME=VALUE");
   }
   *out = a;
   return true;

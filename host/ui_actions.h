@@ -25,7 +25,7 @@ struct UiAction {
 };
 
 // "FRAME:ACTION". On failure returns false with a one-line message.
-bool ParseUiAction(const std::string& spec, UiAction* out, std::string* error);
+bool ParseUiAction(const std::string& entry, UiAction* out, std::string* error);
 
 // How the action reads in hostsim's log: "press IDC_TUNE_QUIET", "text IDC_TUNE_SECONDS=\"5\"".
 std::string DescribeUiAction(const UiAction& a);
