@@ -6,23 +6,9 @@
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
 
-# Only the benchmark needs these: ./run test never installs them.
-bench_need_packages() {
-  local p
-  for p in libopencv-dev libbenchmark-dev dpkg-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || echo "$p"
-  done
-}
-
 bench_setup() {
-  local missing
-  missing="$(bench_need_packages)"
-  if [ -n "$missing" ]; then
-    log "installing for the benchmark: $(echo $missing)"
-    apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing >/dev/null ||
-      failed "installing $(echo $missing)" || return 1
-  fi
+  # Only the benchmark needs these: ./run test never installs them.
+  apt_install "installing for the benchmark" "./run bench" libopencv-dev libbenchmark-dev dpkg-dev || return 1
   bench_build_gbench_i686 || failed "building Google Benchmark for i686" || return 1
   # A build configured before the libraries were there looks for them again.
   if grep -q -e '^OpenCV_DIR:PATH=.*NOTFOUND' -e '^benchmark_DIR:PATH=.*NOTFOUND' build/native/CMakeCache.txt 2>/dev/null; then
@@ -49,7 +35,8 @@ bench_build_gbench_i686() {
   local apt=(apt-get -q -o Dir::Etc::SourceList="$work/src.list" -o Dir::Etc::SourceParts=/nonexistent
              -o Dir::State::Lists="$work/lists")
   log "building Google Benchmark for i686 into $prefix"
-  "${apt[@]}" update >/dev/null || return 1
+  # The private index holds only the release's own suite: no fallback needed past the retry.
+  apt_update "${apt[@]:2}" || return 1
   ( cd "$work" && "${apt[@]}" source benchmark >/dev/null 2>&1 ) || { log "apt-get source benchmark failed"; return 1; }
   local src
   src="$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'benchmark-*' | head -n1)"
