@@ -45,8 +45,8 @@ demo_make_scene() {
     -frames:v "$frames" -f rawvideo "$out"
 }
 
-# The intruder scene: the same room, still for 4 s, then someone who creeps across it at a
-# quarter of the walking pace (50 pixels a second) and, at DEMO_COVER_AT seconds, a hand over
+# The intruder scene: the same room, still for 4 s, then someone in dark clothes who creeps
+# across it at a quarter of the walking pace (50 pixels a second) and, at DEMO_COVER_AT seconds, a hand over
 # the lens from one frame to the next, which stays. Played twice: with the light-change guard
 # alone (a sudden dark picture is a light change to it, and the creeper never changes a cell
 # enough from one frame to the next), then with the scene memory, the view watch and the busy
@@ -60,7 +60,7 @@ demo_make_intruder_scene() {
   local d=$(( DEMO_INTRUDER_FRAMES / 25 + 1 )) c="$DEMO_CREEP_AT" h="$DEMO_COVER_AT"
   ffmpeg -v error -y \
     -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=$d,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
-    -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=$d,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
+    -f lavfi -i "color=c=0x303030:s=100x180:r=25:d=$d" \
     -f lavfi -i "color=c=0x302820:s=720x576:r=25:d=$d" \
     -filter_complex "[0][1]overlay=x='if(lt(t,$c),-120,-120+(t-$c)*50)':y=300[room];[room][2]overlay=x='if(lt(t,$h),720,0)':y=0,noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
