@@ -1,5 +1,6 @@
 #include "detect/cell_state.h"
 
+#include "detect/change_rule.h"
 #include "pixel/mul_div.h"
 
 namespace qlv {
@@ -12,7 +13,7 @@ uint32_t FullMask(int32_t frameCounter) {
 
 CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask) {
   if (watch == 0) return CellState::Inactive;
-  if (history == fullMask) return CellState::Alarm;
+  if (HistoryInAlarm(history, fullMask)) return CellState::Alarm;
   if (history == 0) return CellState::Active;
   return CellState::Danger;
 }

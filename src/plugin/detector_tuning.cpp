@@ -70,17 +70,6 @@ void DetectorTuning::FollowGridSize(int32_t cells) {
   Notify();
 }
 
-void DetectorTuning::FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore) {
-  if (!running_ || !grid.HasCells()) return;
-  if (grid.restarts() != restartsBefore) {
-    run_.RestartCells();
-    return;
-  }
-  const size_t n = std::min(watchBefore.size(), static_cast<size_t>(grid.cellCount()));
-  for (size_t i = 0; i < n; ++i)
-    if (!watchBefore[i] && grid.watch()[i]) run_.RestartCell(i);
-}
-
 void DetectorTuning::AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs) {
   if (!detector.frameCompared()) return;
   const std::vector<uint8_t>& levels = detector.levels();
@@ -109,6 +98,7 @@ void DetectorTuning::AfterDetection(const MotionDetector& detector, const Detect
     Cancel(RunEnd::MaskChanged);
     return;
   }
+  run_.Follow(detector.state());
   run_.Frame(levels.data(), detector.compared(), p);
   // Unsigned: a tick count that wrapped since the start still gives the time gone by.
   const uint32_t elapsed = nowMs - startMs_;
@@ -156,26 +146,27 @@ TuningStatus DetectorTuning::Status() const {
   return s;
 }
 
-void DetectorTuning::Labels(const MaskGrid& grid, int32_t sensitive, std::vector<CellLabel>* out) const {
+void DetectorTuning::Labels(const MaskGrid& grid, const DetectorState& detector, int32_t sensitive,
+                            std::vector<CellLabel>* out) const {
   out->clear();
   const size_t cells = grid.HasCells() ? static_cast<size_t>(grid.cellCount()) : 0;
   const bool crosses = open_ && spoilerMask_.size() == cells;
   const bool levels = levelsShown() && levelCells_ == cells;
   if (cells == 0 || (!crosses && !levels)) return;
   out->resize(cells);
-  const int64_t threshold = 16 - static_cast<int64_t>(sensitive);
+  const int64_t threshold = ChangeThreshold(sensitive);
   for (size_t i = 0; i < cells; ++i) {
     CellLabel& l = (*out)[i];
     l.cross = crosses && spoilerMask_[i] != 0;
     if (!levels || !grid.watch()[i]) continue;
-    if (grid.muted()[i]) {
+    if (detector.MutedIn(grid, static_cast<int32_t>(i))) {
       l.kind = CellLabel::Muted;
       continue;
     }
     const uint8_t top = levelTop_[i];
     l.kind = CellLabel::Number;
     l.value = std::min(top, kMaxShownLevel);
-    l.loud = top > threshold;
+    l.loud = LevelChanges(top, threshold);
   }
 }
 

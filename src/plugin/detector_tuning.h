@@ -75,20 +75,19 @@ class DetectorTuning {
 
   // Whether the detector must keep each cell's change level this frame.
   bool wantsLevels() const { return levelsShown() || running_; }
-  // After a DetectMotion on the controlled channel: feeds the run and the levels.
+  // After a DetectMotion on the controlled channel: feeds the run and the levels. The run
+  // first restarts what the detector restarted (its epochs), so no mask edit need tell it.
   void AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs);
   bool running() const { return running_; }
-  // After a mask edit during a run: the sweep restarts what the edit restarted of the real
-  // detector's records, all of them (`restartsBefore` differs from the grid's count now) or
-  // the cells that became watched (unwatched in `watchBefore`).
-  void FollowGrid(const MaskGrid& grid, uint32_t restartsBefore, const std::vector<uint8_t>& watchBefore);
   // A grid of another number of cells: the spoiling cells of the last verdict name cells of
   // the old one, so they are forgotten.
   void FollowGridSize(int32_t cells);
 
   TuningStatus Status() const;
-  // The labels of every cell for this frame; empty when nothing is to be drawn.
-  void Labels(const MaskGrid& grid, int32_t sensitive, std::vector<CellLabel>* out) const;
+  // The labels of every cell for this frame; empty when nothing is to be drawn. A cell the
+  // detector holds muted is labelled so.
+  void Labels(const MaskGrid& grid, const DetectorState& detector, int32_t sensitive,
+              std::vector<CellLabel>* out) const;
 
  private:
   void Finish(int32_t sensitive);

@@ -129,7 +129,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
       tuning_.Cancel(RunEnd::ChannelChanged);
       if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
       if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
-        grid_.RestartCells();  // the run, if any, was cancelled just now
+        grid_.RestartCells();
         warmUp_ = kWarmUpFrames;
       } else {
         actions_.StopActions(StopKind::Final);
@@ -156,14 +156,14 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
     const bool lines = (recording ? working_.RecShowGrid : working_.ShowGrid) != 0;
     if (areas || lines) {
       const AreaStyle style(working_);
-      if (areas) DrawStateAreas(pixels, canvas_, grid_, style);
+      if (areas) DrawStateAreas(pixels, canvas_, grid_, detector_.state(), style);
       if (lines) DrawGrid(pixels, canvas_, grid_, style);
     }
     drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
     geometry = GeometryOf(canvas_);
     // The tuning window's marks never reach a recording.
     if (!recording) {
-      tuning_.Labels(grid_, working_.Sensitive, &marks.labels);
+      tuning_.Labels(grid_, detector_.state(), working_.Sensitive, &marks.labels);
       marks.canvas = canvas_;
       marks.columns = grid_.columns();
       marks.rows = grid_.rows();
@@ -241,9 +241,8 @@ int32_t Plugin::ActionGuard() const {
 
 bool Plugin::LoadMask(const std::string& path) {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   const bool found = grid_.LoadMaskFile(path);
-  EndMaskEdit(edit);
+  tuning_.FollowGridSize(grid_.HasCells() ? grid_.cellCount() : 0);
   // As at Init: more alarmed cells than the grid has could never be reached.
   if (working_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) working_.MinAlarmCells = 1;
   return found;
@@ -251,9 +250,7 @@ bool Plugin::LoadMask(const std::string& path) {
 
 void Plugin::WatchAllCells() {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   grid_.WatchAll();
-  EndMaskEdit(edit);
 }
 
 void Plugin::ClearAllCells() {
@@ -263,21 +260,7 @@ void Plugin::ClearAllCells() {
 
 void Plugin::InvertMask() {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   grid_.InvertMask();
-  EndMaskEdit(edit);
-}
-
-Plugin::MaskEdit Plugin::BeginMaskEdit() const {
-  MaskEdit edit;
-  edit.restarts = grid_.restarts();
-  if (tuning_.running() && grid_.HasCells()) edit.watch.assign(grid_.watch(), grid_.watch() + grid_.cellCount());
-  return edit;
-}
-
-void Plugin::EndMaskEdit(const MaskEdit& edit) {
-  tuning_.FollowGrid(grid_, edit.restarts, edit.watch);
-  tuning_.FollowGridSize(grid_.HasCells() ? grid_.cellCount() : 0);
 }
 
 void Plugin::OpenTuning(TuningLink* link) {

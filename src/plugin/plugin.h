@@ -124,7 +124,8 @@ class Plugin {
   }
 
   // The mask. Each edit holds the frame lock, so it never falls inside a frame's pass
-  // over the cells; none waits for the frame thread.
+  // over the cells; none waits for the frame thread. The cells an edit restarts are
+  // known by their epochs to the detector and to a calibration run.
   bool LoadMask(const std::string& path) QLV_EXCLUDES(frameMutex_);
   void WatchAllCells() QLV_EXCLUDES(frameMutex_);
   void ClearAllCells() QLV_EXCLUDES(frameMutex_);
@@ -133,9 +134,7 @@ class Plugin {
   template <typename CellAt>
   void ToggleCell(CellAt cellAt) QLV_EXCLUDES(frameMutex_) {
     MutexLock lock(frameMutex_);
-    const MaskEdit edit = BeginMaskEdit();
     if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
-    EndMaskEdit(edit);
   }
   MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
   // Each listed cell that is watched no longer is, as the mask editor would switch it.
@@ -185,14 +184,6 @@ class Plugin {
 
  private:
   bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
-  // Around a mask edit: a calibration run going on restarts of its records what the edit
-  // restarted of the detector's.
-  struct MaskEdit {
-    uint32_t restarts = 0;
-    std::vector<uint8_t> watch;  // only while a run goes on
-  };
-  MaskEdit BeginMaskEdit() const QLV_REQUIRES(frameMutex_);
-  void EndMaskEdit(const MaskEdit& edit) QLV_REQUIRES(frameMutex_);
 
   Platform& platform_;
   DialogLink* dialog_ = nullptr;
