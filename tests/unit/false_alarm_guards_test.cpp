@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "detect/motion_detector.h"
+#include "overlay/state_overlay.h"
 #include "fake_platform.h"
 #include "fresh_settings_folder.h"
 #include "pixel_test_util.h"
@@ -154,6 +156,55 @@ TEST_F(Guards, MinimumAlarmedCellsCountsWatchedCellsInAlarmAfterTheFrame) {
   EXPECT_EQ(Frame({0, 1, 2}), 0);
   s_.MinAlarmCells = 1;
   EXPECT_EQ(Frame({0}), 1);
+}
+
+// Areas are drawn whether or not the frame was compared: between an edit and the next
+// compared frame, the states drawn are those of the cells restarted, with nothing muted there.
+TEST_F(Guards, StatesDrawnAfterAnEditAreThoseOfTheRestartedCellsBeforeAnyFrame) {
+  s_.MuteBusyPercent = 10;
+  s_.AlarmOpacity = 100;
+  s_.InactiveOpacity = 30;
+  s_.DangerOpacity = 70;
+  const uint32_t m = FullMask(1);
+  for (int f = 0; f < 14; ++f) Frame({1, 2, 5});
+  Frame({5, 6});
+  ASSERT_EQ(detector_.state().StateIn(grid_, 1, m), CellState::Inactive);  // muted
+  ASSERT_EQ(detector_.state().StateIn(grid_, 6, m), CellState::Alarm);
+  ASSERT_TRUE(detector_.state().MutedIn(grid_, 2));
+  // Each edit, drawn at once and again once the state has caught up: the same bytes.
+  const std::function<void()> edits[] = {
+      [&] { grid_.ToggleCell(1, 0), grid_.ToggleCell(1, 0); },  // off and on: restarted
+      [&] { grid_.ToggleCell(2, 0); },                          // off: kept, drawn not watched
+      [&] { grid_.InvertMask(); },
+      [&] { grid_.WatchAll(); },
+      [&] { grid_.RestartCells(); },
+  };
+  for (const auto& edit : edits) {
+    for (int f = 0; f < 14; ++f) Frame({1, 2, 5});
+    Frame({5, 6});
+    edit();
+    std::vector<uint8_t> before = frame_, after = frame_;
+    DrawStateAreas(before.data(), canvas_, grid_, detector_.state(), s_);
+    std::vector<CellState> states;
+    for (int32_t c = 0; c < 8; ++c) states.push_back(detector_.state().StateIn(grid_, c, m));
+    ASSERT_TRUE(detector_.state().Follow(grid_));
+    DrawStateAreas(after.data(), canvas_, grid_, detector_.state(), s_);
+    EXPECT_EQ(before, after);
+    for (int32_t c = 0; c < 8; ++c) EXPECT_EQ(states[c], detector_.state().StateIn(grid_, c, m)) << c;
+  }
+  // The last edit restarted every cell: all at rest, none muted, none in Alarm.
+  for (int32_t c = 0; c < 8; ++c) {
+    EXPECT_FALSE(detector_.state().MutedIn(grid_, c));
+    EXPECT_EQ(detector_.state().StateIn(grid_, c, m), grid_.watch()[c] ? CellState::Active : CellState::Inactive);
+  }
+  // Off and on restarts cell 1 before any frame; cell 2, only switched off, keeps its record.
+  for (int f = 0; f < 14; ++f) Frame({1, 2});
+  ASSERT_TRUE(detector_.state().MutedIn(grid_, 1));
+  grid_.ToggleCell(1, 0), grid_.ToggleCell(1, 0), grid_.ToggleCell(2, 0);
+  EXPECT_FALSE(detector_.state().MutedIn(grid_, 1));
+  EXPECT_EQ(detector_.state().StateIn(grid_, 1, m), CellState::Active);
+  EXPECT_TRUE(detector_.state().MutedIn(grid_, 2));
+  EXPECT_EQ(detector_.state().StateIn(grid_, 2, m), CellState::Inactive);
 }
 
 // The keys in the settings file through the plug-in's own Init and Close.
