@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "pixel/mul_div.h"
+#include "detect/cell_state.h"
 
 namespace qlv {
 
@@ -202,9 +202,9 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
   const Stamp stamp = MakeStamp(scale * bpp, yuv, pixels);
   PlacedGlyph placed[kMutedGlyph + 1];
   int32_t edgesX[kMaxLabelColumns + 1];
-  for (int32_t j = 0; j <= columns; ++j) edgesX[j] = MulDiv(j, W, columns);
+  CellEdges(W, columns, edgesX);
   for (int32_t i = 0; i < rows; ++i) {
-    const int32_t y0 = MulDiv(i, H, rows), y1 = MulDiv(i + 1, H, rows);
+    const int32_t y0 = CellEdge(i, H, rows), y1 = CellEdge(i + 1, H, rows);
     if (y1 <= y0) continue;
     const int32_t top = y0 + (y1 - y0 - 5 * scale) / 2;
     BandRows band;

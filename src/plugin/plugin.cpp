@@ -318,7 +318,7 @@ TuningView Plugin::TuningSnapshot() const {
 
 bool Plugin::ApplyProposedSensitivity() {
   MutexLock lock(frameMutex_);
-  const int32_t proposed = tuning_.Status().verdict.proposed;
+  const int32_t proposed = tuning_.proposed();
   if (proposed < 0) return false;
   working_.Sensitive = proposed;
   return true;
