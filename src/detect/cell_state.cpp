@@ -1,7 +1,6 @@
 #include "detect/cell_state.h"
 
 #include "detect/change_rule.h"
-#include "pixel/mul_div.h"
 
 namespace qlv {
 
@@ -20,10 +19,10 @@ CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask) {
 
 CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows) {
   CellRect r;
-  r.left = MulDiv(column, width, columns);
-  r.right = MulDiv(column + 1, width, columns);
-  r.top = MulDiv(row, height, rows);
-  r.bottom = MulDiv(row + 1, height, rows);
+  r.left = CellEdge(column, width, columns);
+  r.right = CellEdge(column + 1, width, columns);
+  r.top = CellEdge(row, height, rows);
+  r.bottom = CellEdge(row + 1, height, rows);
   return r;
 }
 

@@ -10,6 +10,7 @@
 
 #include "detect/cell_state.h"
 #include "detect/restart_epochs.h"
+#include "settings/settings.h"
 
 namespace qlv {
 
@@ -19,7 +20,7 @@ class MaskGrid {
   static constexpr int32_t kDefaultRows = 18;
   // Largest column or row count a mask file may carry: more than a mask editor can
   // show on any video window. Files outside 1..kMaxDimension are not loaded.
-  static constexpr int32_t kMaxDimension = 256;
+  static constexpr int32_t kMaxDimension = kMaxGridDimension;
   static constexpr uint16_t kFormatTag = 0x0203;
 
   int32_t columns() const { return columns_; }

@@ -94,8 +94,8 @@ bool MotionDetector::ResizeSamples(int32_t width, int32_t height) {
 void MotionDetector::ComputeEdges(int32_t columns, int32_t rows) {
   edgesX_.resize(static_cast<size_t>(columns) + 1);
   edgesY_.resize(static_cast<size_t>(rows) + 1);
-  for (int32_t j = 0; j <= columns; ++j) edgesX_[j] = MulDiv(j, sampleWidth_, columns);
-  for (int32_t i = 0; i <= rows; ++i) edgesY_[i] = MulDiv(i, sampleHeight_, rows);
+  CellEdges(sampleWidth_, columns, edgesX_.data());
+  CellEdges(sampleHeight_, rows, edgesY_.data());
 }
 
 namespace {
