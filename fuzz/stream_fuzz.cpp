@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!addressable && (r != 0 || std::memcmp(frame.data(), before.data(), bytes) != 0)) std::abort();
     if (r != 0 && (format.processorClass == 1 || format.processorClass == 2)) std::abort();
   }
-  const TuningStatus t = rig->plugin.Tuning();
+  const TuningStatus t = rig->plugin.TuningSnapshot().status;
   if (t.verdict.proposed >= 0 && (t.verdict.proposed < t.verdict.walk || t.verdict.proposed > t.verdict.quiet)) std::abort();
   for (int32_t c : t.spoilers)
     if (c < 0 || c >= rig->plugin.Mask().cellCount()) std::abort();

@@ -4,19 +4,6 @@
 
 namespace qlv {
 
-uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p) {
-  const bool enabled[4] = {p.controlB, p.controlG, p.controlR, p.controlY};  // bytes 0..3
-  int32_t level = 0;
-  for (int c = 0; c < 4; ++c) {
-    if (!enabled[c]) continue;
-    const int32_t o = (oldWord >> (8 * c)) & 0xFF, n = (newWord >> (8 * c)) & 0xFF;
-    if (o == 255) continue;
-    const int32_t d = o > n ? o - n : n - o;
-    if (d > level) level = d;
-  }
-  return static_cast<uint8_t>(level);
-}
-
 bool SensitivitySweep::Begin(size_t cells) {
   End();
   try {
@@ -40,7 +27,18 @@ void SensitivitySweep::End() {
   records_.clear();
   results_.clear();
   changed_.clear();
+  epochs_ = RestartEpochs();
   frames_ = 0;
+}
+
+void SensitivitySweep::Follow(const DetectorState& detector) {
+  if (records_.empty()) return;
+  // Copying the epochs allocates only on the first call of a run.
+  try {
+    CatchUp(epochs_, detector.epochs(), [this] { RestartCells(); }, [this](size_t i) { RestartCell(i); });
+  } catch (const std::bad_alloc&) {
+    // Not followed: the next call tries again from the records as they are.
+  }
 }
 
 void SensitivitySweep::RestartCells() {
@@ -58,11 +56,12 @@ void SensitivitySweep::Frame(const uint8_t* levels, uint32_t compared, const Det
   const size_t cells = changed_.size();
   DetectorParams q = p;
   for (int32_t s = 0; s < kSweepSensitivities; ++s) {
-    const int32_t threshold = 16 - s;
+    const int64_t threshold = ChangeThreshold(s);
     uint32_t changedCount = 0;
     for (size_t i = 0; i < cells; ++i) {
       const uint8_t level = levels[i];
-      changed_[i] = level == kNotCompared ? kNotCompared : static_cast<uint8_t>(level > threshold);
+      // A level of 0 stands for "no channel counts" too: at s <= 16 neither ever changes.
+      changed_[i] = level == kNotCompared ? kNotCompared : static_cast<uint8_t>(LevelChanges(level, threshold));
       changedCount += changed_[i] == 1;
     }
     q.sensitive = s;
@@ -72,7 +71,7 @@ void SensitivitySweep::Frame(const uint8_t* levels, uint32_t compared, const Det
       if (res.alarmFrames++ == 0) res.firstAlarmFrame = frames_;
     }
     for (size_t i = 0; i < cells; ++i)
-      if (changed_[i] != kNotCompared && !rec.muted[i] && rec.history[i] == m) res.everInAlarm[i] = 1;
+      if (changed_[i] != kNotCompared && CountsInAlarm(rec.muted[i], rec.history[i], m)) res.everInAlarm[i] = 1;
   }
 }
 
