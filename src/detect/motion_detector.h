@@ -38,7 +38,8 @@ struct DetectorParams {
       : frameCounter(s.FrameCounter), sensitive(s.Sensitive),
         controlY(s.ControlY != 0), controlR(s.ControlR != 0), controlG(s.ControlG != 0), controlB(s.ControlB != 0),
         lightChangePercent(s.LightChangePercent), lightChangeFrames(s.LightChangeFrames),
-        muteBusyPercent(s.MuteBusyPercent), minAlarmCells(s.MinAlarmCells) {}
+        muteBusyPercent(s.MuteBusyPercent), minAlarmCells(s.MinAlarmCells),
+        sceneFrames(FramesOf(s.SceneSeconds)), viewLostFrames(FramesOf(s.ViewLostSeconds)), busyMargin(s.BusyMargin) {}
   uint32_t frameCounter = 0;
   int32_t sensitive = 0;
   bool controlY = false, controlR = false, controlG = false, controlB = false;
@@ -47,6 +48,13 @@ struct DetectorParams {
   uint32_t lightChangeFrames = Defaults().LightChangeFrames;
   uint32_t muteBusyPercent = Defaults().MuteBusyPercent;
   uint32_t minAlarmCells = Defaults().MinAlarmCells;
+  // The intruder options in frames (25 to a second, as the plug-in counts all its time); 0: off.
+  uint32_t sceneFrames = FramesOf(Defaults().SceneSeconds);
+  uint32_t viewLostFrames = FramesOf(Defaults().ViewLostSeconds);
+  uint32_t busyMargin = Defaults().BusyMargin;
+
+  static constexpr uint32_t FramesOf(uint32_t seconds) { return 25 * seconds; }
+  bool intruderOptions() const { return sceneFrames > 0 || busyMargin > 0; }
 
   // The enabled channels as ChannelBits.
   uint32_t channels() const { return ChannelBits(controlY, controlR, controlG, controlB); }

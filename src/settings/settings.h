@@ -85,6 +85,10 @@ struct SettingsRecord {
   uint32_t LightChangeFrames;   // frames held, the light-change frame included
   uint32_t MuteBusyPercent;     // a cell changed in more of its last 100 frames is muted
   uint32_t MinAlarmCells;       // watched, unmuted cells in Alarm at once that make an alarm
+  // The intruder options, kept after the guards in the same table: all off by default.
+  uint32_t SceneSeconds;     // also compare each cell with its learnt scene; a change this long joins it
+  uint32_t ViewLostSeconds;  // "View lost" when the picture has been unlike the remembered view this long
+  uint32_t BusyMargin;       // a busy cell counts a change only above its recent peak plus this
 
   // Every field at its tables' default (text fields included).
   SettingsRecord();
@@ -119,12 +123,15 @@ struct BoundedSetting {
 constexpr int32_t kMaxGridDimension = 256;
 constexpr uint32_t kMaxCells = static_cast<uint32_t>(kMaxGridDimension) * kMaxGridDimension;
 
-// The guards: all off by default. Their defaults, ranges and clamps are read from here only.
+// The guards and the intruder options: all off by default. Their defaults, ranges and clamps are read from here only.
 inline constexpr BoundedSetting kGuardSettings[] = {
     {"LightChangePercent", &SettingsRecord::LightChangePercent, 0, 100, 0},
     {"LightChangeFrames", &SettingsRecord::LightChangeFrames, 1, 250, 10},
     {"MuteBusyPercent", &SettingsRecord::MuteBusyPercent, 0, 100, 0},
     {"MinAlarmCells", &SettingsRecord::MinAlarmCells, 1, kMaxCells, 1},
+    {"SceneSeconds", &SettingsRecord::SceneSeconds, 0, 600, 0},
+    {"ViewLostSeconds", &SettingsRecord::ViewLostSeconds, 0, 600, 0},
+    {"BusyMargin", &SettingsRecord::BusyMargin, 0, 50, 0},
 };
 constexpr size_t kGuardSettingsCount = sizeof(kGuardSettings) / sizeof(kGuardSettings[0]);
 

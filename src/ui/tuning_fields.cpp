@@ -14,6 +14,10 @@ constexpr TuningField kTuningFields[kTuningFieldCount] = {
      false},
     {&GuardSetting("MuteBusyPercent"), IDC_MUTE_BUSY_PERCENT_EDIT, IDC_MUTE_BUSY_PERCENT_SPIN, IDS_MSG_MUTE_BUSY_PERCENT_RANGE, false},
     {&GuardSetting("MinAlarmCells"), IDC_MIN_ALARM_CELLS_EDIT, IDC_MIN_ALARM_CELLS_SPIN, IDS_MSG_MIN_ALARM_CELLS_RANGE, true},
+    {&GuardSetting("SceneSeconds"), IDC_SCENE_SECONDS_EDIT, IDC_SCENE_SECONDS_SPIN, IDS_MSG_SCENE_SECONDS_RANGE, false},
+    {&GuardSetting("ViewLostSeconds"), IDC_VIEW_LOST_SECONDS_EDIT, IDC_VIEW_LOST_SECONDS_SPIN,
+     IDS_MSG_VIEW_LOST_SECONDS_RANGE, false},
+    {&GuardSetting("BusyMargin"), IDC_BUSY_MARGIN_EDIT, IDC_BUSY_MARGIN_SPIN, IDS_MSG_BUSY_MARGIN_RANGE, false},
 };
 
 NumberRange TuningRange(const TuningField& field, int32_t cellCount) {
