@@ -107,6 +107,12 @@ class MotionDetector {  // owns the sample buffer
   const DetectorState& state() const { return state_; }
   DetectorState& state() { return state_; }
 
+  // The view watch (ViewLostSeconds): whether the last compared frame watched the view, whether
+  // the view is lost now, and what that frame did to it.
+  bool viewWatched() const { return viewWatched_; }
+  bool viewLost() const { return viewWatched_ && state_.view().lost(); }
+  ViewEvent viewEvent() const { return viewEvent_; }
+
   bool enabled() const { return samples_ != nullptr; }
   const uint32_t* samples() const { return samples_; }
   int32_t sampleWidth() const { return sampleWidth_; }

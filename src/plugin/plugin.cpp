@@ -296,6 +296,8 @@ TuningView Plugin::TuningSnapshot() const {
   TuningView view;
   view.status = tuning_.Status();
   view.mask = MaskLocked();
+  view.viewWatched = detector_.viewWatched();
+  view.viewLost = detector_.viewLost();
   return view;
 }
 

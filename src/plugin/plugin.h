@@ -76,6 +76,8 @@ struct MaskCopy {
 struct TuningView {
   TuningStatus status;
   MaskCopy mask;
+  bool viewWatched = false;  // ViewLostSeconds is set and the detector watches the view
+  bool viewLost = false;     // the view is lost now
 };
 
 // The channel the frame driver saw last.
