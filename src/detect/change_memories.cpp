@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <new>
 
+#include "detect/change_rule.h"
+
 namespace qlv {
-
-namespace {
-
-constexpr uint8_t kSkipped = 0xFF;  // a cell not compared this frame
-
-}  // namespace
 
 bool ChangeMemories::Prepare(size_t n, uint32_t sceneFrames, uint32_t busyMargin) {
   if (n == count_ && sceneFrames == sceneFrames_ && busyMargin == busyMargin_) return true;
@@ -59,7 +55,7 @@ uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* mean
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
   const bool scene = sceneOn(), busy = busyOn();
   for (size_t i = 0; i < count_; ++i) {
-    compared_[i] = changed[i] != kSkipped;
+    compared_[i] = changed[i] != kNotCompared;
     // The bar comes from the record as it was before this frame.
     if (busy && compared_[i]) bars_[i] = busy_.Bar(i, threshold, busyMargin_);
   }
@@ -78,7 +74,7 @@ uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* mean
     count += bit ? 1 : 0;
     const int32_t level = std::max<int32_t>(frameLevel < 0 ? 0 : frameLevel, v.valid ? v.level : 0);
     if (busy) busy_.Enter(i, static_cast<uint16_t>(level), (frameLevel >= 0 && frameLevel > threshold) || v.baseBit);
-    if (shown) shown[i] = static_cast<uint8_t>(std::min(level, kSkipped - 1));
+    if (shown) shown[i] = static_cast<uint8_t>(std::min(level, kNotCompared - 1));
   }
   if (busy) busy_.NextSlot();
   return count;

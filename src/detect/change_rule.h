@@ -16,6 +16,10 @@ constexpr uint32_t ChannelBits(bool y, bool r, bool g, bool b) {
   return (b ? 1u : 0u) | (g ? 2u : 0u) | (r ? 4u : 0u) | (y ? 8u : 0u);
 }
 
+// A cell's entry in the changed bits of one frame when it was not compared (not watched,
+// or of zero area).
+constexpr uint8_t kNotCompared = 0xFF;
+
 // The level of a cell with no channel that counts: compared, but it never changes.
 constexpr int32_t kNoLevel = -1;
 

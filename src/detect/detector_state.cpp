@@ -30,17 +30,24 @@ bool DetectorState::Follow(const MaskGrid& grid) {
 void DetectorState::Free() {
   reference_.reset();
   records_.Free();
+  memories_.Free();
+  view_.Restart();
   epochs_ = RestartEpochs();
 }
 
 void DetectorState::RestartAll() {
   records_.Restart();
+  memories_.Restart();
+  view_.Restart();
   std::memset(reference_.get(), 0xFF, records_.count * sizeof(uint32_t));
 }
 
 void DetectorState::RestartCell(size_t i) {
   reference_[i] = NoReference;
   records_.RestartCell(i);
+  memories_.RestartCell(i);
+  // The view is of the cells watched as a whole: one more of them is a new view.
+  view_.Restart();
 }
 
 }  // namespace qlv

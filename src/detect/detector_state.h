@@ -9,8 +9,10 @@
 
 #include "detect/cell_records.h"
 #include "detect/cell_state.h"
+#include "detect/change_memories.h"
 #include "detect/mask_grid.h"
 #include "detect/restart_epochs.h"
+#include "detect/view_watch.h"
 
 namespace qlv {
 
@@ -37,6 +39,11 @@ class DetectorState {
   CellRecords& records() { return records_; }
   const CellRecords& records() const { return records_; }
   const RestartEpochs& epochs() const { return epochs_; }
+  // The intruder options' memories (scene, busy levels) and the view watch.
+  ChangeMemories& memories() { return memories_; }
+  const ChangeMemories& memories() const { return memories_; }
+  ViewWatch& view() { return view_; }
+  const ViewWatch& view() const { return view_; }
 
   // Reads that hold for `grid` before this state has followed it: a cell the grid
   // restarted since counts as at rest (never muted, history 0). For the overlay, which
@@ -61,6 +68,8 @@ class DetectorState {
 
   std::unique_ptr<uint32_t[]> reference_;
   CellRecords records_;
+  ChangeMemories memories_;
+  ViewWatch view_;
   RestartEpochs epochs_;
 };
 

@@ -159,6 +159,7 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
 int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid,
                                  const DetectorParams& p) {
   frameCompared_ = false;
+  viewEvent_ = ViewEvent::None;
   if (!samples_ || !grid.HasCells() || !frame) return 0;
   if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
   if (!state_.Follow(grid)) return 0;
@@ -179,6 +180,16 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   // First every cell's comparison: a light change is known only once all are made.
   changed_.assign(static_cast<size_t>(grid.cellCount()), kNotCompared);
   if (keepLevels_) levels_.assign(changed_.size(), kNotCompared);
+  // With an intruder option a cell's bit is decided only once every mean is known: the scene
+  // comparison fits the light of the whole picture.
+  const bool intruder = p.intruderOptions();
+  ChangeMemories& memories = state_.memories();
+  if (intruder) {
+    if (!memories.Prepare(changed_.size(), p.sceneFrames, p.busyMargin)) return 0;
+    frameLevels_.resize(changed_.size());
+  } else if (memories.count() != 0) {
+    memories.Free();  // switched off: switched on again, they start afresh
+  }
   uint32_t compared = 0, changedCount = 0;
   for (int32_t i = 0; i < rows; ++i) {
     if (fused) BandMeans(frame, canvas, grid, i);
@@ -191,8 +202,9 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
       reference[cell] = newWord;
       const int32_t level = CellLevel(oldWord, newWord, channels);
-      const int changed = LevelChanges(level, threshold) ? 1 : 0;
+      const int changed = !intruder && LevelChanges(level, threshold) ? 1 : 0;
       changed_[cell] = static_cast<uint8_t>(changed);
+      if (intruder) frameLevels_[cell] = level;
       // Capped below kNotCompared: the sweep's thresholds are at most 16.
       if (keepLevels_) levels_[cell] = static_cast<uint8_t>(std::min(std::max(level, 0), kNotCompared - 1));
       ++compared;
@@ -201,16 +213,41 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   }
   compared_ = compared;
   frameCompared_ = true;
-  return ApplyChanges(state_.records(), p, m, compared, changedCount, changed_.data());
+  sceneShown_ = keepLevels_ && memories.sceneOn();
+  if (intruder) {
+    bool enabled[4];
+    for (int c = 0; c < 4; ++c) enabled[c] = (channels >> c & 1u) != 0;
+    if (sceneShown_) shownLevels_.assign(changed_.size(), kNotCompared);
+    changedCount = memories.Decide(frameLevels_.data(), reference, enabled, threshold, changed_.data(),
+                                   sceneShown_ ? shownLevels_.data() : nullptr);
+  }
+  bool held = false;
+  const int alarm = ApplyChanges(state_.records(), p, m, compared, changedCount, changed_.data(), &held);
+  if (intruder) memories.AfterFrame(reference, held);
+  WatchView(p);
+  return alarm;
+}
+
+// The view watch runs beside the motion rule on the same means; its verdict is not DetectMotion's.
+void MotionDetector::WatchView(const DetectorParams& p) {
+  viewEvent_ = ViewEvent::None;
+  viewWatched_ = p.viewLostFrames > 0;
+  ViewWatch& view = state_.view();
+  if (!viewWatched_) {
+    if (!view.view().empty()) view.Restart();  // switched on again, it remembers afresh
+    return;
+  }
+  viewEvent_ = view.Frame(state_.reference(), changed_.data(), changed_.size(), p.viewLostFrames);
 }
 
 int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
-                 uint32_t changedCount, const uint8_t* changed) {
+                 uint32_t changedCount, const uint8_t* changed, bool* heldOut) {
   uint32_t& hold = records.hold;
   if (p.lightChangePercent > 0 && compared > 0 &&
       static_cast<uint64_t>(changedCount) * 100 >= static_cast<uint64_t>(p.lightChangePercent) * compared)
     hold = p.lightChangeFrames > 0 ? p.lightChangeFrames : 1;
   const bool held = hold > 0;
+  if (heldOut) *heldOut = held;
   const uint32_t mute = BusyFramesOf(p.muteBusyPercent), unmute = mute / 2;
   const int32_t slot = records.busySlot;
   const size_t word = static_cast<size_t>(slot >> 6);

@@ -65,17 +65,13 @@ struct DetectorParams {
 // cell changes exactly when this exceeds ChangeThreshold.
 uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p);
 
-// A cell's entry in the changed bits of one frame when it was not compared (not watched,
-// or of zero area).
-constexpr uint8_t kNotCompared = 0xFF;
-
 // The rest of one frame's detection once every cell's comparison is made: `changed` holds
 // each cell's bit (or kNotCompared), `compared` and `changedCount` their numbers. Decides a
 // light change, enters the bits into the busy records, mutes and unmutes, and shifts the
-// histories unless the frame is held. Returns what DetectMotion returns. The detector and
-// every sensitivity of the sweep run this same function.
+// histories unless the frame is held (`held`, when given, says whether it was). Returns what
+// DetectMotion returns. The detector and every sensitivity of the sweep run this same function.
 int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
-                 uint32_t changedCount, const uint8_t* changed);
+                 uint32_t changedCount, const uint8_t* changed, bool* held = nullptr);
 
 class MotionDetector {  // owns the sample buffer
  public:
@@ -95,9 +91,11 @@ class MotionDetector {  // owns the sample buffer
   int DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const DetectorParams& p);
 
   // While on, each frame leaves every cell's ChangeLevel in levels() (kNotCompared for the
-  // cells not compared), for the live levels and the sensitivity sweep.
+  // cells not compared), for the sensitivity sweep, and in shownLevels() what the tuning
+  // window shows: with the scene memory on, the larger of that and the scene distance.
   void KeepLevels(bool on) { keepLevels_ = on; }
   const std::vector<uint8_t>& levels() const { return levels_; }
+  const std::vector<uint8_t>& shownLevels() const { return sceneShown_ ? shownLevels_ : levels_; }
   // Watched cells of nonzero area compared by the last DetectMotion that got to the comparisons;
   // frameCompared(): whether the last call got that far.
   uint32_t compared() const { return compared_; }
@@ -128,6 +126,7 @@ class MotionDetector {  // owns the sample buffer
   void FreeSamples();
   void BandMeans(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, int32_t row);
   void ComputeEdges(int32_t columns, int32_t rows);
+  void WatchView(const DetectorParams& p);
 
   DetectorState state_;
   uint32_t* samples_ = nullptr;
@@ -140,6 +139,11 @@ class MotionDetector {  // owns the sample buffer
   std::vector<uint32_t> bandMeans_;    // packed means per cell of the current band
   std::vector<uint8_t> changed_;       // this frame's bit per cell; kNotCompared where none was made
   std::vector<uint8_t> levels_;        // this frame's ChangeLevel per cell while keepLevels_
+  std::vector<uint8_t> shownLevels_;   // with the scene distance, while keepLevels_ and the scene memory is on
+  std::vector<int32_t> frameLevels_;   // this frame's CellLevel per cell, while an intruder option is on
+  bool sceneShown_ = false;
+  bool viewWatched_ = false;
+  ViewEvent viewEvent_ = ViewEvent::None;
   bool keepLevels_ = false;
   bool frameCompared_ = false;
   uint32_t compared_ = 0;

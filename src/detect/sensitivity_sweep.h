@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "detect/cell_records.h"
+#include "detect/change_memories.h"
 #include "detect/detector_state.h"
 #include "detect/motion_detector.h"
 #include "detect/restart_epochs.h"
@@ -38,13 +39,19 @@ class SensitivitySweep {
   void RestartCell(size_t i);
   // One compared frame: `levels` holds each cell's ChangeLevel, or kNotCompared. `p` is the
   // frame's detector parameters; its sensitivity is replaced by each one in turn.
-  void Frame(const uint8_t* levels, uint32_t compared, const DetectorParams& p);
+  // `means` holds the frame's packed means (the detector's references after it), which the
+  // scene memory of each sensitivity compares with its own scene. False when the memories of
+  // the intruder options could not be had: the run no longer mirrors the detector.
+  bool Frame(const uint8_t* levels, const uint32_t* means, uint32_t compared, const DetectorParams& p);
 
   uint32_t frames() const { return frames_; }
   const Result& result(int32_t s) const { return results_[static_cast<size_t>(s)]; }
 
  private:
   std::vector<CellRecords> records_;
+  // The intruder options' memories of each sensitivity: the bits feed back into the scenes.
+  std::vector<ChangeMemories> memories_;
+  std::vector<int32_t> frameLevels_;
   std::vector<Result> results_;
   std::vector<uint8_t> changed_;
   RestartEpochs epochs_;  // of the detector, as last followed

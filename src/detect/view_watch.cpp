@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "detect/change_rule.h"
 #include "detect/light_fit.h"
 
 namespace qlv {
@@ -32,13 +33,13 @@ void ViewWatch::Remember(const uint32_t* means, const uint8_t* compared, size_t 
     return;
   }
   for (size_t i = 0; i < cells; ++i)
-    if (compared[i]) view_[i] = Luma(means[i]) * 256;
+    if (compared[i] != kNotCompared) view_[i] = Luma(means[i]) * 256;
 }
 
 bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cells) const {
   FitSums sums;
   for (size_t i = 0; i < cells; ++i)
-    if (compared[i]) sums.Add(RoundScaled(view_[i]), Luma(means[i]));
+    if (compared[i] != kNotCompared) sums.Add(RoundScaled(view_[i]), Luma(means[i]));
   const LinearFit f = sums.Fit();
   if (f.d == 0) return true;
   // Less than a quarter of the contrast kept (covered, sprayed, out of focus), or more than
@@ -46,7 +47,7 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
   if (4 * f.a < f.d || f.a > 4 * f.d) return false;
   int64_t off = 0;
   for (size_t i = 0; i < cells; ++i)
-    if (compared[i] && f.Distance(RoundScaled(view_[i]), Luma(means[i])) > kOffFit * f.d) ++off;
+    if (compared[i] != kNotCompared && f.Distance(RoundScaled(view_[i]), Luma(means[i])) > kOffFit * f.d) ++off;
   return 2 * off < sums.n;
 }
 
@@ -61,7 +62,7 @@ ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_
   if (lastLike_) {
     run_ = 0;
     for (size_t i = 0; i < cells; ++i)
-      if (compared[i]) view_[i] += static_cast<int32_t>(FloorDiv(int64_t{Luma(means[i])} * 256 - view_[i], 256));
+      if (compared[i] != kNotCompared) view_[i] += static_cast<int32_t>(FloorDiv(int64_t{Luma(means[i])} * 256 - view_[i], 256));
   } else {
     ++run_;
   }

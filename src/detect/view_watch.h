@@ -24,8 +24,8 @@ class ViewWatch {
   // Nothing remembered, no run, not lost.
   void Restart();
 
-  // One compared frame: `means` holds each cell's packed means (luma in byte 3), `compared`
-  // which cells count. `lostAfter` (> 0) unlike frames in a row lose the view. False (and
+  // One compared frame: `means` holds each cell's packed means (luma in byte 3); a cell whose
+  // `compared` entry is kNotCompared does not count. `lostAfter` (> 0) unlike frames in a row lose the view. False (and
   // the view restarted) when the memory is not there.
   ViewEvent Frame(const uint32_t* means, const uint8_t* compared, size_t cells, uint32_t lostAfter);
 

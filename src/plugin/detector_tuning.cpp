@@ -72,11 +72,14 @@ Calibration::Step Calibration::Feed(const MotionDetector& detector, const Detect
   const std::vector<uint8_t>& levels = detector.levels();
   if (levels.size() != static_cast<size_t>(cells_)) {
     Cancel(RunEnd::MaskChanged);
-    return Step::MaskChanged;
+    return Step::Stopped;
   }
   // First what the detector restarted since the last frame (its epochs): no mask edit need tell the run.
   run_.Follow(detector.state());
-  run_.Frame(levels.data(), detector.compared(), p);
+  if (!run_.Frame(levels.data(), detector.state().reference(), detector.compared(), p)) {
+    Cancel(RunEnd::NoMemory);
+    return Step::Stopped;
+  }
   // Unsigned: a tick count that wrapped since the start still gives the time gone by.
   const uint32_t elapsed = nowMs - startMs_;
   if (elapsed >= lengthMs_) {
@@ -156,7 +159,7 @@ void DetectorTuning::FollowGridSize(int32_t cells) {
 
 void DetectorTuning::AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs) {
   if (!detector.frameCompared()) return;
-  if (levelsShown()) peaks_.Feed(detector.levels());
+  if (levelsShown()) peaks_.Feed(detector.shownLevels());
   switch (calibration_.Feed(detector, p, nowMs)) {
     case Calibration::Step::Nothing: break;
     case Calibration::Step::Finished:
@@ -164,7 +167,7 @@ void DetectorTuning::AfterDetection(const MotionDetector& detector, const Detect
       Notify();
       break;
     case Calibration::Step::Progress:
-    case Calibration::Step::MaskChanged: Notify(); break;
+    case Calibration::Step::Stopped: Notify(); break;
   }
 }
 

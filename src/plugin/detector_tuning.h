@@ -86,7 +86,7 @@ struct SpoilingCells {
 class Calibration {
  public:
   // What a frame did to the run going on.
-  enum class Step : uint8_t { Nothing, Progress, Finished, MaskChanged };
+  enum class Step : uint8_t { Nothing, Progress, Finished, Stopped };  // Stopped: cancelled by the frame itself
 
   // False when the memory is not there (the end: NoMemory). No run may be going on.
   bool Start(CalibrationKind kind, uint32_t seconds, uint32_t nowMs, int32_t cells);
