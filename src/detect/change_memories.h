@@ -32,6 +32,7 @@ class ChangeMemories {
   // After the frame's hold is known: a held frame gives every scene the new light.
   void AfterFrame(const uint32_t* means, bool held);
 
+  size_t count() const { return count_; }
   bool sceneOn() const { return sceneFrames_ > 0; }
   bool busyOn() const { return busyMargin_ > 0; }
   const SceneMemory& scene() const { return scene_; }

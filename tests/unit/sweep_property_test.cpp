@@ -1,5 +1,5 @@
-// The sensitivity sweep against the detector itself: on random streams, masks, guards and
-// mask edits, the sweep's result at every s from 0 to 16 is that of a detector run alone at s.
+// The sensitivity sweep against the detector itself: on random streams, masks, guards, intruder
+// options and mask edits, the sweep's result at every s from 0 to 16 is that of a detector run alone at s.
 // And the change rule, for every sensitivity a file can hold, against its plain statement.
 #include <gtest/gtest.h>
 
@@ -69,6 +69,7 @@ TEST(ChangeRule, MatchesItsStatementAtEverySensitivityAFileCanHold) {
 // driver at a random sensitivity whose levels feed the sweep, as the tuning window feeds it.
 struct Totals {
   uint64_t alarmFrames = 0, alarmFramesAt0 = 0, alarmFramesAt16 = 0, heldFrames = 0, mutedCells = 0, edits = 0;
+  uint64_t intruderStreams = 0;
 };
 
 void RunStream(uint32_t seed, Totals* totals) {
@@ -88,6 +89,11 @@ void RunStream(uint32_t seed, Totals* totals) {
   s.LightChangeFrames = 1 + rng() % 6;
   s.MuteBusyPercent = rng() % 2 ? 0 : 1 + rng() % 30;
   s.MinAlarmCells = 1 + rng() % 3;
+  // The intruder options: a scene absorbed after one or two seconds, a busy margin.
+  s.SceneSeconds = rng() % 2 ? 0 : 1 + rng() % 2;
+  s.BusyMargin = rng() % 2 ? 0 : 1 + rng() % 5;
+  s.ViewLostSeconds = rng() % 4 == 0 ? 1 : 0;
+  totals->intruderStreams += s.SceneSeconds > 0 || s.BusyMargin > 0;
   DetectorParams p(s);
   p.sensitive = static_cast<int32_t>(rng() % 61) - 20;  // the driver's own: the sweep must not care
 
@@ -147,7 +153,7 @@ void RunStream(uint32_t seed, Totals* totals) {
     driver.DetectMotion(frame.data(), canvas, grid, p);
     ASSERT_TRUE(driver.frameCompared());
     sweep.Follow(driver.state());
-    sweep.Frame(driver.levels().data(), driver.compared(), p);
+    ASSERT_TRUE(sweep.Frame(driver.levels().data(), driver.state().reference(), driver.compared(), p));
     for (int32_t k = 0; k < kSweepSensitivities; ++k) {
       DetectorParams q = p;
       q.sensitive = k;
@@ -188,6 +194,7 @@ TEST(SweepProperty, EverySensitivityOfTheSweepIsTheDetectorRunAloneAtIt) {
   EXPECT_GT(totals.heldFrames, 1000u);
   EXPECT_GT(totals.mutedCells, 1000u);
   EXPECT_GT(totals.edits, 5000u);
+  EXPECT_GT(totals.intruderStreams, kStreams / 2);
   RecordProperty("streams", static_cast<int>(kStreams));
 }
 
