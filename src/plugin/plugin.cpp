@@ -157,6 +157,7 @@ Plugin::Detection Plugin::Detect(const uint8_t* pixels) {
   d.params = DetectorParams(working_);
   detector_.KeepLevels(tuning_.wantsLevels());
   d.alarm = detector_.DetectMotion(pixels, canvas_, grid_, d.params) == 1;
+  d.viewLost = detector_.viewEvent() == ViewEvent::Lost;
   d.compared = true;
   return d;
 }
@@ -164,7 +165,7 @@ Plugin::Detection Plugin::Detect(const uint8_t* pixels) {
 void Plugin::Act(const Detection& detection) {
   // Counted down before the alarm, so that the frame that ends a lock-out may trigger.
   actions_.CountDownFrame();
-  if (detection.alarm) actions_.TriggerActions();
+  if (detection.alarm || detection.viewLost) actions_.TriggerActions();
 }
 
 void Plugin::Timeouts() { actions_.StopWhenTimeUp(); }

@@ -220,6 +220,7 @@ class Plugin {
   struct Detection {
     bool compared = false;  // DetectMotion ran
     bool alarm = false;
+    bool viewLost = false;  // the view was lost at this frame: an alarm of its own kind
     DetectorParams params;
   };
   // The frame driver's steps, in order. A step that answers false ends the frame untouched.
