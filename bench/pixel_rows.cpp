@@ -97,7 +97,7 @@ std::function<void()> DetectWithLevels(BenchFrame f, KernelLevel level) {
     const DetectorParams p(d->settings);
     g_sink = d->det.DetectMotion(d->frame.data(), d->canvas, d->grid, p);
     d->tuning.AfterDetection(d->det, p, d->now += 40);
-    d->tuning.Labels(d->grid, d->settings.Sensitive, &d->labels);
+    d->tuning.Labels(d->grid, d->det.state(), d->settings.Sensitive, &d->labels);
     DrawCellLabels(d->frame.data(), d->canvas, d->grid.columns(), d->grid.rows(), d->labels.data(), 0xFF, 0xFFFF, 0xFF);
   };
 }
@@ -109,11 +109,12 @@ std::function<void()> AreasAndGrid(BenchFrame f, KernelLevel level) {
   d->grid.SetDefaultGrid();
   d->grid.WatchAll();
   // Some cells in each state, as in a scene with motion.
-  for (int32_t i = 0; i < d->grid.cellCount(); ++i) d->grid.history()[i] = i % 7 == 0 ? 1 : i % 11 == 0 ? 3 : 0;
+  d->det.state().Follow(d->grid);
+  for (int32_t i = 0; i < d->grid.cellCount(); ++i) d->det.state().history()[i] = i % 7 == 0 ? 1 : i % 11 == 0 ? 3 : 0;
   d->settings.FrameCounter = 2;
   d->frame = RandomFrame(d->canvas.FrameBytes(), 3);
   return [d] {
-    DrawStateAreas(d->frame.data(), d->canvas, d->grid, d->settings);
+    DrawStateAreas(d->frame.data(), d->canvas, d->grid, d->det.state(), d->settings);
     DrawGrid(d->frame.data(), d->canvas, d->grid, d->settings);
     g_sink = d->frame[d->frame.size() / 3];
   };

@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   detector.DetectMotion(frame.data(), canvas, grid, s);
   std::memset(frame.data(), 0xC0, frame.size());
   detector.DetectMotion(frame.data(), canvas, grid, s);
-  DrawStateAreas(frame.data(), canvas, grid, s);
+  DrawStateAreas(frame.data(), canvas, grid, detector.state(), s);
   DrawGrid(frame.data(), canvas, grid, s);
   return 0;
 }

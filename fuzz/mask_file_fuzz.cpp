@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.Sensitive = 16;
     detector.DetectMotion(frame.data(), canvas, grid, s);
     detector.DetectMotion(frame.data(), canvas, grid, s);
-    DrawStateAreas(frame.data(), canvas, grid, s);
+    DrawStateAreas(frame.data(), canvas, grid, detector.state(), s);
     DrawGrid(frame.data(), canvas, grid, s);
   }
 

@@ -2,7 +2,7 @@
 // format, recording flag and processor class, then frames of exactly the size
 // that format describes, through Start and ProcessFrame with every overlay on; and
 // with the false-alarm guards, the change levels and a calibration run as one more
-// input byte chooses.
+// input byte chooses, and the intruder options as the next.
 // A format the plug-in cannot address leaves its frames untouched.
 // Run with -detect_leaks=0 (fuzz/stream_fuzz.flags): the plug-in keeps its
 // buffers from one run to the next, which libFuzzer would take for possible
@@ -108,12 +108,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The guards and the tuning window: bits 0-1 the light-change share, 2-3 the busy share,
   // 4 three alarmed cells at least, 5 the levels shown, 6-7 a quiet or motion run or none.
   const uint8_t tune = p < end ? *p++ : 0;
+  // The intruder options: bits 0-1 the scene's seconds, 2-3 the view's, 4-5 the busy margin.
+  const uint8_t intruder = p < end ? *p++ : 0;
   static const uint32_t kShares[4] = {0, 1, 50, 100};
+  static const uint32_t kSeconds[4] = {0, 1, 10, 600};
+  static const uint32_t kMargins[4] = {0, 1, 3, 50};
   rig->plugin.EditSettings([&](SettingsRecord& s) {
     s.LightChangePercent = kShares[tune & 3];
     s.LightChangeFrames = 1 + (tune & 7);
     s.MuteBusyPercent = kShares[(tune >> 2) & 3];
     s.MinAlarmCells = tune & 0x10 ? 3 : 1;
+    s.SceneSeconds = kSeconds[intruder & 3];
+    s.ViewLostSeconds = kSeconds[(intruder >> 2) & 3];
+    s.BusyMargin = kMargins[(intruder >> 4) & 3];
   });
   if (tune & 0xE0) rig->plugin.OpenTuning(nullptr); else rig->plugin.CloseTuning();
   rig->plugin.ShowChangeLevels((tune & 0x20) != 0);
@@ -153,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!addressable && (r != 0 || std::memcmp(frame.data(), before.data(), bytes) != 0)) std::abort();
     if (r != 0 && (format.processorClass == 1 || format.processorClass == 2)) std::abort();
   }
-  const TuningStatus t = rig->plugin.Tuning();
+  const TuningStatus t = rig->plugin.TuningSnapshot().status;
   if (t.verdict.proposed >= 0 && (t.verdict.proposed < t.verdict.walk || t.verdict.proposed > t.verdict.quiet)) std::abort();
   for (int32_t c : t.spoilers)
     if (c < 0 || c >= rig->plugin.Mask().cellCount()) std::abort();

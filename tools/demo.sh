@@ -6,7 +6,8 @@
 # (default 25; 0 = as fast as possible), DEMO_FORMAT (yuy2 or rgb24, default yuy2),
 # DEMO_HOST_DIR (the folder with hostsim.exe and Plugins/, default dist/), DEMO_GUARDS
 # (0: no second run of the scene with the light-change guard), DEMO_TUNING (0: no
-# calibration run through the detector tuning window).
+# calibration run through the detector tuning window), DEMO_INTRUDER (0: no runs of the
+# intruder scene).
 
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
@@ -41,6 +42,27 @@ demo_make_scene() {
     -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=$d,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
     -f lavfi -i "color=c=0xd04020:s=100x180:r=25:d=$d,drawbox=x=20:y=10:w=60:h=50:c=0xe0b090:t=fill" \
     -filter_complex "[0][1]overlay=x='if(lt(t,$w),-120,if(lt(t,$w+2),-120+(t-$w)*200,if(lt(t,$w+5.5),280,280+(t-$w-5.5)*440)))':y=300,eq=eval=frame:brightness='0.2*clip((n-$(( DEMO_LIGHT_FRAME - 1 )))/3,0,1)',noise=alls=6:allf=t,format=$pixfmt" \
+    -frames:v "$frames" -f rawvideo "$out"
+}
+
+# The intruder scene: the same room, still for 4 s, then someone in dark clothes who creeps
+# across it at a quarter of the walking pace (50 pixels a second) and, at DEMO_COVER_AT seconds, a hand over
+# the lens from one frame to the next, which stays. Played twice: with the light-change guard
+# alone (a sudden dark picture is a light change to it, and the creeper never changes a cell
+# enough from one frame to the next), then with the scene memory, the view watch and the busy
+# margin as well.
+DEMO_CREEP_AT=4
+DEMO_COVER_AT=22
+DEMO_INTRUDER_FRAMES=725
+DEMO_INTRUDER_KEYS=(SceneSeconds=10 ViewLostSeconds=4 BusyMargin=3)
+demo_make_intruder_scene() {
+  local out="$1" frames="$2" pixfmt="$3"
+  local d=$(( DEMO_INTRUDER_FRAMES / 25 + 1 )) c="$DEMO_CREEP_AT" h="$DEMO_COVER_AT"
+  ffmpeg -v error -y \
+    -f lavfi -i "color=c=0x4a5a3a:s=720x576:r=25:d=$d,drawbox=x=0:y=400:w=720:h=176:c=0x6b6b5a:t=fill,drawbox=x=80:y=120:w=160:h=220:c=0x2a3a6a:t=fill,drawbox=x=480:y=60:w=180:h=120:c=0xc8c8b4:t=fill" \
+    -f lavfi -i "color=c=0x303030:s=100x180:r=25:d=$d" \
+    -f lavfi -i "color=c=0x302820:s=720x576:r=25:d=$d" \
+    -filter_complex "[0][1]overlay=x='if(lt(t,$c),-120,-120+(t-$c)*50)':y=300[room];[room][2]overlay=x='if(lt(t,$h),720,0)':y=0,noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
 }
 
@@ -183,10 +205,37 @@ demo_main() {
       "$out/levels_frame.png" || failed "making levels_frame.png" || return 1
     rm -f "$out/tuning/host/frames.raw"
   fi
-  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw"
+  local intruder=1
+  if [ -n "$video" ] || [ "${DEMO_INTRUDER:-1}" = 0 ]; then
+    intruder=0
+  elif ! awk -v f="$fps" 'BEGIN { exit !(f > 0 && f <= 25) }'; then
+    log "no runs of the intruder scene: they need no more than 25 fps"
+    intruder=0
+  fi
+  if [ "$intruder" = 1 ]; then
+    log "generating the intruder scene (720x576, $DEMO_INTRUDER_FRAMES frames)"
+    demo_make_intruder_scene "$work/intruder.raw" "$DEMO_INTRUDER_FRAMES" "$pixfmt" ||
+      failed "generating the intruder scene (ffmpeg)" || return 1
+    local iplay=("$host" --input "$(wine_path "$work/intruder.raw")" --format "$format" --size 720x576
+                 --frames "$DEMO_INTRUDER_FRAMES" --fps "$fps" --channels "1:0:Camera 1" --progress)
+    { cat "$work/demo.ini" && printf 'LightChangePercent=50\r\n'; } > "$work/intruder_guard.ini"
+    { cat "$work/intruder_guard.ini" && printf '%s\r\n' "${DEMO_INTRUDER_KEYS[@]}"; } > "$work/intruder_on.ini"
+    mkdir -p "$out/intruder/guard/host" "$out/intruder/on/host"
+    log "playing the intruder scene with LightChangePercent=50"
+    demo_play "$work/intruder_guard.ini" "$out/intruder/guard/host" "${iplay[@]}" || return 1
+    log "playing the intruder scene with ${DEMO_INTRUDER_KEYS[*]} as well"
+    demo_play "$work/intruder_on.ini" "$out/intruder/on/host" "${iplay[@]}" --save-frames || return 1
+    demo_still "$out/intruder/on/host/frames.raw" $(( (DEMO_COVER_AT + 5) * 25 )) "$frameBytes" \
+      720x576 "$pixfmt" "$out/view_lost_frame.png" || log "could not make view_lost_frame.png"
+    rm -f "$out/intruder/on/host/frames.raw"
+    cp "$out/intruder/guard/host/events.csv" "$out/intruder/guard/events.csv"
+    cp "$out/intruder/on/host/events.csv" "$out/intruder/on/events.csv"
+  fi
+  [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw" "$work/intruder.raw"
   local ok=0
   if [ "$guards" = 1 ]; then demo_check_guard "$out/events.csv" "$out/guards/events.csv" || ok=1; fi
   if [ "$tuning" = 1 ]; then demo_check_calibration "$out/tuning/host/hostsim.log" || ok=1; fi
+  if [ "$intruder" = 1 ]; then demo_check_intruder "$out/intruder/guard/events.csv" "$out/intruder/on/events.csv" || ok=1; fi
   return "$ok"
 }
 
@@ -258,6 +307,33 @@ demo_check_guard() {
   if [ "$guardLight" -ne 0 ]; then log "the light change alarmed with LightChangePercent=50"; ok=0; fi
   [ "$ok" = 1 ] || failed "the light-change check (events: $1, $2)" || return 1
   echo "  $(dirname "$2")/   (that second run: events.csv, recordings/, host/)"
+}
+
+# demo_first_alarm EVENTS FIRST END: the seconds (one decimal) of the first alarm that
+# commanded the host at frames FIRST to END - 1; empty when there was none.
+demo_first_alarm() {
+  awk -F, -v first="$2" -v end="$3" \
+    'NR > 1 && $1 >= first && $1 < end && ($4 ~ /^start / || $4 == "resume recording" || $4 == "snapshot") { printf "%.1f", $1 / 25; exit }' "$1"
+}
+
+# demo_check_intruder GUARD_EVENTS ON_EVENTS: one line per run of the intruder scene, with
+# what it made of the creeper (before the cover) and of the covered lens; fails unless the
+# guard alone misses both and the options catch both.
+demo_check_intruder() {
+  local creepFrom=$(( DEMO_CREEP_AT * 25 )) coverFrom=$(( DEMO_COVER_AT * 25 )) end=2147483647
+  local gCreep gCover oCreep oCover
+  gCreep=$(demo_first_alarm "$1" "$creepFrom" "$coverFrom")
+  gCover=$(demo_first_alarm "$1" "$coverFrom" "$end")
+  oCreep=$(demo_first_alarm "$2" "$creepFrom" "$coverFrom")
+  oCover=$(demo_first_alarm "$2" "$coverFrom" "$end")
+  echo
+  echo "LightChangePercent=50: creeper ${gCreep:+caught at $gCreep s}${gCreep:-missed}, covered lens ${gCover:+caught at $gCover s}${gCover:-missed}"
+  echo "LightChangePercent=50 ${DEMO_INTRUDER_KEYS[*]}: creeper ${oCreep:+caught at $oCreep s}${oCreep:-missed}, view lost ${oCover:+at $oCover s}${oCover:-never}"
+  local ok=1
+  if [ -n "$gCreep" ] || [ -n "$gCover" ]; then log "the light-change guard alone caught the creeper or the cover"; ok=0; fi
+  if [ -z "$oCreep" ] || [ -z "$oCover" ]; then log "the scene memory and the view watch missed the creeper or the cover"; ok=0; fi
+  [ "$ok" = 1 ] || failed "the intruder check (events: $1, $2)" || return 1
+  echo "  $(dirname "$(dirname "$2")")/   (guard/ and on/: events.csv, host/; view_lost_frame.png: $(( DEMO_COVER_AT + 5 )) s into the second run)"
 }
 
 # Turns hostsim's output into files anyone can open: the annotated video, PNG

@@ -44,8 +44,6 @@ class PluginApp {
 
   StreamFormat format() const { return plugin_.format(); }
   LanguageSelector& language() { return language_; }
-  GetChannelFn getChannel() const { return plugin_.getChannel(); }
-  uint32_t hostContext() const { return plugin_.context(); }
   Plugin& plugin() { return plugin_; }
   SettingsDialog& dialog() { return dialog_; }
 

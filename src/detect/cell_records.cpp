@@ -8,7 +8,7 @@ namespace qlv {
 bool CellRecords::Allocate(size_t n) {
   Free();
   history.reset(new (std::nothrow) uint32_t[n]);
-  busyBits.reset(new (std::nothrow) uint64_t[2 * n]);
+  busyBits.reset(new (std::nothrow) uint64_t[kBusyWords * n]);
   busyCount.reset(new (std::nothrow) uint8_t[n]);
   muted.reset(new (std::nothrow) uint8_t[n]);
   if (!history || !busyBits || !busyCount || !muted) {
@@ -32,7 +32,7 @@ void CellRecords::Free() {
 void CellRecords::Restart() {
   if (!history) return;
   std::memset(history.get(), 0, count * sizeof(uint32_t));
-  std::memset(busyBits.get(), 0, 2 * count * sizeof(uint64_t));
+  std::memset(busyBits.get(), 0, kBusyWords * count * sizeof(uint64_t));
   std::memset(busyCount.get(), 0, count);
   std::memset(muted.get(), 0, count);
   hold = 0;
@@ -41,7 +41,7 @@ void CellRecords::Restart() {
 void CellRecords::RestartCell(size_t i) {
   if (i >= count) return;
   history[i] = 0;
-  busyBits[2 * i] = busyBits[2 * i + 1] = 0;
+  for (size_t w = 0; w < kBusyWords; ++w) busyBits[kBusyWords * i + w] = 0;
   busyCount[i] = 0;
   muted[i] = 0;
 }

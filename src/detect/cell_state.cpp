@@ -1,6 +1,6 @@
 #include "detect/cell_state.h"
 
-#include "pixel/mul_div.h"
+#include "detect/change_rule.h"
 
 namespace qlv {
 
@@ -12,17 +12,17 @@ uint32_t FullMask(int32_t frameCounter) {
 
 CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask) {
   if (watch == 0) return CellState::Inactive;
-  if (history == fullMask) return CellState::Alarm;
+  if (HistoryInAlarm(history, fullMask)) return CellState::Alarm;
   if (history == 0) return CellState::Active;
   return CellState::Danger;
 }
 
 CellRect CellRectOf(int32_t column, int32_t row, int32_t width, int32_t height, int32_t columns, int32_t rows) {
   CellRect r;
-  r.left = MulDiv(column, width, columns);
-  r.right = MulDiv(column + 1, width, columns);
-  r.top = MulDiv(row, height, rows);
-  r.bottom = MulDiv(row + 1, height, rows);
+  r.left = CellEdge(column, width, columns);
+  r.right = CellEdge(column + 1, width, columns);
+  r.top = CellEdge(row, height, rows);
+  r.bottom = CellEdge(row + 1, height, rows);
   return r;
 }
 

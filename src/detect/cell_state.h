@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "pixel/mul_div.h"
+
 namespace qlv {
 
 enum class CellState { Inactive, Active, Danger, Alarm };
@@ -12,6 +14,14 @@ enum class CellState { Inactive, Active, Danger, Alarm };
 // 32 as 32 (all bits), so no shift by 32 or more is ever made.
 uint32_t FullMask(int32_t frameCounter);
 CellState CellStateOf(uint8_t watch, uint32_t history, uint32_t fullMask);
+
+// Where cell boundary `index` (0..count) of `count` cells lies in a picture `extent` pixels
+// wide or high. Every cell edge of the detector and the overlays is this one.
+inline int32_t CellEdge(int32_t index, int32_t extent, int32_t count) { return MulDiv(index, extent, count); }
+// Boundaries 0..count into edges[0 .. count].
+inline void CellEdges(int32_t extent, int32_t count, int32_t* edges) {
+  for (int32_t k = 0; k <= count; ++k) edges[k] = CellEdge(k, extent, count);
+}
 
 struct CellRect {
   int32_t left, top, right, bottom;  // picture coordinates, right and bottom exclusive

@@ -17,10 +17,13 @@ bool MaskGrid::AllocateCells() {
   if (sane) {
     size_t n = static_cast<size_t>(cellCount_);
     watch_.reset(new (std::nothrow) uint8_t[n]);
-    reference_.reset(new (std::nothrow) uint32_t[n]);
-    if (watch_ && reference_) records_.Allocate(n);
+    try {
+      epochs_.cell.assign(n, 0);
+    } catch (const std::bad_alloc&) {
+      watch_.reset();
+    }
   }
-  if (!watch_ || !reference_ || !records_.history) {
+  if (!watch_) {
     FreeCells();
     columns_ = rows_ = cellCount_ = 0;
     return false;
@@ -32,17 +35,13 @@ bool MaskGrid::AllocateCells() {
 
 void MaskGrid::FreeCells() {
   watch_.reset();
-  reference_.reset();
-  records_.Free();
+  epochs_.cell.clear();
+  epochs_.cell.shrink_to_fit();
 }
 
 void MaskGrid::RestartCells() {
   if (!HasCells()) return;
-  const size_t n = static_cast<size_t>(cellCount_);
-  records_.Restart();
-  ++restarts_;
-  static_assert(NoReference == 0xFFFFFFFFu, "absent reference: every byte 0xFF");
-  std::memset(reference_.get(), 0xFF, n * sizeof(uint32_t));
+  epochs_.whole = NextEpoch();
 }
 
 bool MaskGrid::Resize(int32_t columns, int32_t rows) {
@@ -68,10 +67,7 @@ void MaskGrid::ClearAll() {
 // A cell that becomes watched starts from rest, so its first comparison cannot count.
 void MaskGrid::FlipCell(int32_t i) {
   watch_[i] = watch_[i] == 0 ? 1 : 0;
-  if (watch_[i]) {
-    reference_[i] = NoReference;
-    records_.RestartCell(static_cast<size_t>(i));
-  }
+  if (watch_[i]) epochs_.cell[static_cast<size_t>(i)] = NextEpoch();
 }
 
 void MaskGrid::InvertMask() {

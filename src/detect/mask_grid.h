@@ -1,5 +1,6 @@
-// The grid of cells over the picture, which cells are watched, and the detector's two
-// words per cell; stored in the mask file (10-byte header, then one flag byte per cell).
+// The grid of cells over the picture and which cells are watched, stored in the mask file
+// (10-byte header, then one flag byte per cell), with each cell's restart epoch. What the
+// detector remembers of the cells is its own (DetectorState).
 #pragma once
 
 #include <cstddef>
@@ -7,12 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "detect/cell_records.h"
 #include "detect/cell_state.h"
+#include "detect/restart_epochs.h"
+#include "settings/settings.h"
 
 namespace qlv {
-
-constexpr uint32_t NoReference = 0xFFFFFFFFu;
 
 class MaskGrid {
  public:
@@ -20,7 +20,7 @@ class MaskGrid {
   static constexpr int32_t kDefaultRows = 18;
   // Largest column or row count a mask file may carry: more than a mask editor can
   // show on any video window. Files outside 1..kMaxDimension are not loaded.
-  static constexpr int32_t kMaxDimension = 256;
+  static constexpr int32_t kMaxDimension = kMaxGridDimension;
   static constexpr uint16_t kFormatTag = 0x0203;
 
   int32_t columns() const { return columns_; }
@@ -28,34 +28,17 @@ class MaskGrid {
   int32_t cellCount() const { return cellCount_; }
   const uint8_t* watch() const { return watch_.get(); }
   uint8_t* watch() { return watch_.get(); }
-  uint32_t* history() { return records_.history.get(); }
-  const uint32_t* history() const { return records_.history.get(); }
-  uint32_t* reference() { return reference_.get(); }
-  const uint32_t* reference() const { return reference_.get(); }
-  // The history words and the false-alarm guards' state of the real detector.
-  static constexpr int32_t kBusyFrames = CellRecords::kBusyFrames;
-  CellRecords& records() { return records_; }
-  const CellRecords& records() const { return records_; }
-  uint8_t* busyCount() { return records_.busyCount.get(); }
-  const uint8_t* busyCount() const { return records_.busyCount.get(); }
-  uint8_t* muted() { return records_.muted.get(); }
-  const uint8_t* muted() const { return records_.muted.get(); }
-  uint32_t& hold() { return records_.hold; }
-  // The cell's state as drawn: a muted cell counts as not watched.
-  CellState StateOf(int32_t cell, uint32_t fullMask) const {
-    return records_.muted[cell] ? CellState::Inactive : CellStateOf(watch_[cell], records_.history[cell], fullMask);
-  }
+  // When each cell last started from rest; the detector's state follows it.
+  const RestartEpochs& epochs() const { return epochs_; }
 
-  // True when the watch flags, reference words and cell records are there for the current cell count.
+  // True when the watch flags and epochs are there for the current cell count.
   bool HasCells() const { return watch_ != nullptr && cellCount_ > 0; }
-  // Counts every restart of all the cells (a new grid, WatchAll, RestartCells), so that one
-  // who mirrors the records can tell one happened.
-  uint32_t restarts() const { return restarts_; }
 
-  // Allocates the flags, words and records for the current dimensions, no cell watched, all at rest.
+  // Allocates the flags for the current dimensions, no cell watched, every cell restarted.
   // Returns false, leaving the grid at 0 x 0 without arrays, when that is impossible.
   bool AllocateCells();
   void FreeCells();
+  // Every cell starts again from rest: one new epoch for all.
   void RestartCells();
   void SetDefaultGrid();
   // Sets the dimensions and allocates (AllocateCells); false leaves the grid at 0 x 0.
@@ -80,14 +63,13 @@ class MaskGrid {
 
  private:
   void FlipCell(int32_t index);
+  uint32_t NextEpoch() { return ++epochs_.latest; }
 
   int32_t columns_ = 0;
   int32_t rows_ = 0;
   int32_t cellCount_ = 0;
   std::unique_ptr<uint8_t[]> watch_;
-  std::unique_ptr<uint32_t[]> reference_;
-  CellRecords records_;
-  uint32_t restarts_ = 0;
+  RestartEpochs epochs_;  // its counters run on across grids, so a new grid is a new epoch
 };
 
 // The mask file of a grid of `columns` x `rows` with `count` flag bytes, written

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "detect/sensitivity_sweep.h"
 #include "pixel/frame_layout.h"
 #include "pixel/kernels.h"
 #include "pixel/mul_div.h"
@@ -45,12 +44,14 @@ uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, cons
   return AverageWith(*kernels::KernelsFor(kernels::KernelLevel::Reference), sample, width, height, r);
 }
 
-void ChannelChanged(uint32_t oldWord, uint32_t newWord, int byteIndex, int32_t sensitive, int& cellChanged) {
-  int32_t oldByte = (oldWord >> (8 * byteIndex)) & 0xFF;
-  int32_t newByte = (newWord >> (8 * byteIndex)) & 0xFF;
-  int64_t threshold = 16 - static_cast<int64_t>(sensitive);
-  int32_t diff = oldByte > newByte ? oldByte - newByte : newByte - oldByte;
-  if (diff > threshold && oldByte != 255) cellChanged = 1;
+const SettingsRecord& DetectorParams::Defaults() {
+  static const SettingsRecord defaults;
+  return defaults;
+}
+
+uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p) {
+  const int32_t level = CellLevel(oldWord, newWord, p.channels());
+  return static_cast<uint8_t>(level == kNoLevel ? 0 : level);
 }
 
 MotionDetector::MotionDetector() : kernels_(&kernels::ActiveKernels()) {}
@@ -93,8 +94,8 @@ bool MotionDetector::ResizeSamples(int32_t width, int32_t height) {
 void MotionDetector::ComputeEdges(int32_t columns, int32_t rows) {
   edgesX_.resize(static_cast<size_t>(columns) + 1);
   edgesY_.resize(static_cast<size_t>(rows) + 1);
-  for (int32_t j = 0; j <= columns; ++j) edgesX_[j] = MulDiv(j, sampleWidth_, columns);
-  for (int32_t i = 0; i <= rows; ++i) edgesY_[i] = MulDiv(i, sampleHeight_, rows);
+  CellEdges(sampleWidth_, columns, edgesX_.data());
+  CellEdges(sampleHeight_, rows, edgesY_.data());
 }
 
 namespace {
@@ -155,11 +156,13 @@ void MotionDetector::BandMeans(const uint8_t* frame, const FrameCanvas& canvas, 
   }
 }
 
-int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, MaskGrid& grid,
+int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid,
                                  const DetectorParams& p) {
   frameCompared_ = false;
+  viewEvent_ = ViewEvent::None;
   if (!samples_ || !grid.HasCells() || !frame) return 0;
   if (canvas.width() != sampleWidth_ || canvas.height() != sampleHeight_) return 0;
+  if (!state_.Follow(grid)) return 0;
   const uint32_t m = FullMask(p.frameCounter);
   const int32_t W = sampleWidth_, H = sampleHeight_, columns = grid.columns(), rows = grid.rows();
   // Unknown formats convert nothing: the cells average the unchanged sample buffer.
@@ -171,10 +174,22 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
     bandMeans_.resize(static_cast<size_t>(columns));
   }
   const uint8_t* watch = grid.watch();
-  uint32_t* reference = grid.reference();
+  uint32_t* reference = state_.reference();
+  const uint32_t channels = p.channels();
+  const int64_t threshold = ChangeThreshold(p.sensitive);
   // First every cell's comparison: a light change is known only once all are made.
   changed_.assign(static_cast<size_t>(grid.cellCount()), kNotCompared);
   if (keepLevels_) levels_.assign(changed_.size(), kNotCompared);
+  // With an intruder option a cell's bit is decided only once every mean is known: the scene
+  // comparison fits the light of the whole picture.
+  const bool intruder = p.intruderOptions();
+  ChangeMemories& memories = state_.memories();
+  if (intruder) {
+    if (!memories.Prepare(changed_.size(), p.sceneFrames, p.busyMargin)) return 0;
+    frameLevels_.resize(changed_.size());
+  } else if (memories.count() != 0) {
+    memories.Free();  // switched off: switched on again, they start afresh
+  }
   uint32_t compared = 0, changedCount = 0;
   for (int32_t i = 0; i < rows; ++i) {
     if (fused) BandMeans(frame, canvas, grid, i);
@@ -186,32 +201,56 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
       uint32_t oldWord = reference[cell];
       uint32_t newWord = fused ? bandMeans_[j] : AverageWith(*kernels_, samples_, W, H, r);
       reference[cell] = newWord;
-      int changed = 0;  // bytes of the means: 3 Y, 2 R, 1 G, 0 B
-      if (p.controlY) ChannelChanged(oldWord, newWord, 3, p.sensitive, changed);
-      if (p.controlR) ChannelChanged(oldWord, newWord, 2, p.sensitive, changed);
-      if (p.controlG) ChannelChanged(oldWord, newWord, 1, p.sensitive, changed);
-      if (p.controlB) ChannelChanged(oldWord, newWord, 0, p.sensitive, changed);
+      const int32_t level = CellLevel(oldWord, newWord, channels);
+      const int changed = !intruder && LevelChanges(level, threshold) ? 1 : 0;
       changed_[cell] = static_cast<uint8_t>(changed);
-      if (keepLevels_) levels_[cell] = std::min<uint8_t>(ChangeLevel(oldWord, newWord, p), kNotCompared - 1);
+      if (intruder) frameLevels_[cell] = level;
+      // Capped below kNotCompared: the sweep's thresholds are at most 16.
+      if (keepLevels_) levels_[cell] = static_cast<uint8_t>(std::min(std::max(level, 0), kNotCompared - 1));
       ++compared;
       changedCount += static_cast<uint32_t>(changed);
     }
   }
   compared_ = compared;
   frameCompared_ = true;
-  return ApplyChanges(grid.records(), p, m, compared, changedCount, changed_.data());
+  sceneShown_ = keepLevels_ && memories.sceneOn();
+  if (intruder) {
+    bool enabled[4];
+    for (int c = 0; c < 4; ++c) enabled[c] = (channels >> c & 1u) != 0;
+    if (sceneShown_) shownLevels_.assign(changed_.size(), kNotCompared);
+    changedCount = memories.Decide(frameLevels_.data(), reference, enabled, threshold, changed_.data(),
+                                   sceneShown_ ? shownLevels_.data() : nullptr);
+  }
+  bool held = false;
+  const int alarm = ApplyChanges(state_.records(), p, m, compared, changedCount, changed_.data(), &held);
+  if (intruder) memories.AfterFrame(reference, held);
+  WatchView(p);
+  return alarm;
+}
+
+// The view watch runs beside the motion rule on the same means; its verdict is not DetectMotion's.
+void MotionDetector::WatchView(const DetectorParams& p) {
+  viewEvent_ = ViewEvent::None;
+  viewWatched_ = p.viewLostFrames > 0;
+  ViewWatch& view = state_.view();
+  if (!viewWatched_) {
+    if (!view.view().empty()) view.Restart();  // switched on again, it remembers afresh
+    return;
+  }
+  viewEvent_ = view.Frame(state_.reference(), changed_.data(), changed_.size(), p.viewLostFrames);
 }
 
 int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMask, uint32_t compared,
-                 uint32_t changedCount, const uint8_t* changed) {
+                 uint32_t changedCount, const uint8_t* changed, bool* heldOut) {
   uint32_t& hold = records.hold;
   if (p.lightChangePercent > 0 && compared > 0 &&
       static_cast<uint64_t>(changedCount) * 100 >= static_cast<uint64_t>(p.lightChangePercent) * compared)
     hold = p.lightChangeFrames > 0 ? p.lightChangeFrames : 1;
   const bool held = hold > 0;
-  const uint32_t mute = p.muteBusyPercent, unmute = p.muteBusyPercent / 2;
+  if (heldOut) *heldOut = held;
+  const uint32_t mute = BusyFramesOf(p.muteBusyPercent), unmute = mute / 2;
   const int32_t slot = records.busySlot;
-  const int32_t word = slot >> 6;
+  const size_t word = static_cast<size_t>(slot >> 6);
   const uint64_t bit = uint64_t{1} << (slot & 63);
   uint32_t* history = records.history.get();
   uint64_t* busyBits = records.busyBits.get();
@@ -223,7 +262,7 @@ int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMas
     const uint8_t c = changed[cell];
     if (c == kNotCompared) continue;
     // The record: the bit of kBusyFrames frames ago leaves, this frame's enters.
-    uint64_t& bits = busyBits[2 * cell + word];
+    uint64_t& bits = busyBits[CellRecords::kBusyWords * cell + word];
     busyCount[cell] = static_cast<uint8_t>(busyCount[cell] - ((bits & bit) != 0) + c);
     bits = c ? bits | bit : bits & ~bit;
     if (mute == 0)
@@ -233,7 +272,7 @@ int ApplyChanges(CellRecords& records, const DetectorParams& p, uint32_t fullMas
     else if (muted[cell] && busyCount[cell] <= unmute)
       muted[cell] = 0;
     if (!held) history[cell] = ((history[cell] << 1) & fullMask) + (muted[cell] ? 0u : c);
-    if (!muted[cell] && history[cell] == fullMask) ++alarmed;
+    if (CountsInAlarm(muted[cell], history[cell], fullMask)) ++alarmed;
   }
   records.NextBusySlot();
   if (held) {

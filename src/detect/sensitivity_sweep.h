@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "detect/cell_records.h"
+#include "detect/change_memories.h"
+#include "detect/detector_state.h"
 #include "detect/motion_detector.h"
+#include "detect/restart_epochs.h"
 
 namespace qlv {
 
 constexpr int32_t kSweepSensitivities = 17;  // 0 to 16
-
-// The largest change of the enabled channels' means, |old - new|, leaving out channels whose
-// old mean is 255 as the detector does; 0 when no channel counts. A cell changes at
-// sensitivity s (0..16) exactly when this exceeds 16 - s.
-uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p);
 
 class SensitivitySweep {
  public:
@@ -32,21 +30,31 @@ class SensitivitySweep {
   void End();
   // True between Begin and End: results are there to read.
   bool hasRun() const { return !results_.empty(); }
-  // What RestartCells does to the real detector (the channel came back).
+  // Restarts what the detector restarted since the last call: to be called after each of
+  // its compared frames, before Frame. The first call after Begin only takes the epochs,
+  // every record being at rest then.
+  void Follow(const DetectorState& detector);
+  // What a restart of every cell, or of cell i, does to the detector.
   void RestartCells();
-  // What a cell's becoming watched does to it.
   void RestartCell(size_t i);
   // One compared frame: `levels` holds each cell's ChangeLevel, or kNotCompared. `p` is the
   // frame's detector parameters; its sensitivity is replaced by each one in turn.
-  void Frame(const uint8_t* levels, uint32_t compared, const DetectorParams& p);
+  // `means` holds the frame's packed means (the detector's references after it), which the
+  // scene memory of each sensitivity compares with its own scene. False when the memories of
+  // the intruder options could not be had: the run no longer mirrors the detector.
+  bool Frame(const uint8_t* levels, const uint32_t* means, uint32_t compared, const DetectorParams& p);
 
   uint32_t frames() const { return frames_; }
   const Result& result(int32_t s) const { return results_[static_cast<size_t>(s)]; }
 
  private:
   std::vector<CellRecords> records_;
+  // The intruder options' memories of each sensitivity: the bits feed back into the scenes.
+  std::vector<ChangeMemories> memories_;
+  std::vector<int32_t> frameLevels_;
   std::vector<Result> results_;
   std::vector<uint8_t> changed_;
+  RestartEpochs epochs_;  // of the detector, as last followed
   uint32_t frames_ = 0;
 };
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "pixel/mul_div.h"
+#include "detect/cell_state.h"
 
 namespace qlv {
 
@@ -57,30 +57,11 @@ struct Clip {
   int32_t left, top, right, bottom;  // right and bottom exclusive; left and right even
 };
 
-// An opaque square run [x, x + w) x [y, y + h) inside the clip.
+// An opaque square [x, x + w) x [y, y + h) inside the clip.
 void Fill(uint8_t* frame, const FrameCanvas& canvas, const Clip& c, int32_t x, int32_t y, int32_t w, int32_t h,
           uint32_t pixel) {
-  const int32_t x0 = std::max(x, c.left), x1 = std::min(x + w, c.right);
-  const int32_t y0 = std::max(y, c.top), y1 = std::min(y + h, c.bottom);
-  if (x0 >= x1 || y0 >= y1) return;
-  const bool yuv = canvas.pixelFormat() == PixelFormatYUV422;
-  for (int32_t row = y0; row < y1; ++row) {
-    uint8_t* p = canvas.PixelAddress(frame, x0, row);
-    if (yuv) {
-      for (int32_t px = x0; px < x1; px += 2, p += 4) {
-        p[0] = static_cast<uint8_t>(pixel);
-        p[1] = static_cast<uint8_t>(pixel >> 8);
-        p[2] = static_cast<uint8_t>(pixel >> 16);
-        p[3] = static_cast<uint8_t>(pixel >> 24);
-      }
-    } else {
-      for (int32_t px = x0; px < x1; ++px, p += 3) {
-        p[0] = static_cast<uint8_t>(pixel);
-        p[1] = static_cast<uint8_t>(pixel >> 8);
-        p[2] = static_cast<uint8_t>(pixel >> 16);
-      }
-    }
-  }
+  canvas.FillOpaqueRect(frame, std::max(x, c.left), std::max(y, c.top), std::min(x + w, c.right),
+                        std::min(y + h, c.bottom), pixel);
 }
 
 int32_t Even(int32_t v) { return v & ~1; }
@@ -153,30 +134,15 @@ struct BandRows {
   int32_t from[5], to[5];
 };
 
-// Any label: each lit font pixel clipped to the cell, pixel by pixel.
-void ClipLabel(uint8_t* band, ptrdiff_t stride, const BandRows& rows, const Glyph& g, int32_t x, int32_t scale,
-               const Clip& c, bool yuv, uint32_t pixel) {
-  const int32_t bpp = yuv ? 2 : 3;
-  for (int32_t r = 0; r < 5; ++r) {
-    const int32_t lit = g.lit[r];
-    int32_t from[kMaxLit], to[kMaxLit];  // bytes within a picture row, `to` exclusive
-    for (int32_t k = 0; k < lit; ++k) {
+// Any label: each lit font pixel clipped to the cell. `y0`: the band's first picture row.
+void ClipLabel(uint8_t* frame, const FrameCanvas& canvas, int32_t y0, const BandRows& rows, const Glyph& g,
+               int32_t x, int32_t scale, const Clip& c, uint32_t pixel) {
+  for (int32_t r = 0; r < 5; ++r)
+    for (int32_t k = 0; k < g.lit[r]; ++k) {
       const int32_t a = x + g.column[r][k] * scale;
-      from[k] = std::max(a, c.left) * bpp;
-      to[k] = std::min(a + scale, c.right) * bpp;
+      canvas.FillOpaqueRect(frame, std::max(a, c.left), y0 + rows.from[r], std::min(a + scale, c.right),
+                            y0 + rows.to[r], pixel);
     }
-    uint8_t* row = band + rows.from[r] * stride;
-    for (int32_t py = rows.from[r]; py < rows.to[r]; ++py, row += stride)
-      for (int32_t k = 0; k < lit; ++k) {
-        uint8_t* at = row + from[k];
-        uint8_t* const end = row + to[k];
-        if (yuv) {
-          for (; at < end; at += 4) std::memcpy(at, &pixel, 4);
-        } else {
-          for (; at < end; at += 3) std::memcpy(at, &pixel, 3);
-        }
-      }
-  }
 }
 
 }  // namespace
@@ -202,9 +168,9 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
   const Stamp stamp = MakeStamp(scale * bpp, yuv, pixels);
   PlacedGlyph placed[kMutedGlyph + 1];
   int32_t edgesX[kMaxLabelColumns + 1];
-  for (int32_t j = 0; j <= columns; ++j) edgesX[j] = MulDiv(j, W, columns);
+  CellEdges(W, columns, edgesX);
   for (int32_t i = 0; i < rows; ++i) {
-    const int32_t y0 = MulDiv(i, H, rows), y1 = MulDiv(i + 1, H, rows);
+    const int32_t y0 = CellEdge(i, H, rows), y1 = CellEdge(i + 1, H, rows);
     if (y1 <= y0) continue;
     const int32_t top = y0 + (y1 - y0 - 5 * scale) / 2;
     BandRows band;
@@ -235,7 +201,7 @@ void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, 
       const Glyph& g = kGlyphs.glyphs[glyph];
       const int32_t x = Even(x0 + (cw - g.width * scale) / 2);
       if (!stampable || x < c.left || x + g.width * scale > c.right) {
-        ClipLabel(bandRow, stride, band, g, x, scale, c, yuv, pixels[l.loud]);
+        ClipLabel(frame, canvas, y0, band, g, x, scale, c, pixels[l.loud]);
         continue;
       }
       PlacedGlyph& p = placed[glyph];

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "pixel/frame_canvas.h"
+#include "settings/settings.h"
 
 namespace qlv {
 
@@ -24,7 +25,7 @@ int32_t LabelScale(int32_t cellWidth, int32_t cellHeight);
 
 // `labels` has columns x rows entries, row 0 at the top. Colours are COLORREFs. Grids of more
 // than kMaxLabelColumns columns get no labels.
-constexpr int32_t kMaxLabelColumns = 256;
+constexpr int32_t kMaxLabelColumns = kMaxGridDimension;
 void DrawCellLabels(uint8_t* frame, const FrameCanvas& canvas, int32_t columns, int32_t rows, const CellLabel* labels,
                     uint32_t loudColor, uint32_t quietColor, uint32_t crossColor);
 

@@ -24,7 +24,8 @@ Ink InkOf(CellState state, const AreaStyle& s) {
 // runs share no pixel, so they are set byte by byte in one row of inks and blended into
 // the band's rows with one pass per row: every byte is blended once, with the colour and
 // weight of its cell's fill.
-void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& s) {
+void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const DetectorState& state,
+                    const AreaStyle& s) {
   if (!frame || !canvas.IsKnownFormat() || !grid.HasCells()) return;
   const uint32_t m = FullMask(s.frameCounter);
   const int32_t columns = grid.columns(), rows = grid.rows(), W = canvas.width(), H = canvas.height();
@@ -34,11 +35,11 @@ void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& g
     int32_t j = 0;
     while (j < columns) {
       const size_t first = static_cast<size_t>(i) * columns + j;
-      const Ink ink = InkOf(grid.StateOf(first, m), s);
+      const Ink ink = InkOf(state.StateIn(grid, static_cast<int32_t>(first), m), s);
       int32_t end = j + 1;
       while (end < columns) {
         const size_t cell = static_cast<size_t>(i) * columns + end;
-        if (!(InkOf(grid.StateOf(cell, m), s) == ink)) break;
+        if (!(InkOf(state.StateIn(grid, static_cast<int32_t>(cell), m), s) == ink)) break;
         ++end;
       }
       if (ink.opacity > 0) {  // opacity 0 (or below, clamped to 0) would change nothing

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "detect/detector_state.h"
 #include "detect/mask_grid.h"
 #include "pixel/frame_canvas.h"
 #include "settings/settings.h"
@@ -28,7 +29,10 @@ struct AreaStyle {
   Ink inactive, active, danger, alarm, grid;
 };
 
-void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& style);
+// Each cell's state as `state` holds it for `grid`, the cells restarted since it last
+// followed the grid at rest.
+void DrawStateAreas(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const DetectorState& state,
+                    const AreaStyle& style);
 void DrawGrid(uint8_t* frame, const FrameCanvas& canvas, const MaskGrid& grid, const AreaStyle& style);
 
 }  // namespace qlv

@@ -228,6 +228,27 @@ void FrameCanvas::BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r,
   for (int32_t y = t; y < b; ++y) BlendRun(RowAddress(frame, y), run, ink);
 }
 
+void FrameCanvas::FillOpaqueRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t pixel) const {
+  if (!known_ || !frame) return;
+  l = std::max(l, 0);
+  t = std::max(t, 0);
+  r = std::min(r, width_);
+  b = std::min(b, height_);
+  const bool yuv = format_ == PixelFormatYUV422;
+  if (yuv) {
+    l += l & 1;
+    r &= ~1;
+  }
+  if (l >= r || t >= b) return;
+  // A pixel's bytes (a pair's in YUV) from the colour's byte 0 on, wherever it lies.
+  const int32_t unit = yuv ? 4 : 3;
+  const ptrdiff_t from = static_cast<ptrdiff_t>(bytesPerPixel_) * l, to = static_cast<ptrdiff_t>(bytesPerPixel_) * r;
+  for (int32_t y = t; y < b; ++y) {
+    uint8_t* const row = RowAddress(frame, y);
+    for (ptrdiff_t at = from; at < to; at += unit) std::memcpy(row + at, &pixel, static_cast<size_t>(unit));
+  }
+}
+
 void FrameCanvas::BlendColumns(uint8_t* frame, const int32_t* xs, int32_t count, const RowRange* ranges,
                                int32_t rangeCount, uint32_t color, int32_t opacity) const {
   if (!known_ || !frame || !xs || !ranges) return;

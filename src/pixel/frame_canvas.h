@@ -51,6 +51,10 @@ class FrameCanvas {
   void BlendFillRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t color,
                      int32_t opacity) const;
 
+  // Pixels [l, r) x [t, b), clipped to the frame, set to `pixel` (ColorToPixel's form) with no
+  // blending. YUV 4:2:2 goes by whole pairs: an edge inside a pair moves inwards.
+  void FillOpaqueRect(uint8_t* frame, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t pixel) const;
+
   // Rows y1 .. y2 - 1.
   struct RowRange {
     int32_t y1, y2;

@@ -11,7 +11,28 @@ std::string QuoteCommandLine(Platform& platform, const std::string& commandLine)
   return "\"" + commandLine + "\"";
 }
 
-AlarmActions::AlarmActions(Platform& platform, SettingsRecord& working) : platform_(platform), s_(working) {}
+AlarmActions::AlarmActions(Platform& platform, const SettingsRecord& settings) : platform_(platform), s_(settings) {}
+
+void AlarmActions::Restore(const SettingsRecord& saved) {
+  state_.action = saved.Action;
+  state_.stopTime = saved.ActionStopTime;
+  state_.task = saved.ExtTask;
+}
+
+void AlarmActions::SaveInto(SettingsRecord* record) const {
+  record->Action = state_.action;
+  record->ActionStopTime = state_.stopTime;
+  record->ExtTask = state_.task;
+}
+
+void AlarmActions::StopWhenTimeUp() {
+  if (state_.stopTime < platform_.TickCount()) StopActions(StopKind::TimeUp);
+}
+
+void AlarmActions::StopAtClose() {
+  state_.action &= kActSound;
+  StopActions(StopKind::Final);
+}
 
 void AlarmActions::Post(uint32_t code) { platform_.PostMessageTo(hostWindow_, kHostCommand, code, 0); }
 
@@ -21,17 +42,17 @@ void AlarmActions::CountDownFrame() {
 }
 
 void AlarmActions::SetStopTime() {
-  s_.ActionStopTime = platform_.TickCount() + static_cast<uint32_t>(s_.Duration) * 1000u;
+  state_.stopTime = platform_.TickCount() + static_cast<uint32_t>(s_.Duration) * 1000u;
 }
 
 void AlarmActions::TriggerRecording(uint32_t runningBit, uint32_t startCode) {
   SetStopTime();
-  if (!(s_.Action & runningBit)) {
+  if (!(state_.action & runningBit)) {
     guard_ = kGuardFrames;
-    s_.Action |= runningBit;
+    state_.action |= runningBit;
     Post(startCode);
-  } else if (s_.RecordPause != 0 && (s_.Action & kActPaused)) {
-    s_.Action &= ~static_cast<uint32_t>(kActPaused);
+  } else if (s_.RecordPause != 0 && (state_.action & kActPaused)) {
+    state_.action &= ~static_cast<uint32_t>(kActPaused);
     Post(kCmdResume);
   }
 }
@@ -41,7 +62,7 @@ void AlarmActions::TriggerActions() {
   lockOut_ = kLockOutFrames;
   if (s_.SoundEnable) {
     SetStopTime();
-    s_.Action |= kActSound;
+    state_.action |= kActSound;
     PlayAlarmSound();
   }
   if (s_.ProcessEnable) RunExternalTask();
@@ -52,8 +73,8 @@ void AlarmActions::TriggerActions() {
       break;
     case RecordKind::SnapshotSequence:
       SetStopTime();
-      if (!(s_.Action & kActSequence)) {
-        s_.Action |= kActSequence;
+      if (!(state_.action & kActSequence)) {
+        state_.action |= kActSequence;
         Post(kCmdSequenceStart);
       }
       break;
@@ -64,36 +85,36 @@ void AlarmActions::TriggerActions() {
 }
 
 void AlarmActions::StopRecording(uint32_t runningBit, uint32_t stopCode, StopKind kind) {
-  if (!(s_.Action & runningBit)) return;
+  if (!(state_.action & runningBit)) return;
   if (s_.RecordPause != 0 && kind == StopKind::TimeUp) {
-    if (!(s_.Action & kActPaused)) {
-      s_.Action |= kActPaused;
+    if (!(state_.action & kActPaused)) {
+      state_.action |= kActPaused;
       lockOut_ = kLockOutFrames;
       Post(kCmdPause);
     }
   } else {
     guard_ = kGuardFrames;
-    s_.Action &= ~runningBit;
+    state_.action &= ~runningBit;
     Post(stopCode);
   }
 }
 
 void AlarmActions::StopActions(StopKind kind) {
-  if (s_.Action & kActSound) {
-    s_.Action &= ~static_cast<uint32_t>(kActSound);
+  if (state_.action & kActSound) {
+    state_.action &= ~static_cast<uint32_t>(kActSound);
     lockOut_ = kLockOutFrames;
     StopAlarmSound();
   }
-  if (s_.Action & kActSequence) {
-    s_.Action &= ~static_cast<uint32_t>(kActSequence);
+  if (state_.action & kActSequence) {
+    state_.action &= ~static_cast<uint32_t>(kActSequence);
     Post(kCmdSequenceStop);
     lockOut_ = kLockOutFrames;
   }
   StopRecording(kActVideo, kCmdRecordStop, kind);
   StopRecording(kActKind3, kCmdKind3Stop, kind);
-  s_.ActionStopTime = 0;
+  state_.stopTime = 0;
   if (kind == StopKind::Final) {
-    s_.Action = 0;
+    state_.action = 0;
     CloseTaskHandles();
   }
 }
@@ -120,29 +141,29 @@ bool AlarmActions::StartTask(ProcessInfo* pi) {
 void AlarmActions::RunExternalTask() {
   if (s_.ProcessRepeatEnable) {
     CloseTaskHandles();  // the previous task keeps running
-    StartTask(&s_.ExtTask);
+    StartTask(&state_.task);
     CloseTaskHandles();
     return;
   }
-  if (s_.ExtTask.hProcess != 0 && OwnsHandle(s_.ExtTask.hProcess)) {
+  if (state_.task.hProcess != 0 && OwnsHandle(state_.task.hProcess)) {
     uint32_t code = 0;
     // A handle that cannot be asked counts as ended, so that the next alarm can start the task.
-    if (!platform_.ProcessExitCode(s_.ExtTask.hProcess, &code) || code != kStillActive) CloseTaskHandles();
+    if (!platform_.ProcessExitCode(state_.task.hProcess, &code) || code != kStillActive) CloseTaskHandles();
   } else {
     CloseTaskHandles();  // a stale value from the file: forgotten, never closed
   }
-  if (s_.ExtTask.hProcess != 0) return;  // still running
-  StartTask(&s_.ExtTask);
+  if (state_.task.hProcess != 0) return;  // still running
+  StartTask(&state_.task);
 }
 
 void AlarmActions::CloseTaskHandles() {
-  if (s_.ExtTask.hThread != 0) {
-    if (ownHandles_.erase(s_.ExtTask.hThread) != 0) platform_.CloseHandleValue(s_.ExtTask.hThread);
-    s_.ExtTask.hThread = 0;
+  if (state_.task.hThread != 0) {
+    if (ownHandles_.erase(state_.task.hThread) != 0) platform_.CloseHandleValue(state_.task.hThread);
+    state_.task.hThread = 0;
   }
-  if (s_.ExtTask.hProcess != 0) {
-    if (ownHandles_.erase(s_.ExtTask.hProcess) != 0) platform_.CloseHandleValue(s_.ExtTask.hProcess);
-    s_.ExtTask.hProcess = 0;
+  if (state_.task.hProcess != 0) {
+    if (ownHandles_.erase(state_.task.hProcess) != 0) platform_.CloseHandleValue(state_.task.hProcess);
+    state_.task.hProcess = 0;
   }
 }
 

@@ -1,5 +1,6 @@
 // What an alarm does: host recording commands, the sound and the external task,
-// with their stop time. The state lives in the working settings record.
+// with their stop time. The settings say what to do; what runs is this object's own,
+// saved with the settings but never written through them.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +27,22 @@ enum class StopKind {
   Final,   // everything stops, the action state is cleared and the task handles are closed
 };
 
+// What runs: saved as Action, ActionStopTime and the task's two handles.
+struct ActionState {
+  uint32_t action = 0;    // ActionBits
+  uint32_t stopTime = 0;  // tick count after which the actions stop
+  ProcessInfo task;
+};
+
 class AlarmActions {
  public:
-  AlarmActions(Platform& platform, SettingsRecord& working);
+  // `settings`: the working settings, read for what an alarm does.
+  AlarmActions(Platform& platform, const SettingsRecord& settings);
+
+  // The state the settings file held, and the state to save with the settings.
+  void Restore(const SettingsRecord& saved);
+  void SaveInto(SettingsRecord* record) const;
+  const ActionState& state() const { return state_; }
 
   // The host's main window, which receives HostCommand posts.
   void SetHostWindow(WindowHandle w) { hostWindow_ = w; }
@@ -37,6 +51,11 @@ class AlarmActions {
 
   void TriggerActions();
   void StopActions(StopKind kind);
+  // Stops what runs once the stop time has passed.
+  void StopWhenTimeUp();
+  // At close: the recording state is forgotten without posting stops (the host ends its own
+  // recordings); a playing sound is stopped and the task handles are closed.
+  void StopAtClose();
   void SetStopTime();
   void PlayAlarmSound();
   void StopAlarmSound();
@@ -60,7 +79,8 @@ class AlarmActions {
   void TriggerRecording(uint32_t runningBit, uint32_t startCode);
 
   Platform& platform_;
-  SettingsRecord& s_;
+  const SettingsRecord& s_;
+  ActionState state_;
   WindowHandle hostWindow_ = 0;
   std::function<bool()> dialogOpen_;
   int32_t lockOut_ = 0;

@@ -51,13 +51,13 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
     context_ = context;
     instance_ = location.instance;
     working_ = stored_;
+    actions_.Restore(stored_);
     grid_.FreeCells();
     if (working_.MaskFileName.empty() || !grid_.LoadMaskFile(working_.MaskFileName)) {
       working_.MaskFileName.clear();
       grid_.SetDefaultGrid();
     }
-    // More cells than the grid has could never alarm: read as the default, like any value out of range.
-    if (stored_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) stored_.MinAlarmCells = working_.MinAlarmCells = 1;
+    stored_.MinAlarmCells = working_.MinAlarmCells = FitAlarmCells(stored_.MinAlarmCells, grid_.cellCount());
     initialised_ = true;
     working = working_;
   }
@@ -109,90 +109,100 @@ int Plugin::ProcessFrame(const HostFrame* frame) {
 
 int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
   if (!pixels) return 0;
-
-  bool drawCaption = false;
-  OverlayGeometry geometry;
-  struct {
-    FrameCanvas canvas;
-    int32_t columns = 0, rows = 0;
-    uint32_t loud = 0, quiet = 0;
-    std::vector<CellLabel> labels;
-  } marks;
+  LateOverlays late;
   {
     MutexLock lock(frameMutex_);
-    if (ProcessorTooOld(format_.processorClass)) return 0;
-    if (!channel || !initialised_ || !streamUsable_) return 0;
-    if (channel->id0 != currentId0_ || channel->id1 != currentId1_) {
-      currentId0_ = channel->id0;
-      currentId1_ = channel->id1;
-      currentName_ = CopyName(channel->name);
-      tuning_.Cancel(RunEnd::ChannelChanged);
-      if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
-      if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
-        grid_.RestartCells();  // the run, if any, was cancelled just now
-        warmUp_ = kWarmUpFrames;
-      } else {
-        actions_.StopActions(StopKind::Final);
-      }
-    }
-    if (currentId0_ != working_.ChannelId0() || currentId1_ != working_.ChannelId1()) return 0;
-    if (warmUp_ != 0) {
-      --warmUp_;
-      return 0;
-    }
-    actions_.CountDownFrame();
-
-    if (detectorReady_ && grid_.HasCells()) {
-      const DetectorParams params(working_);
-      detector_.KeepLevels(tuning_.wantsLevels());
-      if (detector_.DetectMotion(pixels, canvas_, grid_, params) == 1) actions_.TriggerActions();
-      tuning_.AfterDetection(detector_, params, platform_.TickCount());
-    }
-
-    if (working_.ActionStopTime < platform_.TickCount()) actions_.StopActions(StopKind::TimeUp);
-
-    const bool recording = format_.recording != 0;
-    const bool areas = (recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells();
-    const bool lines = (recording ? working_.RecShowGrid : working_.ShowGrid) != 0;
-    if (areas || lines) {
-      const AreaStyle style(working_);
-      if (areas) DrawStateAreas(pixels, canvas_, grid_, style);
-      if (lines) DrawGrid(pixels, canvas_, grid_, style);
-    }
-    drawCaption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
-    geometry = GeometryOf(canvas_);
-    // The tuning window's marks never reach a recording.
-    if (!recording) {
-      tuning_.Labels(grid_, working_.Sensitive, &marks.labels);
-      marks.canvas = canvas_;
-      marks.columns = grid_.columns();
-      marks.rows = grid_.rows();
-      marks.loud = working_.AlarmColor;
-      marks.quiet = working_.GridColor;
-    }
+    if (!GateChannel(channel) || !WarmUp()) return 0;
+    const Detection detection = Detect(pixels);
+    Act(detection);
+    Timeouts();
+    Draw(pixels, &late);
+    Tune(detection, &late);
   }
-  if (drawCaption && caption_) caption_->Draw(pixels, geometry);
-  if (!marks.labels.empty()) {
-    // After the caption, outside the lock: the marks go over every other overlay.
-    DrawCellLabels(pixels, marks.canvas, marks.columns, marks.rows, marks.labels.data(), marks.loud, marks.quiet,
-                   marks.loud);
+  if (late.caption && caption_) caption_->Draw(pixels, late.geometry);
+  if (!late.labels.empty()) {
+    DrawCellLabels(pixels, late.canvas, late.columns, late.rows, late.labels.data(), late.loud, late.quiet, late.loud);
   }
   return 1;
+}
+
+bool Plugin::GateChannel(const ChannelRef* channel) {
+  if (ProcessorTooOld(format_.processorClass)) return false;
+  if (!channel || !initialised_ || !streamUsable_) return false;
+  if (channel->id0 != currentId0_ || channel->id1 != currentId1_) {
+    currentId0_ = channel->id0;
+    currentId1_ = channel->id1;
+    currentName_ = CopyName(channel->name);
+    tuning_.Cancel(RunEnd::ChannelChanged);
+    if (IsDialogOpen()) dialog_->PostRefreshControls(kRefreshAll);
+    if (currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1()) {
+      grid_.RestartCells();
+      warmUp_ = kWarmUpFrames;
+    } else {
+      actions_.StopActions(StopKind::Final);
+    }
+  }
+  return currentId0_ == working_.ChannelId0() && currentId1_ == working_.ChannelId1();
+}
+
+bool Plugin::WarmUp() {
+  if (warmUp_ == 0) return true;
+  --warmUp_;
+  return false;
+}
+
+Plugin::Detection Plugin::Detect(const uint8_t* pixels) {
+  Detection d;
+  if (!detectorReady_ || !grid_.HasCells()) return d;
+  d.params = DetectorParams(working_);
+  detector_.KeepLevels(tuning_.wantsLevels());
+  d.alarm = detector_.DetectMotion(pixels, canvas_, grid_, d.params) == 1;
+  d.viewLost = detector_.viewEvent() == ViewEvent::Lost;
+  d.compared = true;
+  return d;
+}
+
+void Plugin::Act(const Detection& detection) {
+  // Counted down before the alarm, so that the frame that ends a lock-out may trigger.
+  actions_.CountDownFrame();
+  if (detection.alarm || detection.viewLost) actions_.TriggerActions();
+}
+
+void Plugin::Timeouts() { actions_.StopWhenTimeUp(); }
+
+void Plugin::Draw(uint8_t* pixels, LateOverlays* late) {
+  const bool recording = format_.recording != 0;
+  const bool areas = (recording ? working_.RecShowMask : working_.ShowMask) && grid_.HasCells();
+  const bool lines = (recording ? working_.RecShowGrid : working_.ShowGrid) != 0;
+  if (areas || lines) {
+    const AreaStyle style(working_);
+    if (areas) DrawStateAreas(pixels, canvas_, grid_, detector_.state(), style);
+    if (lines) DrawGrid(pixels, canvas_, grid_, style);
+  }
+  late->caption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
+  late->geometry = GeometryOf(canvas_);
+}
+
+void Plugin::Tune(const Detection& detection, LateOverlays* late) {
+  if (detection.compared) tuning_.AfterDetection(detector_, detection.params, platform_.TickCount());
+  if (format_.recording != 0) return;
+  tuning_.Labels(grid_, detector_.state(), working_.Sensitive, &late->labels);
+  late->canvas = canvas_;
+  late->columns = grid_.columns();
+  late->rows = grid_.rows();
+  late->loud = working_.AlarmColor;
+  late->quiet = working_.GridColor;
 }
 
 void Plugin::Close() {
   if (IsDialogOpen()) dialog_->DestroyDialog();
   {
     MutexLock lock(frameMutex_);
-    if (actions_.guard() == 0) {
-      // Forget the recording state without posting stops; a playing sound is stopped.
-      working_.Action &= kActSound;
-      actions_.StopActions(StopKind::Final);
-    }
+    if (actions_.guard() == 0) actions_.StopAtClose();
     tuning_.Close();
     grid_.FreeCells();
     initialised_ = false;
-    stored_ = working_;
+    stored_ = WithActionState();
   }
   if (caption_) caption_->OnClose();
   if (!store_.Open(true)) return;
@@ -206,12 +216,13 @@ void Plugin::Close() {
 
 SettingsRecord Plugin::Settings() const {
   MutexLock lock(frameMutex_);
-  return working_;
+  return WithActionState();
 }
 
-void Plugin::FlipSetting(uint32_t SettingsRecord::*field) {
-  MutexLock lock(frameMutex_);
-  working_.*field = working_.*field == 0 ? 1u : 0u;
+SettingsRecord Plugin::WithActionState() const {
+  SettingsRecord r = working_;
+  actions_.SaveInto(&r);
+  return r;
 }
 
 void Plugin::StopAllActions() {
@@ -219,19 +230,13 @@ void Plugin::StopAllActions() {
   actions_.StopActions(StopKind::Final);
 }
 
-void Plugin::PlayAlarmSound() {
+void Plugin::ActByHand(HandAction action) {
   MutexLock lock(frameMutex_);
-  actions_.PlayAlarmSound();
-}
-
-void Plugin::StopAlarmSound() {
-  MutexLock lock(frameMutex_);
-  actions_.StopAlarmSound();
-}
-
-void Plugin::RunExternalTask() {
-  MutexLock lock(frameMutex_);
-  actions_.RunExternalTask();
+  switch (action) {
+    case HandAction::PlaySound: actions_.PlayAlarmSound(); break;
+    case HandAction::StopSound: actions_.StopAlarmSound(); break;
+    case HandAction::RunTask: actions_.RunExternalTask(); break;
+  }
 }
 
 int32_t Plugin::ActionGuard() const {
@@ -241,19 +246,15 @@ int32_t Plugin::ActionGuard() const {
 
 bool Plugin::LoadMask(const std::string& path) {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   const bool found = grid_.LoadMaskFile(path);
-  EndMaskEdit(edit);
-  // As at Init: more alarmed cells than the grid has could never be reached.
-  if (working_.MinAlarmCells > static_cast<uint32_t>(grid_.cellCount())) working_.MinAlarmCells = 1;
+  tuning_.FollowGridSize(grid_.HasCells() ? grid_.cellCount() : 0);
+  working_.MinAlarmCells = FitAlarmCells(working_.MinAlarmCells, grid_.cellCount());
   return found;
 }
 
 void Plugin::WatchAllCells() {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   grid_.WatchAll();
-  EndMaskEdit(edit);
 }
 
 void Plugin::ClearAllCells() {
@@ -263,21 +264,7 @@ void Plugin::ClearAllCells() {
 
 void Plugin::InvertMask() {
   MutexLock lock(frameMutex_);
-  const MaskEdit edit = BeginMaskEdit();
   grid_.InvertMask();
-  EndMaskEdit(edit);
-}
-
-Plugin::MaskEdit Plugin::BeginMaskEdit() const {
-  MaskEdit edit;
-  edit.restarts = grid_.restarts();
-  if (tuning_.running() && grid_.HasCells()) edit.watch.assign(grid_.watch(), grid_.watch() + grid_.cellCount());
-  return edit;
-}
-
-void Plugin::EndMaskEdit(const MaskEdit& edit) {
-  tuning_.FollowGrid(grid_, edit.restarts, edit.watch);
-  tuning_.FollowGridSize(grid_.HasCells() ? grid_.cellCount() : 0);
 }
 
 void Plugin::OpenTuning(TuningLink* link) {
@@ -305,9 +292,22 @@ void Plugin::CancelCalibration() {
   tuning_.Cancel(RunEnd::Cancelled);
 }
 
-TuningStatus Plugin::Tuning() const {
+TuningView Plugin::TuningSnapshot() const {
   MutexLock lock(frameMutex_);
-  return tuning_.Status();
+  TuningView view;
+  view.status = tuning_.Status();
+  view.mask = MaskLocked();
+  view.viewWatched = detector_.viewWatched();
+  view.viewLost = detector_.viewLost();
+  return view;
+}
+
+bool Plugin::ApplyProposedSensitivity() {
+  MutexLock lock(frameMutex_);
+  const int32_t proposed = tuning_.proposed();
+  if (proposed < 0) return false;
+  working_.Sensitive = proposed;
+  return true;
 }
 
 void Plugin::UnwatchCells(const std::vector<int32_t>& cells) {
@@ -319,6 +319,10 @@ void Plugin::UnwatchCells(const std::vector<int32_t>& cells) {
 
 MaskCopy Plugin::Mask() const {
   MutexLock lock(frameMutex_);
+  return MaskLocked();
+}
+
+MaskCopy Plugin::MaskLocked() const {
   MaskCopy copy;
   copy.columns = grid_.columns();
   copy.rows = grid_.rows();
@@ -331,19 +335,9 @@ OverlayGeometry Plugin::StreamGeometry() const {
   return GeometryOf(canvas_);
 }
 
-uint32_t Plugin::currentId0() const {
+CurrentChannel Plugin::currentChannel() const {
   MutexLock lock(frameMutex_);
-  return currentId0_;
-}
-
-uint32_t Plugin::currentId1() const {
-  MutexLock lock(frameMutex_);
-  return currentId1_;
-}
-
-std::string Plugin::CurrentChannelName() const {
-  MutexLock lock(frameMutex_);
-  return currentName_;
+  return CurrentChannel{currentId0_, currentId1_, currentName_};
 }
 
 HostWindowHandles Plugin::hostWindows() const {
@@ -356,14 +350,9 @@ StreamFormat Plugin::format() const {
   return format_;
 }
 
-GetChannelFn Plugin::getChannel() const {
+HostChannels Plugin::hostChannels() const {
   MutexLock lock(frameMutex_);
-  return getChannel_;
-}
-
-uint32_t Plugin::context() const {
-  MutexLock lock(frameMutex_);
-  return context_;
+  return HostChannels{getChannel_, context_};
 }
 
 int32_t Plugin::warmUp() const {

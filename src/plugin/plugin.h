@@ -1,5 +1,5 @@
-// The plug-in's life between the host's init and close, and the per-frame driver:
-// channel tracking, warm-up, detection, alarm actions and the overlay.
+// The plug-in's life between the host's init and close, and the frame driver: channel
+// gate, warm-up, detection, alarm actions and their timeouts, the overlays, the tuning marks.
 #pragma once
 
 #include <atomic>
@@ -72,6 +72,34 @@ struct MaskCopy {
   int32_t cellCount() const { return static_cast<int32_t>(watch.size()); }
 };
 
+// What the tuning window shows, read in one hold of the frame lock.
+struct TuningView {
+  TuningStatus status;
+  MaskCopy mask;
+  bool viewWatched = false;  // ViewLostSeconds is set and the detector watches the view
+  bool viewLost = false;     // the view is lost now
+};
+
+// The channel the frame driver saw last.
+struct CurrentChannel {
+  uint32_t id0 = 0;
+  uint32_t id1 = 0;
+  std::string name;
+};
+
+// The host's channel list as Init received it.
+struct HostChannels {
+  GetChannelFn getChannel = nullptr;
+  uint32_t context = 0;
+};
+
+struct DialogPos {
+  int32_t x, y;
+};
+
+// What the action page does by hand.
+enum class HandAction { PlaySound, StopSound, RunTask };
+
 // Threads. Frames come on the host's frame thread (ProcessFrame, and Start with
 // them); the dialog, the mask editor and PluginShowSettings run on its interface
 // thread. The frame lock guards everything the two share; the other threads reach
@@ -99,7 +127,9 @@ class Plugin {
   // Stops the actions (unless a recording command is too recent) and saves the settings.
   void Close() QLV_EXCLUDES(frameMutex_);
 
-  // The working settings. A copy, or one value, read under the frame lock.
+  // The working settings. A copy, or one value, read under the frame lock. The action state
+  // (Action, ActionStopTime, ExtTask) is not a setting: the copies carry it as it is saved,
+  // and nothing below writes it.
   SettingsRecord Settings() const QLV_EXCLUDES(frameMutex_);
   template <typename T>
   T Setting(T SettingsRecord::*field) const QLV_EXCLUDES(frameMutex_) {
@@ -112,19 +142,18 @@ class Plugin {
     MutexLock lock(frameMutex_);
     working_.*field = value;
   }
-  // A switch turned over (0 becomes 1, anything else 0) in one hold of the lock.
-  void FlipSetting(uint32_t SettingsRecord::*field) QLV_EXCLUDES(frameMutex_);
   // Several values changed together in one hold of the lock; returns the settings as
   // they are then. `change` must not call back into the plug-in.
   template <typename Change>
   SettingsRecord EditSettings(Change change) QLV_EXCLUDES(frameMutex_) {
     MutexLock lock(frameMutex_);
     change(working_);
-    return working_;
+    return WithActionState();
   }
 
   // The mask. Each edit holds the frame lock, so it never falls inside a frame's pass
-  // over the cells; none waits for the frame thread.
+  // over the cells; none waits for the frame thread. The cells an edit restarts are
+  // known by their epochs to the detector and to a calibration run.
   bool LoadMask(const std::string& path) QLV_EXCLUDES(frameMutex_);
   void WatchAllCells() QLV_EXCLUDES(frameMutex_);
   void ClearAllCells() QLV_EXCLUDES(frameMutex_);
@@ -133,9 +162,7 @@ class Plugin {
   template <typename CellAt>
   void ToggleCell(CellAt cellAt) QLV_EXCLUDES(frameMutex_) {
     MutexLock lock(frameMutex_);
-    const MaskEdit edit = BeginMaskEdit();
     if (auto cell = cellAt(grid_.columns(), grid_.rows())) grid_.ToggleCell(cell->column, cell->row);
-    EndMaskEdit(edit);
   }
   MaskCopy Mask() const QLV_EXCLUDES(frameMutex_);
   // Each listed cell that is watched no longer is, as the mask editor would switch it.
@@ -152,18 +179,17 @@ class Plugin {
   // the window is closed or there are no cells.
   bool StartCalibration(CalibrationKind kind, uint32_t seconds) QLV_EXCLUDES(frameMutex_);
   void CancelCalibration() QLV_EXCLUDES(frameMutex_);
-  TuningStatus Tuning() const QLV_EXCLUDES(frameMutex_);
+  TuningView TuningSnapshot() const QLV_EXCLUDES(frameMutex_);
+  // The sensitivity the last verdict proposes becomes the working one; false when there is none.
+  bool ApplyProposedSensitivity() QLV_EXCLUDES(frameMutex_);
 
   // The actions, by hand or finally; the dialog stops them all when it opens.
   void StopAllActions() QLV_EXCLUDES(frameMutex_);
-  void PlayAlarmSound() QLV_EXCLUDES(frameMutex_);
-  void StopAlarmSound() QLV_EXCLUDES(frameMutex_);
-  void RunExternalTask() QLV_EXCLUDES(frameMutex_);
+  void ActByHand(HandAction action) QLV_EXCLUDES(frameMutex_);
   int32_t ActionGuard() const QLV_EXCLUDES(frameMutex_);
 
   // Where the settings dialog was last put (kDefaultDialogPos: never).
-  int32_t dialogPosX() const { return dlgWndPosX_; }
-  int32_t dialogPosY() const { return dlgWndPosY_; }
+  DialogPos dialogPos() const { return DialogPos{dlgWndPosX_, dlgWndPosY_}; }
   void SetDialogPos(int32_t x, int32_t y) {
     dlgWndPosX_ = x;
     dlgWndPosY_ = y;
@@ -175,24 +201,41 @@ class Plugin {
   HostWindowHandles hostWindows() const QLV_EXCLUDES(frameMutex_);  // found at every stream start
   StreamFormat format() const QLV_EXCLUDES(frameMutex_);
   OverlayGeometry StreamGeometry() const QLV_EXCLUDES(frameMutex_);
-  GetChannelFn getChannel() const QLV_EXCLUDES(frameMutex_);
-  uint32_t context() const QLV_EXCLUDES(frameMutex_);
-  // The channel the frame driver saw last.
-  uint32_t currentId0() const QLV_EXCLUDES(frameMutex_);
-  uint32_t currentId1() const QLV_EXCLUDES(frameMutex_);
-  std::string CurrentChannelName() const QLV_EXCLUDES(frameMutex_);
+  HostChannels hostChannels() const QLV_EXCLUDES(frameMutex_);
+  CurrentChannel currentChannel() const QLV_EXCLUDES(frameMutex_);
   int32_t warmUp() const QLV_EXCLUDES(frameMutex_);
 
  private:
-  bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
-  // Around a mask edit: a calibration run going on restarts of its records what the edit
-  // restarted of the detector's.
-  struct MaskEdit {
-    uint32_t restarts = 0;
-    std::vector<uint8_t> watch;  // only while a run goes on
+  // What the frame driver draws after the lock is released: the caption, then the tuning
+  // window's marks, which go over every other overlay and never reach a recording.
+  struct LateOverlays {
+    bool caption = false;
+    OverlayGeometry geometry;  // the stream's as the frame was processed
+    FrameCanvas canvas;
+    int32_t columns = 0, rows = 0;
+    uint32_t loud = 0, quiet = 0;
+    std::vector<CellLabel> labels;
   };
-  MaskEdit BeginMaskEdit() const QLV_REQUIRES(frameMutex_);
-  void EndMaskEdit(const MaskEdit& edit) QLV_REQUIRES(frameMutex_);
+  // This frame's detection, for the steps after it.
+  struct Detection {
+    bool compared = false;  // DetectMotion ran
+    bool alarm = false;
+    bool viewLost = false;  // the view was lost at this frame: an alarm of its own kind
+    DetectorParams params;
+  };
+  // The frame driver's steps, in order. A step that answers false ends the frame untouched.
+  bool GateChannel(const ChannelRef* channel) QLV_REQUIRES(frameMutex_);
+  bool WarmUp() QLV_REQUIRES(frameMutex_);
+  Detection Detect(const uint8_t* pixels) QLV_REQUIRES(frameMutex_);
+  void Act(const Detection& detection) QLV_REQUIRES(frameMutex_);
+  void Timeouts() QLV_REQUIRES(frameMutex_);
+  void Draw(uint8_t* pixels, LateOverlays* late) QLV_REQUIRES(frameMutex_);
+  void Tune(const Detection& detection, LateOverlays* late) QLV_REQUIRES(frameMutex_);
+
+  // working_ with the action state as it is saved.
+  SettingsRecord WithActionState() const QLV_REQUIRES(frameMutex_);
+  MaskCopy MaskLocked() const QLV_REQUIRES(frameMutex_);
+  bool IsDialogOpen() { return dialog_ != nullptr && dialog_->IsDialogOpen(); }
 
   Platform& platform_;
   DialogLink* dialog_ = nullptr;

@@ -84,8 +84,15 @@
 #define IDS_TUNE_END_CANCELLED 70
 #define IDS_TUNE_END_MASK 71
 #define IDS_TUNE_END_MEMORY 72
+// The "Intruders" group's refusals, the words on the video and the window's line for a lost view.
+#define IDS_MSG_SCENE_SECONDS_RANGE 73
+#define IDS_MSG_VIEW_LOST_SECONDS_RANGE 74
+#define IDS_MSG_BUSY_MARGIN_RANGE 75
+#define IDS_VIEW_LOST 76              // on the video while the view is lost
+#define IDS_TUNE_VIEW_LOST 77         // in the window while the view is lost
+#define IDS_TUNE_VIEW_WATCHED 78      // in the window while the view is watched and not lost
 #define IDS_TUNING_FIRST 48
-#define IDS_TUNING_LAST 72
+#define IDS_TUNING_LAST 78
 
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC
@@ -188,6 +195,14 @@
 #define IDC_TUNE_RESULT 5217        // the runs' results, several lines
 #define IDC_TUNE_APPLY 5218         // the proposed sensitivity into the settings
 #define IDC_TUNE_UNWATCH 5219       // the cells that spoil the runs out of the mask
+// Its "Intruders" group: the scene memory, the view watch and the busy margin.
+#define IDC_SCENE_SECONDS_EDIT 5220
+#define IDC_SCENE_SECONDS_SPIN 5221
+#define IDC_VIEW_LOST_SECONDS_EDIT 5222
+#define IDC_VIEW_LOST_SECONDS_SPIN 5223
+#define IDC_BUSY_MARGIN_EDIT 5224
+#define IDC_BUSY_MARGIN_SPIN 5225
+#define IDC_VIEW_STATE 5226         // whether the view is lost
 
 // Preview and record show pages (5010, 5011) share their controls.
 #define IDC_SHOW_GRID 5049

@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+
 namespace qlv {
 
 #define QLV_FIELD(name) [](SettingsRecord& r) -> void* { return &r.name; }
@@ -61,19 +63,23 @@ const SettingsEntry kSettingsTable[kSettingsCount] = {
     {kU32, "ExtProcessHandle", QLV_FIELD(ExtTask.hProcess), 0, 0, nullptr},
 };
 
-const BoundedSetting kGuardSettings[kGuardSettingsCount] = {
-    {"LightChangePercent", &SettingsRecord::LightChangePercent, 0, 100, 0},
-    {"LightChangeFrames", &SettingsRecord::LightChangeFrames, 1, 250, 10},
-    {"MuteBusyPercent", &SettingsRecord::MuteBusyPercent, 0, 100, 0},
-    {"MinAlarmCells", &SettingsRecord::MinAlarmCells, 1, kMaxCells, 1},
-};
-
 #undef QLV_FIELD
 #undef QLV_NUM
 #undef QLV_TXT
 
 SettingsRecord::SettingsRecord() {
   for (const SettingsEntry& e : kSettingsTable) ApplyDefault(e, *this);
+  for (const BoundedSetting& b : kGuardSettings) this->*b.field = b.defaultValue;
+}
+
+uint32_t MaxAlarmCells(int32_t cellCount) {
+  const BoundedSetting& b = GuardSetting("MinAlarmCells");
+  if (cellCount <= 0) return b.max;
+  return std::max(b.min, std::min(b.max, static_cast<uint32_t>(cellCount)));
+}
+
+uint32_t FitAlarmCells(uint32_t value, int32_t cellCount) {
+  return value > static_cast<uint32_t>(std::max(cellCount, 0)) ? GuardSetting("MinAlarmCells").defaultValue : value;
 }
 
 void ApplyDefault(const SettingsEntry& e, SettingsRecord& r) {

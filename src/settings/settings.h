@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/process_info.h"
 
@@ -79,13 +80,17 @@ struct SettingsRecord {
   uint32_t ActionStopTime;
   ProcessInfo ExtTask;  // ExtProcessHandle and ExtThreadHandle are saved; the two ids are not
 
-  // The false-alarm guards, kept after the table (kGuardSettings): all off by default.
-  uint32_t LightChangePercent = 0;  // share of watched cells changed at once that makes a light change
-  uint32_t LightChangeFrames = 10;  // frames held, the light-change frame included
-  uint32_t MuteBusyPercent = 0;     // a cell changed in more of its last 100 frames is muted
-  uint32_t MinAlarmCells = 1;       // watched, unmuted cells in Alarm at once that make an alarm
+  // The false-alarm guards, kept after the table (kGuardSettings, which holds their defaults).
+  uint32_t LightChangePercent;  // share of watched cells changed at once that makes a light change
+  uint32_t LightChangeFrames;   // frames held, the light-change frame included
+  uint32_t MuteBusyPercent;     // a cell changed in more of its last 100 frames is muted
+  uint32_t MinAlarmCells;       // watched, unmuted cells in Alarm at once that make an alarm
+  // The intruder options, kept after the guards in the same table: all off by default.
+  uint32_t SceneSeconds;     // also compare each cell with its learnt scene; a change this long joins it
+  uint32_t ViewLostSeconds;  // "View lost" when the picture has been unlike the remembered view this long
+  uint32_t BusyMargin;       // a busy cell counts a change only above its recent peak plus this
 
-  // Every field at its table default (text fields included).
+  // Every field at its tables' default (text fields included).
   SettingsRecord();
 
   uint32_t ChannelId0() const { return static_cast<uint32_t>(static_cast<uint64_t>(ChannelIdx)); }
@@ -114,9 +119,34 @@ struct BoundedSetting {
   uint32_t min, max, defaultValue;
 };
 
-constexpr uint32_t kMaxCells = 256 * 256;  // the largest grid a mask file may carry
-constexpr size_t kGuardSettingsCount = 4;
-extern const BoundedSetting kGuardSettings[kGuardSettingsCount];
+// The most columns, and rows, a grid may have: a mask file outside it is not loaded.
+constexpr int32_t kMaxGridDimension = 256;
+constexpr uint32_t kMaxCells = static_cast<uint32_t>(kMaxGridDimension) * kMaxGridDimension;
+
+// The guards and the intruder options: all off by default. Their defaults, ranges and clamps are read from here only.
+inline constexpr BoundedSetting kGuardSettings[] = {
+    {"LightChangePercent", &SettingsRecord::LightChangePercent, 0, 100, 0},
+    {"LightChangeFrames", &SettingsRecord::LightChangeFrames, 1, 250, 10},
+    {"MuteBusyPercent", &SettingsRecord::MuteBusyPercent, 0, 100, 0},
+    {"MinAlarmCells", &SettingsRecord::MinAlarmCells, 1, kMaxCells, 1},
+    {"SceneSeconds", &SettingsRecord::SceneSeconds, 0, 600, 0},
+    {"ViewLostSeconds", &SettingsRecord::ViewLostSeconds, 0, 600, 0},
+    {"BusyMargin", &SettingsRecord::BusyMargin, 0, 50, 0},
+};
+constexpr size_t kGuardSettingsCount = sizeof(kGuardSettings) / sizeof(kGuardSettings[0]);
+
+// The entry of `key`; a key the table lacks fails to compile where the call is constant.
+constexpr const BoundedSetting& GuardSetting(std::string_view key) {
+  for (const BoundedSetting& b : kGuardSettings)
+    if (key == b.key) return b;
+  throw "no such guard key";
+}
+
+// The most alarmed cells a grid of `cellCount` cells can reach (none allocated: the table's end).
+uint32_t MaxAlarmCells(int32_t cellCount);
+// MinAlarmCells on a grid of `cellCount` cells: more than the grid has could never alarm,
+// so such a value reads as the default, like any value out of range.
+uint32_t FitAlarmCells(uint32_t value, int32_t cellCount);
 
 // Stores the entry's default into its field of `r`.
 void ApplyDefault(const SettingsEntry& e, SettingsRecord& r);

@@ -7,7 +7,10 @@ int RecordTypeItem(int32_t recordType) { return recordType >= 0 && recordType <=
 FileChoice SoundFileChoice() { return FileChoice{"Audio files (*.wav)", "*.wav", "wav", std::string()}; }
 FileChoice TaskFileChoice() { return FileChoice{"Execution files (*.exe)", "*.exe", "exe", std::string()}; }
 
-void ActionCommands::Toggle(uint32_t SettingsRecord::*field) { plugin_.FlipSetting(field); }
+void ActionCommands::Toggle(uint32_t SettingsRecord::*field) {
+  // In one hold of the lock: 0 becomes 1, anything else 0.
+  plugin_.EditSettings([field](SettingsRecord& s) { s.*field = s.*field == 0 ? 1u : 0u; });
+}
 
 bool ActionCommands::ChooseInto(std::string SettingsRecord::*field, const FileChoice& choice, WindowHandle owner,
                                 const std::function<bool()>& stillOpen) {
@@ -26,8 +29,8 @@ bool ActionCommands::ChooseTaskFile(WindowHandle owner, const std::function<bool
   return ChooseInto(&SettingsRecord::ProcessFileName, TaskFileChoice(), owner, stillOpen);
 }
 
-void ActionCommands::PlaySound() { plugin_.PlayAlarmSound(); }
-void ActionCommands::StopSound() { plugin_.StopAlarmSound(); }
-void ActionCommands::RunTask() { plugin_.RunExternalTask(); }
+void ActionCommands::PlaySound() { plugin_.ActByHand(HandAction::PlaySound); }
+void ActionCommands::StopSound() { plugin_.ActByHand(HandAction::StopSound); }
+void ActionCommands::RunTask() { plugin_.ActByHand(HandAction::RunTask); }
 
 }  // namespace qlv

@@ -1,6 +1,6 @@
 // Our small dialog layer: one C++ object per dialog window, bound at
 // WM_INITDIALOG, with messages dispatched to virtual handlers. Every dialog
-// procedure enters the plug-in's module state and lets no exception out.
+// procedure lets no exception out; resources come from the module handle DllMain received.
 #pragma once
 
 #include <windows.h>

@@ -29,12 +29,13 @@ class SettingsAccess {
   void SetWatched(ChannelPair pair) { Set(&SettingsRecord::ChannelIdx, SettingOfPair(pair)); }
 
   // The channel the frame driver saw last.
-  ChannelPair Current() { return ChannelPair{plugin_.currentId0(), plugin_.currentId1()}; }
-  std::string CurrentName() { return plugin_.CurrentChannelName(); }
+  ChannelPair Current() {
+    const CurrentChannel c = plugin_.currentChannel();
+    return ChannelPair{c.id0, c.id1};
+  }
+  std::string CurrentName() { return plugin_.currentChannel().name; }
   // Cells of the grid as it is now (0 while it has none).
   int32_t CellCount() { return plugin_.Mask().cellCount(); }
-
-  Plugin& plugin() { return plugin_; }
 
  private:
   Plugin& plugin_;

@@ -57,7 +57,8 @@ SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language,
       areaColorsPage_(settings_, dialogs_),
       previewShowPage_(settings_),
       recordShowPage_(settings_),
-      tuning_(settings_, *this),
+      tuningCommands_(plugin),
+      tuning_(settings_, tuningCommands_, *this),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},
                  [this] { return settings_.Get(&SettingsRecord::Sensitive); },
                  [this](int32_t v) { settings_.Set(&SettingsRecord::Sensitive, v); }),
@@ -145,7 +146,8 @@ void SettingsDialog::PlaceWindow() {
   GetWindowRect(hwnd(), &d);
   RECT h = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (parent_) GetWindowRect(parent_, &h);
-  const DialogPlacement p = PlaceDialog(plugin_.dialogPosX(), plugin_.dialogPosY(), GetSystemMetrics(SM_CXSCREEN),
+  const DialogPos last = plugin_.dialogPos();
+  const DialogPlacement p = PlaceDialog(last.x, last.y, GetSystemMetrics(SM_CXSCREEN),
                                         GetSystemMetrics(SM_CYSCREEN), ScreenRect{d.left, d.top, d.right, d.bottom},
                                         ScreenRect{h.left, h.top, h.right, h.bottom});
   if (p.centred) plugin_.SetDialogPos(p.x, p.y);
@@ -182,7 +184,7 @@ void SettingsDialog::CreateTabs() {
 }
 
 ChannelLookup SettingsDialog::Lookup() {
-  const GetChannelFn fn = plugin_.getChannel();
+  const GetChannelFn fn = plugin_.hostChannels().getChannel;
   return [fn](int32_t index) -> const ChannelInfo* { return fn ? fn(index) : nullptr; };
 }
 

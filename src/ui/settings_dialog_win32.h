@@ -112,6 +112,7 @@ class SettingsDialog : public Dialog, public DialogLink {
   HIMAGELIST stateImages_ = nullptr;
   Tooltip tooltip_;
   MaskEditor maskEditor_;
+  TuningCommands tuningCommands_;
   TuningWindow tuning_;  // owned: goes with this window
   ChannelListModel channels_;
   ValidatedNumberEdit sensitive_;

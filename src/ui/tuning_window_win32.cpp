@@ -10,8 +10,9 @@
 
 namespace qlv {
 
-TuningWindow::TuningWindow(SettingsAccess& settings, DialogLink& dialog)
+TuningWindow::TuningWindow(SettingsAccess& settings, TuningCommands& commands, DialogLink& dialog)
     : settings_(settings),
+      commands_(commands),
       dialog_(dialog),
       seconds_({IDC_TUNE_SECONDS, IDC_TUNE_SECONDS_SPIN,
                 {static_cast<int32_t>(kMinRunSeconds), static_cast<int32_t>(kMaxRunSeconds)}, 3,
@@ -68,26 +69,24 @@ BOOL TuningWindow::OnInitDialog() {
   SendDlgItemMessageW(hwnd(), IDC_TUNE_PROGRESS, PBM_SETRANGE32, 0, 100);
   // The levels start off at every opening; the plug-in hears of changes from now on.
   CheckDlgButton(hwnd(), IDC_TUNE_LEVELS, BST_UNCHECKED);
-  Plugin& plugin = settings_.plugin();
-  plugin.OpenTuning(this);
-  plugin.ShowChangeLevels(false);
+  commands_.Open(this);
   ShowTuning();
   return TRUE;
 }
 
 void TuningWindow::OnDestroy() {
   // From here the frame thread no longer posts; the results go with the window.
-  settings_.plugin().CloseTuning();
+  commands_.Close();
   updatePosted_ = false;
   spoilers_.clear();
 }
 
 void TuningWindow::ShowTuning() {
   updatePosted_ = false;  // before the read: a change after it posts again
-  Plugin& plugin = settings_.plugin();
-  const TuningStatus status = plugin.Tuning();
-  const MaskCopy mask = plugin.Mask();
-  const TuningControls c = TuningControlsFor(status, mask.watch);
+  // One read: the status and the mask it names cells of.
+  const TuningView view = commands_.Snapshot();
+  const TuningStatus& status = view.status;
+  const TuningControls c = TuningControlsFor(status, view.mask.watch);
   const struct {
     int id;
     bool on;
@@ -105,7 +104,7 @@ void TuningWindow::ShowTuning() {
   }
   SendDlgItemMessageW(hwnd(), IDC_TUNE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(c.progress), 0);
   const LanguageSelector* lang = language();
-  const std::wstring text = TuningReport(status, mask.columns, [lang](uint32_t id) {
+  const std::wstring text = TuningReport(status, view.mask.columns, [lang](uint32_t id) {
     return lang ? lang->LoadWideString(id) : std::wstring();
   });
   if (WindowTextOf(Item(IDC_TUNE_RESULT)) != text) SetDlgItemTextW(hwnd(), IDC_TUNE_RESULT, text.c_str());
@@ -113,30 +112,25 @@ void TuningWindow::ShowTuning() {
 }
 
 bool TuningWindow::OnTuningCommand(WORD id) {
-  Plugin& plugin = settings_.plugin();
   switch (id) {
     case IDC_TUNE_LEVELS:
-      plugin.ShowChangeLevels(IsDlgButtonChecked(hwnd(), IDC_TUNE_LEVELS) == BST_CHECKED);
+      commands_.ShowLevels(IsDlgButtonChecked(hwnd(), IDC_TUNE_LEVELS) == BST_CHECKED);
       return true;
     case IDC_TUNE_QUIET:
     case IDC_TUNE_MOTION:
-      plugin.StartCalibration(id == IDC_TUNE_QUIET ? CalibrationKind::Quiet : CalibrationKind::Motion, runSeconds_);
+      commands_.Learn(id == IDC_TUNE_QUIET ? CalibrationKind::Quiet : CalibrationKind::Motion, runSeconds_);
       ShowTuning();
       return true;
     case IDC_TUNE_CANCEL:
-      plugin.CancelCalibration();
+      commands_.Cancel();
       ShowTuning();
       return true;
-    case IDC_TUNE_APPLY: {
-      const int32_t proposed = plugin.Tuning().verdict.proposed;
-      if (proposed < 0) return true;
-      plugin.SetSetting(&SettingsRecord::Sensitive, proposed);
-      dialog_.PostRefreshControls(RefreshAll);
+    case IDC_TUNE_APPLY:
+      if (commands_.ApplyProposal()) dialog_.PostRefreshControls(RefreshAll);
       return true;
-    }
     case IDC_TUNE_UNWATCH:
       // The cells as they were listed, so that what is unwatched is what was read.
-      plugin.UnwatchCells(spoilers_);
+      commands_.Unwatch(spoilers_);
       ShowTuning();
       return true;
     default:

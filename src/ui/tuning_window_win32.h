@@ -15,6 +15,7 @@
 #include "ui/controls_win32.h"
 #include "ui/dialog_win32.h"
 #include "ui/settings_access.h"
+#include "ui/tuning_commands.h"
 
 namespace qlv {
 
@@ -23,8 +24,9 @@ constexpr UINT WM_TUNING_UPDATE = WM_USER + 401;
 
 class TuningWindow : public Dialog, public TuningLink {
  public:
-  // `dialog`: the settings dialog, told when a setting it shows has changed here.
-  TuningWindow(SettingsAccess& settings, DialogLink& dialog);
+  // `settings`: the guards' fields; `dialog`: the settings dialog, told when a setting it
+  // shows has changed here.
+  TuningWindow(SettingsAccess& settings, TuningCommands& commands, DialogLink& dialog);
 
   // Creates the window owned by `owner` and beside it; when it is open already,
   // brings it to the front instead. False when it could not be made.
@@ -55,6 +57,7 @@ class TuningWindow : public Dialog, public TuningLink {
   void ShowTuning();
 
   SettingsAccess& settings_;
+  TuningCommands& commands_;
   DialogLink& dialog_;
   std::vector<std::unique_ptr<ValidatedNumberEdit>> fields_;  // as kTuningFields
   ValidatedNumberEdit seconds_;

@@ -116,7 +116,7 @@ void CompareWithReference(int32_t width, int32_t height, int32_t pixelFormat) {
     std::vector<uint8_t> expected = clip[i];
     if (i >= 30) {
       alarms += detector.DetectMotion(expected.data(), canvas, grid, s);
-      qlv::DrawStateAreas(expected.data(), canvas, grid, s);
+      qlv::DrawStateAreas(expected.data(), canvas, grid, detector.state(), s);
       qlv::DrawGrid(expected.data(), canvas, grid, s);
     }
     std::vector<uint8_t> actual = clip[i];

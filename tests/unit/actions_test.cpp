@@ -17,7 +17,7 @@ class ActionsTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       p_.tick += ms;
       actions_.CountDownFrame();
-      if (s_.ActionStopTime < p_.tick) actions_.StopActions(StopKind::TimeUp);
+      actions_.StopWhenTimeUp();
     }
   }
   FakePlatform p_;
@@ -37,8 +37,8 @@ TEST_F(ActionsTest, SecondAlarmWithinTheLockOutTriggersNothing) {
   EXPECT_EQ(actions_.lockOut(), 0);
   actions_.TriggerActions();
   EXPECT_EQ(p_.Commands(), Cmds({1287, 1287}));
-  EXPECT_EQ(s_.ActionStopTime, 0u);  // a single snapshot sets no stop time
-  EXPECT_EQ(s_.Action, 0u);
+  EXPECT_EQ(actions_.state().stopTime, 0u);  // a single snapshot sets no stop time
+  EXPECT_EQ(actions_.state().action, 0u);
   for (const auto& post : p_.posts) EXPECT_EQ(post.window, 42u);
 }
 
@@ -50,24 +50,24 @@ TEST_F(ActionsTest, VideoRecordingPausesAndResumes) {
   p_.tick = 5000;
   actions_.TriggerActions();
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
-  EXPECT_EQ(s_.Action, uint32_t{kActVideo});
-  EXPECT_EQ(s_.ActionStopTime, 15000u);
+  EXPECT_EQ(actions_.state().action, uint32_t{kActVideo});
+  EXPECT_EQ(actions_.state().stopTime, 15000u);
   EXPECT_EQ(actions_.guard(), 25);
   Frames(249, 40);  // tick 14960: not yet
   EXPECT_EQ(p_.Commands(), Cmds({1294}));
   Frames(2, 40);    // 15000 is not past; 15040 is
   ASSERT_EQ(p_.Commands(), Cmds({1294, 1302}));
   EXPECT_EQ(p_.posts.back().tick, 15040u);
-  EXPECT_EQ(s_.Action, uint32_t{kActVideo | kActPaused});
-  EXPECT_EQ(s_.ActionStopTime, 0u);
+  EXPECT_EQ(actions_.state().action, uint32_t{kActVideo | kActPaused});
+  EXPECT_EQ(actions_.state().stopTime, 0u);
   Frames(100);  // paused stays paused: 1302 once
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302}));
   actions_.TriggerActions();
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1303}));
-  EXPECT_EQ(s_.Action, uint32_t{kActVideo});
+  EXPECT_EQ(actions_.state().action, uint32_t{kActVideo});
   actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.Commands(), Cmds({1294, 1302, 1303, 1295}));
-  EXPECT_EQ(s_.Action, 0u);
+  EXPECT_EQ(actions_.state().action, 0u);
   EXPECT_EQ(actions_.guard(), 25);
 }
 
@@ -75,10 +75,11 @@ TEST_F(ActionsTest, FinalStopOfAPausedRecordingSendsItsStop) {
   s_.RecordEnable = 1;
   s_.RecordType = 3;
   s_.RecordPause = 1;
-  s_.Action = kActKind3 | kActPaused;
+  s_.Action = kActKind3 | kActPaused;  // read back from the settings file
+  actions_.Restore(s_);
   actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.Commands(), Cmds({1299}));
-  EXPECT_EQ(s_.Action, 0u);
+  EXPECT_EQ(actions_.state().action, 0u);
 }
 
 TEST_F(ActionsTest, RecordingWithoutPauseStopsAtStopTime) {
@@ -88,7 +89,7 @@ TEST_F(ActionsTest, RecordingWithoutPauseStopsAtStopTime) {
   actions_.TriggerActions();
   Frames(30, 40);
   EXPECT_EQ(p_.Commands(), Cmds({1298, 1299}));
-  EXPECT_EQ(s_.Action, 0u);
+  EXPECT_EQ(actions_.state().action, 0u);
   EXPECT_EQ(actions_.guard(), 25 - (30 - 26));
 }
 
@@ -99,7 +100,7 @@ TEST_F(ActionsTest, SequenceAndRepeatedAlarmsMoveTheStopTime) {
   actions_.TriggerActions();
   Frames(25, 40);  // tick 2000
   actions_.TriggerActions();
-  EXPECT_EQ(s_.ActionStopTime, 4000u);
+  EXPECT_EQ(actions_.state().stopTime, 4000u);
   EXPECT_EQ(p_.Commands(), Cmds({1300}));  // not repeated
   Frames(26, 40);  // 3040: still running
   EXPECT_EQ(p_.Commands(), Cmds({1300}));
@@ -121,7 +122,7 @@ TEST_F(ActionsTest, SoundFlagsAndStop) {
   EXPECT_EQ(p_.sounds[1].flags, 0x19u);
   EXPECT_TRUE(p_.sounds[2].stop);
   EXPECT_EQ(p_.sounds[2].flags, 0u);
-  EXPECT_EQ(s_.Action, 0u);
+  EXPECT_EQ(actions_.state().action, 0u);
   EXPECT_TRUE(p_.Commands().empty());
 }
 
@@ -144,8 +145,8 @@ TEST_F(ActionsTest, TaskIsNotStartedTwiceWithRestartOff) {
   s_.ProcessFileName = "alarm.exe";
   actions_.RunExternalTask();
   ASSERT_EQ(p_.startedCommandLines.size(), 1u);
-  const uint32_t proc = s_.ExtTask.hProcess;
-  const uint32_t thread = s_.ExtTask.hThread;
+  const uint32_t proc = actions_.state().task.hProcess;
+  const uint32_t thread = actions_.state().task.hThread;
   EXPECT_NE(proc, 0u);
   actions_.RunExternalTask();  // still active
   EXPECT_EQ(p_.startedCommandLines.size(), 1u);
@@ -155,13 +156,13 @@ TEST_F(ActionsTest, TaskIsNotStartedTwiceWithRestartOff) {
   actions_.RunExternalTask();
   EXPECT_EQ(p_.startedCommandLines.size(), 2u);
   EXPECT_EQ(p_.closedHandles, std::vector<uint32_t>({thread, proc}));
-  EXPECT_NE(s_.ExtTask.hProcess, proc);
+  EXPECT_NE(actions_.state().task.hProcess, proc);
   // A final stop closes the handles but never ends the task.
-  const uint32_t proc2 = s_.ExtTask.hProcess, thread2 = s_.ExtTask.hThread;
+  const uint32_t proc2 = actions_.state().task.hProcess, thread2 = actions_.state().task.hThread;
   actions_.StopActions(StopKind::Final);
   EXPECT_EQ(p_.closedHandles, std::vector<uint32_t>({thread, proc, thread2, proc2}));
-  EXPECT_EQ(s_.ExtTask.hProcess, 0u);
-  EXPECT_EQ(s_.ExtTask.hThread, 0u);
+  EXPECT_EQ(actions_.state().task.hProcess, 0u);
+  EXPECT_EQ(actions_.state().task.hThread, 0u);
 }
 
 TEST_F(ActionsTest, RestartOnStartsEveryTimeAndKeepsNoHandle) {
@@ -171,7 +172,7 @@ TEST_F(ActionsTest, RestartOnStartsEveryTimeAndKeepsNoHandle) {
   actions_.RunExternalTask();
   EXPECT_EQ(p_.startedCommandLines.size(), 2u);
   EXPECT_EQ(p_.closedHandles.size(), 4u);
-  EXPECT_EQ(s_.ExtTask.hProcess, 0u);
+  EXPECT_EQ(actions_.state().task.hProcess, 0u);
   EXPECT_TRUE(p_.exitQueries.empty());
 }
 
@@ -179,34 +180,36 @@ TEST_F(ActionsTest, FailedStartLeavesNoHandles) {
   s_.ProcessFileName = "missing.exe";
   p_.startSucceeds = false;
   actions_.RunExternalTask();
-  EXPECT_EQ(s_.ExtTask.hProcess, 0u);
-  EXPECT_EQ(s_.ExtTask.hThread, 0u);
+  EXPECT_EQ(actions_.state().task.hProcess, 0u);
+  EXPECT_EQ(actions_.state().task.hThread, 0u);
   p_.startSucceeds = true;
   actions_.RunExternalTask();  // the next alarm tries again
   EXPECT_EQ(p_.startedCommandLines.size(), 2u);
-  EXPECT_NE(s_.ExtTask.hProcess, 0u);
+  EXPECT_NE(actions_.state().task.hProcess, 0u);
 }
 
 TEST_F(ActionsTest, StaleHandlesFromTheFileAreNeverTouched) {
   s_.ProcessFileName = "alarm.exe";
   s_.ExtTask.hProcess = 0x7770;  // read back from the settings file
   s_.ExtTask.hThread = 0x7774;
+  actions_.Restore(s_);
   actions_.RunExternalTask();
   EXPECT_TRUE(p_.exitQueries.empty());
   EXPECT_TRUE(p_.closedHandles.empty());
   EXPECT_EQ(p_.startedCommandLines.size(), 1u);
-  EXPECT_NE(s_.ExtTask.hProcess, 0x7770u);
+  EXPECT_NE(actions_.state().task.hProcess, 0x7770u);
 
-  s_.ExtTask.hProcess = 0x7770;
-  s_.ExtTask.hThread = 0x7774;
+  actions_.Restore(s_);
   actions_.StopActions(StopKind::Final);
   actions_.CloseTaskHandles();
   EXPECT_TRUE(p_.closedHandles.empty());
-  EXPECT_EQ(s_.ExtTask.hProcess, 0u);
-  EXPECT_EQ(s_.ExtTask.hThread, 0u);
+  EXPECT_EQ(actions_.state().task.hProcess, 0u);
+  EXPECT_EQ(actions_.state().task.hThread, 0u);
 
   s_.ProcessRepeatEnable = 1;
+  s_.ExtTask = ProcessInfo();
   s_.ExtTask.hProcess = 0x7770;
+  actions_.Restore(s_);
   actions_.RunExternalTask();
   for (uint32_t h : p_.closedHandles) EXPECT_NE(h, 0x7770u);
 }

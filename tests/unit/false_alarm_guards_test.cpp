@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "detect/motion_detector.h"
+#include "overlay/state_overlay.h"
 #include "fake_platform.h"
 #include "fresh_settings_folder.h"
 #include "pixel_test_util.h"
@@ -42,7 +44,12 @@ class Guards : public ::testing::Test {
     for (int32_t cell : moving) Paint(cell, canvas_.PixelAddress(frame_.data(), 2 * (cell % 4), 2 * (cell / 4))[0] == 100 ? 200 : 100);
     return detector_.DetectMotion(frame_.data(), canvas_, grid_, s_);
   }
-  uint32_t History(int32_t cell) { return grid_.history()[cell]; }
+  // The detector's memories, caught up with the grid's restarts as the next frame would.
+  const DetectorState& State() {
+    EXPECT_TRUE(detector_.state().Follow(grid_));
+    return detector_.state();
+  }
+  uint32_t History(int32_t cell) { return State().history()[cell]; }
 
   FrameCanvas canvas_;
   MotionDetector detector_;
@@ -57,11 +64,11 @@ TEST_F(Guards, LightChangeHoldsItsFramesRestartsInsideAHoldAndEndsAtARestart) {
   EXPECT_EQ(Frame({}), 0);            // first after the restart: at rest
   EXPECT_EQ(Frame({0, 1, 2}), 1);     // 3 of 8 is below half: an alarm as ever
   EXPECT_EQ(History(0), 1u);
-  const uint32_t before = grid_.reference()[3];
+  const uint32_t before = State().reference()[3];
   EXPECT_EQ(Frame({0, 1, 2, 3}), 0);  // 4 of 8: a light change, held
   EXPECT_EQ(History(0), 1u);          // no history word moved...
   EXPECT_EQ(History(3), 0u);
-  EXPECT_NE(grid_.reference()[3], before);  // ...but every reference did
+  EXPECT_NE(State().reference()[3], before);  // ...but every reference did
   EXPECT_EQ(Frame({5}), 0);           // held frames 2 and 3 of 3
   EXPECT_EQ(Frame({5}), 0);
   EXPECT_EQ(History(5), 0u);
@@ -79,7 +86,7 @@ TEST_F(Guards, LightChangeHoldsItsFramesRestartsInsideAHoldAndEndsAtARestart) {
   // A restart (the channel came back) ends a hold at once.
   EXPECT_EQ(Frame({0, 1, 2, 3}), 0);
   grid_.RestartCells();
-  EXPECT_EQ(grid_.hold(), 0u);
+  EXPECT_EQ(State().hold(), 0u);
   EXPECT_EQ(Frame({}), 0);   // at rest after the restart
   EXPECT_EQ(Frame({7}), 1);  // not held
 
@@ -95,47 +102,47 @@ TEST_F(Guards, ABusyCellIsMutedAboveItsShareAndHeardAgainAtHalfOfIt) {
   EXPECT_EQ(Frame({}), 0);  // frame 1: its bit 0 counts
   // Frames 2..11 change: ten 1s, not more than 10, still heard.
   for (int f = 2; f <= 11; ++f) ASSERT_EQ(Frame({2}), 1) << f;
-  EXPECT_EQ(grid_.busyCount()[2], 10);
-  EXPECT_EQ(grid_.StateOf(2, m), CellState::Alarm);
+  EXPECT_EQ(State().busyCount()[2], 10);
+  EXPECT_EQ(detector_.state().StateIn(grid_, 2, m), CellState::Alarm);
   // Frame 12: eleven 1s, muted at once; its history gets 0 and it shows as not watched.
   EXPECT_EQ(Frame({2}), 0);
-  EXPECT_EQ(grid_.muted()[2], 1);
+  EXPECT_EQ(State().muted()[2], 1);
   EXPECT_EQ(History(2), 0u);
-  EXPECT_EQ(grid_.StateOf(2, m), CellState::Inactive);
+  EXPECT_EQ(detector_.state().StateIn(grid_, 2, m), CellState::Inactive);
   // Its real bits still enter the record while it is muted; another cell is heard.
   for (int f = 13; f <= 15; ++f) ASSERT_EQ(Frame({2}), 0) << f;
-  EXPECT_EQ(grid_.busyCount()[2], 14);
+  EXPECT_EQ(State().busyCount()[2], 14);
   EXPECT_EQ(Frame({2, 6}), 1);  // frame 16: cell 6 alarms, cell 2 is muted (15 ones)
   // At rest from frame 17: the 1s of frames 2..16 leave at frames 102..116. Unmuted when at
   // most 5 remain, that is when the tenth has left: frame 111.
   for (int f = 17; f <= 110; ++f) ASSERT_EQ(Frame({}), 0) << f;
-  EXPECT_EQ(grid_.busyCount()[2], 6);
-  EXPECT_EQ(grid_.muted()[2], 1);
+  EXPECT_EQ(State().busyCount()[2], 6);
+  EXPECT_EQ(State().muted()[2], 1);
   EXPECT_EQ(Frame({}), 0);
-  EXPECT_EQ(grid_.busyCount()[2], 5);
-  EXPECT_EQ(grid_.muted()[2], 0);
+  EXPECT_EQ(State().busyCount()[2], 5);
+  EXPECT_EQ(State().muted()[2], 0);
   EXPECT_EQ(Frame({2}), 1);  // heard again
 
   // Unwatching and watching a cell clears its record; a restart clears every one.
   for (int f = 0; f < 20; ++f) Frame({1, 2});
-  EXPECT_EQ(grid_.muted()[1], 1);
-  EXPECT_EQ(grid_.muted()[2], 1);
+  EXPECT_EQ(State().muted()[1], 1);
+  EXPECT_EQ(State().muted()[2], 1);
   grid_.ToggleCell(1, 0);
   grid_.ToggleCell(1, 0);
-  EXPECT_EQ(grid_.busyCount()[1], 0);
-  EXPECT_EQ(grid_.muted()[1], 0);
-  EXPECT_EQ(grid_.muted()[2], 1);
+  EXPECT_EQ(State().busyCount()[1], 0);
+  EXPECT_EQ(State().muted()[1], 0);
+  EXPECT_EQ(State().muted()[2], 1);
   grid_.RestartCells();
-  EXPECT_EQ(grid_.busyCount()[2], 0);
-  EXPECT_EQ(grid_.muted()[2], 0);
+  EXPECT_EQ(State().busyCount()[2], 0);
+  EXPECT_EQ(State().muted()[2], 0);
 
   // Off: the record is kept all the same, but nobody is muted.
   for (int f = 0; f < 20; ++f) Frame({2});
-  EXPECT_EQ(grid_.muted()[2], 1);
+  EXPECT_EQ(State().muted()[2], 1);
   s_.MuteBusyPercent = 0;
   EXPECT_EQ(Frame({2}), 1);
-  EXPECT_EQ(grid_.muted()[2], 0);
-  EXPECT_EQ(grid_.busyCount()[2], 20);
+  EXPECT_EQ(State().muted()[2], 0);
+  EXPECT_EQ(State().busyCount()[2], 20);
 }
 
 TEST_F(Guards, MinimumAlarmedCellsCountsWatchedCellsInAlarmAfterTheFrame) {
@@ -149,6 +156,55 @@ TEST_F(Guards, MinimumAlarmedCellsCountsWatchedCellsInAlarmAfterTheFrame) {
   EXPECT_EQ(Frame({0, 1, 2}), 0);
   s_.MinAlarmCells = 1;
   EXPECT_EQ(Frame({0}), 1);
+}
+
+// Areas are drawn whether or not the frame was compared: between an edit and the next
+// compared frame, the states drawn are those of the cells restarted, with nothing muted there.
+TEST_F(Guards, StatesDrawnAfterAnEditAreThoseOfTheRestartedCellsBeforeAnyFrame) {
+  s_.MuteBusyPercent = 10;
+  s_.AlarmOpacity = 100;
+  s_.InactiveOpacity = 30;
+  s_.DangerOpacity = 70;
+  const uint32_t m = FullMask(1);
+  for (int f = 0; f < 14; ++f) Frame({1, 2, 5});
+  Frame({5, 6});
+  ASSERT_EQ(detector_.state().StateIn(grid_, 1, m), CellState::Inactive);  // muted
+  ASSERT_EQ(detector_.state().StateIn(grid_, 6, m), CellState::Alarm);
+  ASSERT_TRUE(detector_.state().MutedIn(grid_, 2));
+  // Each edit, drawn at once and again once the state has caught up: the same bytes.
+  const std::function<void()> edits[] = {
+      [&] { grid_.ToggleCell(1, 0), grid_.ToggleCell(1, 0); },  // off and on: restarted
+      [&] { grid_.ToggleCell(2, 0); },                          // off: kept, drawn not watched
+      [&] { grid_.InvertMask(); },
+      [&] { grid_.WatchAll(); },
+      [&] { grid_.RestartCells(); },
+  };
+  for (const auto& edit : edits) {
+    for (int f = 0; f < 14; ++f) Frame({1, 2, 5});
+    Frame({5, 6});
+    edit();
+    std::vector<uint8_t> before = frame_, after = frame_;
+    DrawStateAreas(before.data(), canvas_, grid_, detector_.state(), s_);
+    std::vector<CellState> states;
+    for (int32_t c = 0; c < 8; ++c) states.push_back(detector_.state().StateIn(grid_, c, m));
+    ASSERT_TRUE(detector_.state().Follow(grid_));
+    DrawStateAreas(after.data(), canvas_, grid_, detector_.state(), s_);
+    EXPECT_EQ(before, after);
+    for (int32_t c = 0; c < 8; ++c) EXPECT_EQ(states[c], detector_.state().StateIn(grid_, c, m)) << c;
+  }
+  // The last edit restarted every cell: all at rest, none muted, none in Alarm.
+  for (int32_t c = 0; c < 8; ++c) {
+    EXPECT_FALSE(detector_.state().MutedIn(grid_, c));
+    EXPECT_EQ(detector_.state().StateIn(grid_, c, m), grid_.watch()[c] ? CellState::Active : CellState::Inactive);
+  }
+  // Off and on restarts cell 1 before any frame; cell 2, only switched off, keeps its record.
+  for (int f = 0; f < 14; ++f) Frame({1, 2});
+  ASSERT_TRUE(detector_.state().MutedIn(grid_, 1));
+  grid_.ToggleCell(1, 0), grid_.ToggleCell(1, 0), grid_.ToggleCell(2, 0);
+  EXPECT_FALSE(detector_.state().MutedIn(grid_, 1));
+  EXPECT_EQ(detector_.state().StateIn(grid_, 1, m), CellState::Active);
+  EXPECT_TRUE(detector_.state().MutedIn(grid_, 2));
+  EXPECT_EQ(detector_.state().StateIn(grid_, 2, m), CellState::Inactive);
 }
 
 // The keys in the settings file through the plug-in's own Init and Close.

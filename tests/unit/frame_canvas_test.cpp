@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "pixel/frame_canvas.h"
 #include "pixel/sample_conversion.h"
@@ -67,6 +69,29 @@ TEST(FrameCanvasGeometry, PixelAddressFollowsRowOrder) {
   EXPECT_EQ(c.PixelAddress(frame.data(), 0, 3), frame.data());
   c.SetGeometry(10, 4, PixelFormatYUV422);
   EXPECT_EQ(c.PixelAddress(frame.data(), 3, 2), frame.data() + 6 + 2 * 10 * 2);  // Y1 of pair 1
+}
+
+TEST(FrameCanvasFill, OpaqueRectsByWholePairsClippedToTheFrame) {
+  // YUV 4:2:2, 8 x 3: [1, 6) moves in to the pairs [2, 6); rows past the frame are cut.
+  FrameCanvas yuv;
+  yuv.SetGeometry(8, 3, PixelFormatYUV422);
+  std::vector<uint8_t> f(yuv.FrameBytes(), 0);
+  yuv.FillOpaqueRect(f.data(), 1, 2, 6, 9, 0x44332211u);
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t b = 0; b < 16; ++b) {
+      const bool inside = y == 2 && b >= 4 && b < 12;
+      EXPECT_EQ(f[y * 16 + b], inside ? 0x11 * (1 + b % 4) : 0) << "row " << y << " byte " << b;
+    }
+  yuv.FillOpaqueRect(f.data(), 3, 0, 4, 3, 0xFFFFFFFFu);  // inside one pair: nothing
+  yuv.FillOpaqueRect(f.data(), -5, -5, 0, 9, 0xFFFFFFFFu);
+  EXPECT_EQ(std::count(f.begin(), f.end(), 0xFF), 0);
+
+  // RGB24 rows are stored bottom-up: picture row 0 is the last stored row.
+  FrameCanvas rgb;
+  rgb.SetGeometry(3, 2, PixelFormatRGB24);
+  std::vector<uint8_t> g(rgb.FrameBytes(), 0);
+  rgb.FillOpaqueRect(g.data(), 1, 0, 5, 1, 0x00CCBBAAu);
+  EXPECT_EQ(g, std::vector<uint8_t>({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAA, 0xBB, 0xCC, 0xAA, 0xBB, 0xCC}));
 }
 
 TEST(FrameCanvasColour, DefaultColoursInYuv) {

@@ -307,14 +307,14 @@ TEST(DetectorProperty, FusedPathGivesTheReferenceWords) {
         }
         int expect = detRef.DetectMotion(frame.data(), ref, gridRef, s);
         alarms += expect;
-        for (int32_t i = 0; i < gridRef.cellCount(); ++i) changedWords += gridRef.history()[i] != 0;
+        for (int32_t i = 0; i < gridRef.cellCount(); ++i) changedWords += detRef.state().history()[i] != 0;
         for (auto& vp : variants) {
           Variant& v = *vp;
           FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, v.k->level);
           EXPECT_EQ(v.det.DetectMotion(frame.data(), c, v.grid, s), expect) << v.k->name;
-          ASSERT_TRUE(std::equal(gridRef.reference(), gridRef.reference() + gridRef.cellCount(), v.grid.reference()))
+          ASSERT_TRUE(std::equal(detRef.state().reference(), detRef.state().reference() + gridRef.cellCount(), v.det.state().reference()))
               << v.k->name << " format " << format << " " << sz.w << "x" << sz.h << " frame " << f;
-          ASSERT_TRUE(std::equal(gridRef.history(), gridRef.history() + gridRef.cellCount(), v.grid.history()))
+          ASSERT_TRUE(std::equal(detRef.state().history(), detRef.state().history() + gridRef.cellCount(), v.det.state().history()))
               << v.k->name << " format " << format << " " << sz.w << "x" << sz.h << " frame " << f;
         }
       }
@@ -331,9 +331,11 @@ TEST(DetectorProperty, OverlayMatchesAcrossLevels) {
     for (const Size& sz : sizes) {
       MaskGrid grid;
       grid.SetDefaultGrid();
+      DetectorState state;
+      ASSERT_TRUE(state.Follow(grid));
       for (int32_t i = 0; i < grid.cellCount(); ++i) {
         grid.watch()[i] = rng() % 2;
-        grid.history()[i] = rng() % 4;
+        state.history()[i] = rng() % 4;
       }
       SettingsRecord s;
       s.FrameCounter = 2;
@@ -341,12 +343,12 @@ TEST(DetectorProperty, OverlayMatchesAcrossLevels) {
       s.DangerOpacity = 55;
       FrameCanvas ref = testutil::Canvas(sz.w, sz.h, format, KernelLevel::Reference);
       std::vector<uint8_t> base = testutil::RandomFrame(rng, ref), a = base;
-      DrawStateAreas(a.data(), ref, grid, s);
+      DrawStateAreas(a.data(), ref, grid, state, s);
       DrawGrid(a.data(), ref, grid, s);
       for (const KernelSet* k : testutil::SimdLevels()) {
         std::vector<uint8_t> b = base;
         FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, k->level);
-        DrawStateAreas(b.data(), c, grid, s);
+        DrawStateAreas(b.data(), c, grid, state, s);
         DrawGrid(b.data(), c, grid, s);
         EXPECT_EQ(a, b) << k->name << " format " << format << " " << sz.w << "x" << sz.h;
       }
@@ -363,9 +365,11 @@ TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
       for (int rep = 0; rep < 3; ++rep) {
         MaskGrid grid;
         grid.Resize(static_cast<int32_t>(1 + rng() % 30), static_cast<int32_t>(1 + rng() % 20));
+        DetectorState state;
+        ASSERT_TRUE(state.Follow(grid));
         for (int32_t i = 0; i < grid.cellCount(); ++i) {
           grid.watch()[i] = rng() % 3 != 0;
-          grid.history()[i] = rng() % 4;
+          state.history()[i] = rng() % 4;
         }
         SettingsRecord s;
         s.FrameCounter = 2;
@@ -375,7 +379,7 @@ TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
         s.GridOpacity = static_cast<int32_t>(rng() % 101);
         FrameCanvas c = testutil::Canvas(sz.w, sz.h, format, kernels::ActiveKernels().level);
         std::vector<uint8_t> base = testutil::RandomFrame(rng, c), fast = base, literal = base;
-        DrawStateAreas(fast.data(), c, grid, s);
+        DrawStateAreas(fast.data(), c, grid, state, s);
         DrawGrid(fast.data(), c, grid, s);
         const uint32_t m = FullMask(s.FrameCounter);
         for (int32_t i = 0; i < grid.rows(); ++i)
@@ -384,7 +388,7 @@ TEST(DetectorProperty, OverlayEqualsCellByCellDrawing) {
             CellRect r = CellRectOf(j, i, sz.w, sz.h, grid.columns(), grid.rows());
             uint32_t color;
             int32_t opacity;
-            switch (CellStateOf(grid.watch()[cell], grid.history()[cell], m)) {
+            switch (CellStateOf(grid.watch()[cell], state.history()[cell], m)) {
               case CellState::Inactive: color = s.InactiveColor, opacity = s.InactiveOpacity; break;
               case CellState::Alarm: color = s.AlarmColor, opacity = s.AlarmOpacity; break;
               case CellState::Active: color = s.ActiveColor, opacity = s.ActiveOpacity; break;
@@ -436,10 +440,10 @@ TEST(CrossBuild, SameBytesOnEveryBuild) {
       }
       int alarm = det.DetectMotion(frame.data(), c, grid, s);
       h = Fnv1a(h, &alarm, sizeof alarm);
-      h = Fnv1a(h, grid.reference(), 4 * static_cast<size_t>(grid.cellCount()));
-      h = Fnv1a(h, grid.history(), 4 * static_cast<size_t>(grid.cellCount()));
+      h = Fnv1a(h, det.state().reference(), 4 * static_cast<size_t>(grid.cellCount()));
+      h = Fnv1a(h, det.state().history(), 4 * static_cast<size_t>(grid.cellCount()));
     }
-    DrawStateAreas(frame.data(), c, grid, s);
+    DrawStateAreas(frame.data(), c, grid, det.state(), s);
     DrawGrid(frame.data(), c, grid, s);
     h = Fnv1a(h, frame.data(), frame.size());
     EXPECT_EQ(h, expected[format]) << "format " << format << std::hex << " hash 0x" << h;

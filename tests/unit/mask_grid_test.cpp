@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "detect/detector_state.h"
 #include "detect/mask_grid.h"
 
 namespace qlv {
@@ -47,14 +48,26 @@ class MaskFile : public ::testing::Test {
 
 std::vector<uint8_t> Flags(const MaskGrid& g) { return std::vector<uint8_t>(g.watch(), g.watch() + g.cellCount()); }
 
-bool AllAtRest(const MaskGrid& g) {
-  for (int32_t i = 0; i < g.cellCount(); ++i)
-    if (g.history()[i] != 0 || g.reference()[i] != NoReference) return false;
+// The detector's memories of the grid, caught up with its restarts as the next frame would.
+struct Follower {
+  const MaskGrid& g;
+  DetectorState st;
+  DetectorState& operator()() {
+    EXPECT_TRUE(st.Follow(g));
+    return st;
+  }
+};
+
+bool AllAtRest(Follower& f) {
+  DetectorState& st = f();
+  for (int32_t i = 0; i < f.g.cellCount(); ++i)
+    if (st.history()[i] != 0 || st.reference()[i] != NoReference) return false;
   return true;
 }
 
 TEST(MaskGridCells, StartsEmptyAndBuildsTheDefault) {
   MaskGrid g;
+  Follower st{g, {}};
   EXPECT_EQ(g.cellCount(), 0);
   EXPECT_EQ(g.watch(), nullptr);
   g.WatchAll();
@@ -66,7 +79,7 @@ TEST(MaskGridCells, StartsEmptyAndBuildsTheDefault) {
   EXPECT_EQ(g.rows(), 18);
   EXPECT_EQ(g.cellCount(), 432);
   EXPECT_EQ(Flags(g), std::vector<uint8_t>(432, 0));
-  EXPECT_TRUE(AllAtRest(g));
+  EXPECT_TRUE(AllAtRest(st));
   g.FreeCells();
   EXPECT_EQ(g.watch(), nullptr);
   EXPECT_EQ(g.columns(), 24);
@@ -87,21 +100,22 @@ TEST(MaskGridCells, ImpossibleSizesLeaveNoCells) {
 TEST(MaskGridCells, EditingRestartsCellsThatBecomeWatched) {
   MaskGrid g;
   g.SetDefaultGrid();
+  Follower st{g, {}};
   for (int32_t i = 0; i < g.cellCount(); ++i) {
-    g.history()[i] = 5;
-    g.reference()[i] = 0x01020304;
+    st().history()[i] = 5;
+    st().reference()[i] = 0x01020304;
   }
   g.ClearAll();  // words untouched
-  EXPECT_EQ(g.history()[7], 5u);
-  EXPECT_EQ(g.reference()[7], 0x01020304u);
+  EXPECT_EQ(st().history()[7], 5u);
+  EXPECT_EQ(st().reference()[7], 0x01020304u);
   g.ToggleCell(3, 2);
   EXPECT_EQ(g.watch()[2 * 24 + 3], 1);
-  EXPECT_EQ(g.history()[2 * 24 + 3], 0u);
-  EXPECT_EQ(g.reference()[2 * 24 + 3], NoReference);
-  g.history()[2 * 24 + 3] = 9;
+  EXPECT_EQ(st().history()[2 * 24 + 3], 0u);
+  EXPECT_EQ(st().reference()[2 * 24 + 3], NoReference);
+  st().history()[2 * 24 + 3] = 9;
   g.ToggleCell(3, 2);  // becomes unwatched: keeps its words
   EXPECT_EQ(g.watch()[2 * 24 + 3], 0);
-  EXPECT_EQ(g.history()[2 * 24 + 3], 9u);
+  EXPECT_EQ(st().history()[2 * 24 + 3], 9u);
   for (auto cr : {std::pair<int, int>{24, 0}, {0, 18}, {-1, 0}, {0, -1}}) {
     std::vector<uint8_t> before = Flags(g);
     g.ToggleCell(cr.first, cr.second);
@@ -109,21 +123,22 @@ TEST(MaskGridCells, EditingRestartsCellsThatBecomeWatched) {
   }
   g.WatchAll();  // restarts every cell, also those already watched
   EXPECT_EQ(Flags(g), std::vector<uint8_t>(432, 1));
-  EXPECT_TRUE(AllAtRest(g));
+  EXPECT_TRUE(AllAtRest(st));
 }
 
 TEST(MaskGridCells, InvertTwiceRestoresFlagsAndRestartsWatched) {
   MaskGrid g;
   g.SetDefaultGrid();
+  Follower st{g, {}};
   for (int32_t i = 0; i < g.cellCount(); i += 3) g.watch()[i] = 1;
-  for (int32_t i = 0; i < g.cellCount(); ++i) g.history()[i] = 1;
+  for (int32_t i = 0; i < g.cellCount(); ++i) st().history()[i] = 1;
   std::vector<uint8_t> before = Flags(g);
   g.InvertMask();
-  EXPECT_EQ(g.history()[0], 1u);  // became unwatched: kept
-  EXPECT_EQ(g.history()[1], 0u);  // became watched: restarted
+  EXPECT_EQ(st().history()[0], 1u);  // became unwatched: kept
+  EXPECT_EQ(st().history()[1], 0u);  // became watched: restarted
   g.InvertMask();
   EXPECT_EQ(Flags(g), before);
-  for (int32_t i = 0; i < g.cellCount(); ++i) EXPECT_EQ(g.history()[i], 0u) << i;
+  for (int32_t i = 0; i < g.cellCount(); ++i) EXPECT_EQ(st().history()[i], 0u) << i;
 }
 
 TEST_F(MaskFile, DefaultGridWithThreeCellsIs442Bytes) {
@@ -167,7 +182,8 @@ TEST_F(MaskFile, BytesInMemoryLoadAndSaveLikeTheFile) {
   h.LoadMaskBytes(shortFile.data(), shortFile.size());
   EXPECT_EQ(h.columns(), 5);
   EXPECT_EQ(Flags(h), (std::vector<uint8_t>{1, 7, 1, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_TRUE(AllAtRest(h));
+  Follower hs{h, {}};
+  EXPECT_TRUE(AllAtRest(hs));
   for (const std::vector<uint8_t>& bad : {Header(3, 2, 0, 4), Header(3, 2, 257, 1), std::vector<uint8_t>{3, 2, 5}}) {
     h.LoadMaskBytes(bad.data(), bad.size());
     EXPECT_EQ(h.columns(), 5) << "a bad header leaves the grid as it was";
@@ -182,12 +198,13 @@ TEST_F(MaskFile, TagIsIgnoredAndFlagsAreKeptAsRead) {
   std::string p = Write("tag", bytes);
   MaskGrid g;
   g.SetDefaultGrid();
-  g.history()[0] = 3;
+  Follower st{g, {}};
+  st().history()[0] = 3;
   EXPECT_TRUE(g.LoadMaskFile(p));
   EXPECT_EQ(g.columns(), 3);
   EXPECT_EQ(g.rows(), 2);
   EXPECT_EQ(Flags(g), (std::vector<uint8_t>{2, 0, 1, 2, 0, 0}));
-  EXPECT_TRUE(AllAtRest(g));  // loading restarts every cell
+  EXPECT_TRUE(AllAtRest(st));  // loading restarts every cell
   g.ToggleCell(0, 0);         // 2 is watched: toggling stores 0
   EXPECT_EQ(g.watch()[0], 0);
   g.SaveMaskFile(p);
@@ -230,13 +247,14 @@ TEST_F(MaskFile, BadHeadersLeaveTheGridUnchanged) {
   for (const auto& bytes : bad) {
     MaskGrid g;
     g.SetDefaultGrid();
+    Follower st{g, {}};
     g.ToggleCell(1, 1);
-    g.history()[25] = 7;
+    st().history()[25] = 7;
     EXPECT_TRUE(g.LoadMaskFile(Write("bad" + std::to_string(n++), bytes)));
     EXPECT_EQ(g.columns(), 24);
     EXPECT_EQ(g.rows(), 18);
     EXPECT_EQ(g.watch()[25], 1);
-    EXPECT_EQ(g.history()[25], 7u);  // not even restarted
+    EXPECT_EQ(st().history()[25], 7u);  // not even restarted
   }
   // The largest accepted size loads.
   std::vector<uint8_t> big = Header(3, 2, MaskGrid::kMaxDimension, 1);

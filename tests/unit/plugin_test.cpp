@@ -142,8 +142,8 @@ TEST_F(PluginTest, MissingMaskFileEmptiesItsName) {
   WriteIni("MaskFileName=" + (dir_ / "none.msk").string() + "\r\nDlgWndPosX=7\r\n");
   plugin_.Init(nullptr, 0, loc_);
   EXPECT_EQ(plugin_.Settings().MaskFileName, "");
-  EXPECT_EQ(plugin_.dialogPosX(), 7);
-  EXPECT_EQ(plugin_.dialogPosY(), -100);
+  EXPECT_EQ(plugin_.dialogPos().x, 7);
+  EXPECT_EQ(plugin_.dialogPos().y, -100);
   ASSERT_EQ(plugin_.Mask().cellCount(), 432);
   for (int i = 0; i < 432; ++i) EXPECT_EQ(plugin_.Mask().watch[i], 0);
 }
@@ -159,7 +159,7 @@ TEST_F(PluginTest, WarmUpOfThirtyFrames) {
   auto f = Frame(0x80);
   EXPECT_EQ(Feed(f), 1);
   EXPECT_NE(f, Frame(0x80));  // the grid is drawn
-  EXPECT_EQ(plugin_.CurrentChannelName(), "Channel five");
+  EXPECT_EQ(plugin_.currentChannel().name, "Channel five");
 }
 
 TEST_F(PluginTest, UnselectedChannelIsProcessedWithoutWarmUp) {
@@ -310,9 +310,20 @@ TEST_F(PluginTest, CloseKeepsARecentRecordingAndTheNextInitReadsIt) {
   Still(30);
   Motion(2);  // 1294, guard 25
   ASSERT_EQ(p_.Commands(), Cmds({1294}));
+  // The dialog's commands reach the settings, never what runs.
+  plugin_.SetSetting(&SettingsRecord::Action, 0u);
+  const SettingsRecord edited = plugin_.EditSettings([](SettingsRecord& r) {
+    r.Action = kActSound;
+    r.ActionStopTime = 1;
+    r.ExtTask.hProcess = 99;
+  });
+  EXPECT_EQ(edited.Action, uint32_t{kActVideo});
+  EXPECT_GT(edited.ActionStopTime, 1u);
+  EXPECT_EQ(edited.ExtTask.hProcess, 0u);
   plugin_.Close();
   EXPECT_EQ(p_.Commands(), Cmds({1294}));  // no stop posted
   EXPECT_NE(ReadIni().find("Action=4\r\n"), std::string::npos);
+  EXPECT_NE(ReadIni().find("ExtProcessHandle=0\r\n"), std::string::npos);
 
   Plugin again(p_);
   again.Init(nullptr, 0, loc_);
@@ -372,9 +383,9 @@ TEST_F(PluginTest, NullPixelsDoNotEvenChangeTheChannel) {
   ASSERT_NO_FATAL_FAILURE(Begin());
   const ChannelRef ch{5, 0, "five"};
   EXPECT_EQ(plugin_.ProcessFrame(nullptr, &ch), 0);
-  EXPECT_EQ(plugin_.currentId0(), 0u);
+  EXPECT_EQ(plugin_.currentChannel().id0, 0u);
   EXPECT_EQ(plugin_.warmUp(), 0);
-  EXPECT_TRUE(plugin_.CurrentChannelName().empty());
+  EXPECT_TRUE(plugin_.currentChannel().name.empty());
 }
 
 TEST_F(PluginTest, HostFrameCarriesTheChannelRecord) {
@@ -389,9 +400,9 @@ TEST_F(PluginTest, HostFrameCarriesTheChannelRecord) {
   hf.pixels = f.data();
   hf.channel = reinterpret_cast<ChannelInfo*>(record);
   EXPECT_EQ(plugin_.ProcessFrame(&hf), 0);
-  EXPECT_EQ(plugin_.currentId0(), 7u);
-  EXPECT_EQ(plugin_.currentId1(), 9u);
-  EXPECT_EQ(plugin_.CurrentChannelName(), "Seven");
+  EXPECT_EQ(plugin_.currentChannel().id0, 7u);
+  EXPECT_EQ(plugin_.currentChannel().id1, 9u);
+  EXPECT_EQ(plugin_.currentChannel().name, "Seven");
 }
 
 TEST_F(PluginTest, OpeningTheDialogEndsAPausedRecording) {

@@ -107,11 +107,11 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
   plugin_.OpenTuning(&link_);
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 2));   // kept to 5 s
   Play(2480, false);
-  TuningStatus s = plugin_.Tuning();
+  TuningStatus s = plugin_.TuningSnapshot().status;
   EXPECT_TRUE(s.running);
   EXPECT_EQ(s.percent, 49);
   Play(2560, false);
-  s = plugin_.Tuning();
+  s = plugin_.TuningSnapshot().status;
   EXPECT_FALSE(s.running);
   EXPECT_EQ(s.lastEnd, RunEnd::Finished);
   EXPECT_TRUE(s.haveQuiet);
@@ -120,21 +120,29 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
   EXPECT_GE(link_.posts, 50);         // a post for every per cent and one at the end
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Motion, 5));
   Play(5040, true);
-  s = plugin_.Tuning();
+  s = plugin_.TuningSnapshot().status;
   EXPECT_EQ(s.lastEnd, RunEnd::Finished);
   EXPECT_EQ(s.verdict.walk, 0);
   EXPECT_EQ(s.verdict.proposed, 8);
   EXPECT_TRUE(s.spoilers.empty());
+  // The proposal becomes the working sensitivity in one command.
+  const int32_t before = plugin_.Setting(&SettingsRecord::Sensitive);
+  EXPECT_TRUE(plugin_.ApplyProposedSensitivity());
+  EXPECT_EQ(plugin_.Setting(&SettingsRecord::Sensitive), 8);
+  plugin_.SetSetting(&SettingsRecord::Sensitive, before);
 
   // A quiet run that is not quiet at all: nothing separates them, and every cell spoils it,
   // taken at the walk's 0. Unwatching them clears the mask.
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 5));
   Play(5040, true);
-  s = plugin_.Tuning();
+  s = plugin_.TuningSnapshot().status;
   EXPECT_EQ(s.verdict.quiet, -1);
   EXPECT_EQ(s.verdict.proposed, -1);
   EXPECT_EQ(s.spoiledAt, 0);
   EXPECT_EQ(s.spoilers.size(), 12u);
+  EXPECT_FALSE(plugin_.ApplyProposedSensitivity()) << "no proposal: nothing applied";
+  EXPECT_EQ(plugin_.Setting(&SettingsRecord::Sensitive), before);
+  EXPECT_EQ(plugin_.TuningSnapshot().mask.cellCount(), 12) << "the snapshot names the cells it is read against";
   // Each marked with a cross in the alarm colour (red), corner to corner, while the window is open.
   const std::vector<uint8_t> crossed = Feed(0x40);
   const uint32_t red = FrameCanvas::ColorToYuvPair(0x0000FF);
@@ -142,12 +150,12 @@ TEST_F(PluginTuning, QuietAndMotionRunsProposeTheMiddleOfTheBand) {
     EXPECT_EQ(crossed[at] | crossed[at + 1] << 8 | crossed[at + 2] << 16 | uint32_t(crossed[at + 3]) << 24, red) << at;
   // A mask of the same size keeps them; one of another size names other cells: forgotten.
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "m.msk").string()));
-  EXPECT_EQ(plugin_.Tuning().spoilers.size(), 12u);
+  EXPECT_EQ(plugin_.TuningSnapshot().status.spoilers.size(), 12u);
   MaskGrid other;
   other.Resize(5, 3);
   ASSERT_TRUE(other.SaveMaskFile((dir_ / "other.msk").string()));
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "other.msk").string()));
-  EXPECT_TRUE(plugin_.Tuning().spoilers.empty());
+  EXPECT_TRUE(plugin_.TuningSnapshot().status.spoilers.empty());
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "m.msk").string()));
   plugin_.CloseTuning();
   EXPECT_EQ(Feed(0x40)[0], 0x40);
@@ -171,7 +179,7 @@ TEST_F(PluginTuning, ARunRestartsWithTheDetectorAtAMaskEdit) {
     Feed(0xC0);
     FeedBox(0xC0, 0x40);
     Play(5000, false);
-    const TuningStatus s = plugin_.Tuning();
+    const TuningStatus s = plugin_.TuningSnapshot().status;
     ASSERT_EQ(s.lastEnd, RunEnd::Finished);
     EXPECT_EQ(s.verdict.quiet, edit ? -1 : 16) << edit;
   }
@@ -183,16 +191,16 @@ TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 20));
   Play(400, false);
   Feed(0x40, 7);  // another channel
-  EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::ChannelChanged);
-  EXPECT_FALSE(plugin_.Tuning().running);
+  EXPECT_EQ(plugin_.TuningSnapshot().status.lastEnd, RunEnd::ChannelChanged);
+  EXPECT_FALSE(plugin_.TuningSnapshot().status.running);
 
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Motion, 20));
   ASSERT_EQ(plugin_.Start(StreamFormat{kW, kH, 0, PixelFormatYUV422, 0, 0}), 1);
-  EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::StreamStarted);
+  EXPECT_EQ(plugin_.TuningSnapshot().status.lastEnd, RunEnd::StreamStarted);
 
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 20));
   plugin_.CancelCalibration();
-  EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::Cancelled);
+  EXPECT_EQ(plugin_.TuningSnapshot().status.lastEnd, RunEnd::Cancelled);
 
   // A mask of another size in the middle of a run.
   ASSERT_NO_FATAL_FAILURE(Restart(0));
@@ -206,11 +214,11 @@ TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   ASSERT_TRUE(plugin_.LoadMask((dir_ / "small.msk").string()));
   EXPECT_EQ(plugin_.Setting(&SettingsRecord::MinAlarmCells), 1u);
   Feed(0x40);
-  EXPECT_EQ(plugin_.Tuning().lastEnd, RunEnd::MaskChanged);
+  EXPECT_EQ(plugin_.TuningSnapshot().status.lastEnd, RunEnd::MaskChanged);
 
   ASSERT_TRUE(plugin_.StartCalibration(CalibrationKind::Quiet, 20));
   plugin_.CloseTuning();
-  TuningStatus s = plugin_.Tuning();
+  TuningStatus s = plugin_.TuningSnapshot().status;
   EXPECT_FALSE(s.running);
   EXPECT_FALSE(s.haveQuiet);
   EXPECT_EQ(s.lastEnd, RunEnd::None);  // closed: everything forgotten

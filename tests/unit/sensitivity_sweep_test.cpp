@@ -40,7 +40,7 @@ class Sweep : public ::testing::Test {
     for (int32_t c : cells) Paint(c, static_cast<uint8_t>(base + extra));
     detector_.DetectMotion(frame_.data(), canvas_, grid_, s_);
     ASSERT_TRUE(detector_.frameCompared());
-    run.Frame(detector_.levels().data(), detector_.compared(), s_);
+    run.Frame(detector_.levels().data(), detector_.state().reference(), detector_.compared(), s_);
   }
   // Sensor noise: every cell's mean moves by 4 from frame to frame.
   void Noise(SensitivitySweep& run, int frames) {

@@ -86,8 +86,13 @@ class StateAreas : public ::testing::Test {
     const uint8_t* p = c_.PixelAddress(frame_.data(), 2 * j, 2 * i);
     return {p[0], p[1], p[2]};
   }
+  DetectorState& St() {
+    EXPECT_TRUE(state_.Follow(grid_));
+    return state_;
+  }
   FrameCanvas c_;
   MaskGrid grid_;
+  DetectorState state_;
   SettingsRecord s_;
   std::vector<uint8_t> frame_;
 };
@@ -96,30 +101,30 @@ TEST_F(StateAreas, DefaultColoursByState) {
   s_.FrameCounter = 3;
   grid_.ToggleCell(1, 0);  // Active (history 0)
   grid_.ToggleCell(2, 0);
-  grid_.history()[2] = 7;  // Alarm
+  St().history()[2] = 7;  // Alarm
   grid_.ToggleCell(3, 0);
-  grid_.history()[3] = 2;  // Danger
-  const std::vector<uint32_t> history(grid_.history(), grid_.history() + grid_.cellCount());
-  DrawStateAreas(frame_.data(), c_, grid_, s_);
+  St().history()[3] = 2;  // Danger
+  const std::vector<uint32_t> history(St().history(), St().history() + grid_.cellCount());
+  DrawStateAreas(frame_.data(), c_, grid_, state_, s_);
   // 30 %: w = 179; 0x40 toward 0 gives 44, toward 255 gives 121.
   EXPECT_EQ(Cell(0, 0), (std::vector<int>{0x40, 0x40, 0x40}));  // Inactive at opacity 0
   EXPECT_EQ(Cell(1, 0), (std::vector<int>{44, 121, 44}));       // green
   EXPECT_EQ(Cell(2, 0), (std::vector<int>{44, 44, 121}));       // red
   EXPECT_EQ(Cell(3, 0), (std::vector<int>{121, 44, 44}));       // blue
-  EXPECT_EQ(std::vector<uint32_t>(grid_.history(), grid_.history() + grid_.cellCount()), history);
+  EXPECT_EQ(std::vector<uint32_t>(St().history(), St().history() + grid_.cellCount()), history);
 }
 
 TEST_F(StateAreas, ZeroOpacityStateIsNotDrawn) {
   grid_.WatchAll();
   s_.ActiveOpacity = 0;
   s_.ActiveColor = 0xFFFFFF;
-  DrawStateAreas(frame_.data(), c_, grid_, s_);
+  DrawStateAreas(frame_.data(), c_, grid_, state_, s_);
   EXPECT_EQ(frame_, std::vector<uint8_t>(c_.FrameBytes(), 0x40));
 }
 
 TEST_F(StateAreas, InactiveOpacityTintsTheWholeFrame) {
   s_.InactiveOpacity = 100;
-  DrawStateAreas(frame_.data(), c_, grid_, s_);
+  DrawStateAreas(frame_.data(), c_, grid_, state_, s_);
   EXPECT_EQ(frame_, std::vector<uint8_t>(c_.FrameBytes(), 0x80));
 }
 

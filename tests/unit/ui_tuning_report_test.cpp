@@ -7,34 +7,51 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "strings_en_rc.h"
 #include "ui/tuning_report.h"
 
 namespace qlv {
 namespace {
 
-// The English string table's patterns, as the window loads them.
+// The entry `name` of the English string table's script: the text between the quotes that
+// follow the name, "" standing for one quote. Empty when the script has no such line.
+std::wstring RcText(const char* name) {
+  const std::string script = kStringsEnRc;
+  const std::string key = std::string("\n    ") + name + " \"";
+  const size_t at = script.find(key);
+  if (at == std::string::npos) return std::wstring();
+  std::wstring text;
+  for (size_t i = at + key.size(); i < script.size(); ++i) {
+    if (script[i] == '"') {
+      if (i + 1 < script.size() && script[i + 1] == '"') {
+        text += L'"';
+        ++i;
+        continue;
+      }
+      return text;
+    }
+    text += static_cast<wchar_t>(static_cast<unsigned char>(script[i]));  // the English texts are ASCII
+  }
+  return std::wstring();
+}
+
+#define QLV_ENTRY(name) {name, RcText(#name)}
+// The patterns the window loads, read from the string table itself.
 const std::map<uint32_t, std::wstring> kEnglish = {
-    {IDS_TUNE_LEARNING_QUIET, L"Learning the quiet scene: let nothing move in it."},
-    {IDS_TUNE_LEARNING_MOTION, L"Learning motion: walk through the scene."},
-    {IDS_TUNE_QUIET_NOT_YET, L"Quiet scene: not learned yet"},
-    {IDS_TUNE_QUIET_UP_TO, L"Quiet scene: quiet up to %1"},
-    {IDS_TUNE_QUIET_NONE, L"Quiet scene: none"},
-    {IDS_TUNE_MOTION_NOT_YET, L"Motion: not learned yet"},
-    {IDS_TUNE_MOTION_FROM, L"Motion: caught from %1"},
-    {IDS_TUNE_MOTION_NONE, L"Motion: none"},
-    {IDS_TUNE_PROPOSAL, L"Sensitivity %1: the quiet scene stays quiet up to %2, the walk is caught from %3"},
-    {IDS_TUNE_NO_SPLIT_QUIET, L"No sensitivity tells them apart: even 0 alarms in the quiet scene."},
-    {IDS_TUNE_NO_SPLIT_WALK, L"No sensitivity tells them apart: even 16 misses the walk."},
-    {IDS_TUNE_NO_SPLIT_OVERLAP,
-     L"No sensitivity tells them apart: the walk is caught only from %1, but the quiet scene alarms from %2."},
-    {IDS_TUNE_SPOILERS, L"Cells that spoil it: %1"},
-    {IDS_TUNE_MORE_CELLS, L"%1 and %2 more"},
-    {IDS_TUNE_END_CHANNEL, L"The run stopped: the channel changed."},
-    {IDS_TUNE_END_STREAM, L"The run stopped: a new stream started."},
-    {IDS_TUNE_END_CANCELLED, L"The run was cancelled."},
-    {IDS_TUNE_END_MASK, L"The run stopped: the mask changed."},
-    {IDS_TUNE_END_MEMORY, L"The run stopped: not enough memory."},
+    QLV_ENTRY(IDS_TUNE_LEARNING_QUIET),   QLV_ENTRY(IDS_TUNE_LEARNING_MOTION), QLV_ENTRY(IDS_TUNE_QUIET_NOT_YET),
+    QLV_ENTRY(IDS_TUNE_QUIET_UP_TO),      QLV_ENTRY(IDS_TUNE_QUIET_NONE),      QLV_ENTRY(IDS_TUNE_MOTION_NOT_YET),
+    QLV_ENTRY(IDS_TUNE_MOTION_FROM),      QLV_ENTRY(IDS_TUNE_MOTION_NONE),     QLV_ENTRY(IDS_TUNE_PROPOSAL),
+    QLV_ENTRY(IDS_TUNE_NO_SPLIT_QUIET),   QLV_ENTRY(IDS_TUNE_NO_SPLIT_WALK),   QLV_ENTRY(IDS_TUNE_NO_SPLIT_OVERLAP),
+    QLV_ENTRY(IDS_TUNE_SPOILERS),         QLV_ENTRY(IDS_TUNE_MORE_CELLS),      QLV_ENTRY(IDS_TUNE_END_CHANNEL),
+    QLV_ENTRY(IDS_TUNE_END_STREAM),       QLV_ENTRY(IDS_TUNE_END_CANCELLED),   QLV_ENTRY(IDS_TUNE_END_MASK),
+    QLV_ENTRY(IDS_TUNE_END_MEMORY),
 };
+#undef QLV_ENTRY
+
+TEST(TuningReport, EveryPatternIsInTheStringTable) {
+  for (const auto& entry : kEnglish) EXPECT_FALSE(entry.second.empty()) << "string " << entry.first;
+  EXPECT_EQ(kEnglish.at(IDS_TUNE_MORE_CELLS), L"%1 and %2 more");
+}
 
 std::wstring English(uint32_t id) {
   auto it = kEnglish.find(id);

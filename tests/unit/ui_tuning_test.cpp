@@ -29,6 +29,9 @@ TEST(TuningFields, OneFieldPerGuardWithTheTablesRangeAndTheCellsOfTheGrid) {
       {"LightChangeFrames", IDC_LIGHT_CHANGE_FRAMES_EDIT, IDS_MSG_LIGHT_CHANGE_FRAMES_RANGE, {1, 250}, 3},
       {"MuteBusyPercent", IDC_MUTE_BUSY_PERCENT_EDIT, IDS_MSG_MUTE_BUSY_PERCENT_RANGE, {0, 100}, 3},
       {"MinAlarmCells", IDC_MIN_ALARM_CELLS_EDIT, IDS_MSG_MIN_ALARM_CELLS_RANGE, {1, 432}, 5},
+      {"SceneSeconds", IDC_SCENE_SECONDS_EDIT, IDS_MSG_SCENE_SECONDS_RANGE, {0, 600}, 3},
+      {"ViewLostSeconds", IDC_VIEW_LOST_SECONDS_EDIT, IDS_MSG_VIEW_LOST_SECONDS_RANGE, {0, 600}, 3},
+      {"BusyMargin", IDC_BUSY_MARGIN_EDIT, IDS_MSG_BUSY_MARGIN_RANGE, {0, 50}, 2},
   };
   std::set<int> ids;
   for (size_t i = 0; i < kTuningFieldCount; ++i) {

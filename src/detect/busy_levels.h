@@ -1,0 +1,48 @@
+// Each cell's last kFrames compared frames for the busy margin: how far it changed (its level)
+// and whether that was a change against the plain threshold (its base bit). A cell with more
+// than kBusyBaseBits of them is busy, and counts a change only above its own recent peak plus
+// the margin: a leaf that flickers stays quiet, a hand that reaches in does not.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace qlv {
+
+class BusyLevels {
+ public:
+  static constexpr int32_t kFrames = 100;
+  static constexpr int32_t kBusyBaseBits = 2;
+
+  // For n cells, every record empty; false (and nothing held) when the memory is not there.
+  bool Allocate(size_t n);
+  void Free();
+  size_t count() const { return count_; }
+  void Restart();
+  void RestartCell(size_t i);
+
+  // The cell's bar before this frame enters: the threshold, or for a busy cell its highest
+  // recorded level plus `margin` when that is higher.
+  int64_t Bar(size_t i, int64_t threshold, int64_t margin) const {
+    if (baseCount_[i] <= kBusyBaseBits) return threshold;
+    const int64_t peak = int64_t{top_[i]} + margin;
+    return peak > threshold ? peak : threshold;
+  }
+  // This frame's level and base bit enter the cell's record in the current slot.
+  void Enter(size_t i, uint16_t level, bool baseBit);
+  // After every cell of a frame has entered.
+  void NextSlot() { slot_ = slot_ + 1 == kFrames ? 0 : slot_ + 1; }
+
+  uint16_t top(size_t i) const { return top_[i]; }
+  uint8_t baseCount(size_t i) const { return baseCount_[i]; }
+
+ private:
+  size_t count_ = 0;
+  std::unique_ptr<uint16_t[]> levels_;  // kFrames a cell; the top bit is the base bit
+  std::unique_ptr<uint16_t[]> top_;     // the highest level in each cell's record
+  std::unique_ptr<uint8_t[]> baseCount_;
+  int32_t slot_ = 0;
+};
+
+}  // namespace qlv

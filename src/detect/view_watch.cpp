@@ -1,0 +1,89 @@
+#include "detect/view_watch.h"
+
+#include <new>
+
+#include "detect/change_rule.h"
+#include "detect/light_fit.h"
+
+namespace qlv {
+
+namespace {
+
+inline int32_t Luma(uint32_t word) { return static_cast<int32_t>(word >> 24); }
+
+// A cell off the fit by more than this many levels does not follow the view.
+constexpr int64_t kOffFit = 16;
+
+}  // namespace
+
+void ViewWatch::Restart() {
+  view_.clear();
+  run_ = 0;
+  lost_ = false;
+  likeRun_ = 0;
+  lostFrames_ = 0;
+  lastLike_ = true;
+}
+
+void ViewWatch::Remember(const uint32_t* means, const uint8_t* compared, size_t cells) {
+  try {
+    view_.assign(cells, 0);
+  } catch (const std::bad_alloc&) {
+    view_.clear();
+    return;
+  }
+  for (size_t i = 0; i < cells; ++i)
+    if (compared[i] != kNotCompared) view_[i] = Luma(means[i]) * 256;
+}
+
+bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cells) const {
+  FitSums sums;
+  for (size_t i = 0; i < cells; ++i)
+    if (compared[i] != kNotCompared) sums.Add(RoundScaled(view_[i]), Luma(means[i]));
+  const LinearFit f = sums.Fit();
+  if (f.d == 0) return true;
+  // Less than a quarter of the contrast kept (covered, sprayed, out of focus), or more than
+  // four times it.
+  if (4 * f.a < f.d || f.a > 4 * f.d) return false;
+  int64_t off = 0;
+  for (size_t i = 0; i < cells; ++i)
+    if (compared[i] != kNotCompared && f.Distance(RoundScaled(view_[i]), Luma(means[i])) > kOffFit * f.d) ++off;
+  return 2 * off < sums.n;
+}
+
+ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_t cells, uint32_t lostAfter) {
+  if (view_.size() != cells) {
+    // Nothing remembered (a restart): this frame is the view, and like it.
+    Restart();
+    Remember(means, compared, cells);
+    return ViewEvent::None;
+  }
+  lastLike_ = Like(means, compared, cells);
+  if (lastLike_) {
+    run_ = 0;
+    for (size_t i = 0; i < cells; ++i)
+      if (compared[i] != kNotCompared) view_[i] += static_cast<int32_t>(FloorDiv(int64_t{Luma(means[i])} * 256 - view_[i], 256));
+  } else {
+    ++run_;
+  }
+  if (!lost_) {
+    if (run_ < lostAfter) return ViewEvent::None;
+    lost_ = true;
+    likeRun_ = 0;
+    lostFrames_ = 0;
+    return ViewEvent::Lost;
+  }
+  likeRun_ = lastLike_ ? likeRun_ + 1 : 0;
+  if (likeRun_ >= kBackFrames) {
+    lost_ = false;
+    return ViewEvent::Back;
+  }
+  if (++lostFrames_ >= kRelearnFrames) {
+    Restart();
+    Remember(means, compared, cells);
+    return ViewEvent::Relearnt;
+  }
+  return ViewEvent::None;
+}
+
+}  // namespace qlv
