@@ -91,6 +91,7 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
   } groups[] = {{"detect", "DetectMotion, all cells"},
                 {"detect10", "DetectMotion, 10% of cells"},
                 {"detectguards", "DetectMotion, the three guards on"},
+                {"detectintruder", "DetectMotion, guards and intruder options"},
                 {"detectlevels", "DetectMotion, change levels shown"},
                 {"areas", "state areas + grid"},
                 {"caption", "caption blend"}};
@@ -169,6 +170,13 @@ void PrintTable(const std::vector<RowResult>& rows, bool i686Emulated) {
         const std::string lv = build == "native" ? levels.front() : bestI686;
         Target(frame + ": " + build + " " + lv + " DetectMotion, guards on / off",
                ratio(t.Us(build, "detectguards", frame, lv), t.Us(build, "detect", frame, lv)), 1.03, true, "x");
+      }
+    if (sd)
+      for (const std::string& build : {std::string("native"), std::string("i686")}) {
+        if (build == "i686" && i686Emulated) continue;
+        const std::string lv = build == "native" ? levels.front() : bestI686;
+        Target(frame + ": " + build + " " + lv + " DetectMotion, intruder options on / off",
+               ratio(t.Us(build, "detectintruder", frame, lv), t.Us(build, "detectguards", frame, lv)), 1.05, true, "x");
       }
     if (sd)
       for (const std::string& build : {std::string("native"), std::string("i686")}) {

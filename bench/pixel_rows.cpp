@@ -55,12 +55,18 @@ struct DetectData {
   std::vector<uint8_t> frame;
 };
 
-std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched, bool guards = false) {
+std::function<void()> Detect(BenchFrame f, KernelLevel level, int percentWatched, bool guards = false,
+                             bool intruder = false) {
   auto d = std::make_shared<DetectData>();
   if (guards) {
     d->settings.LightChangePercent = 50;
     d->settings.MuteBusyPercent = 20;
     d->settings.MinAlarmCells = 3;
+  }
+  if (intruder) {  // the scene memory, the view watch and the busy margin as recommended
+    d->settings.SceneSeconds = 10;
+    d->settings.ViewLostSeconds = 4;
+    d->settings.BusyMargin = 3;
   }
   d->canvas.SetGeometry(f.width, f.height, f.format);
   d->canvas.SetKernelLevel(level);
@@ -182,6 +188,7 @@ void AddPixelRows(std::vector<BenchRow>& rows) {
       rows.push_back({"detect", f, name, [f, l] { return Detect(f, l, 100); }});
       rows.push_back({"detect10", f, name, [f, l] { return Detect(f, l, 10); }});
       rows.push_back({"detectguards", f, name, [f, l] { return Detect(f, l, 100, true); }});
+      rows.push_back({"detectintruder", f, name, [f, l] { return Detect(f, l, 100, true, true); }});
       rows.push_back({"detectlevels", f, name, [f, l] { return DetectWithLevels(f, l); }});
       rows.push_back({"areas", f, name, [f, l] { return AreasAndGrid(f, l); }});
       rows.push_back({"caption", f, name, [f, l] { return CaptionBlend(f, l); }});

@@ -7,15 +7,16 @@
 
 namespace qlv {
 
-// Rounds toward minus infinity; `den` > 0. Written out because >> and / of a negative
-// number round otherwise.
-inline int64_t FloorDiv(int64_t num, int64_t den) {
-  const int64_t q = num / den;
-  return (num % den != 0 && num < 0) ? q - 1 : q;
+// floor(num / 2^shift) for |num| < 2^24: shifted from a number made non-negative first, so
+// that no right shift of a negative number is relied on.
+template <int shift>
+inline int32_t FloorShift(int32_t num) {
+  constexpr int32_t kLift = 1 << 24;  // a multiple of 2^shift above any |num| here
+  return static_cast<int32_t>(static_cast<uint32_t>(num + kLift) >> shift) - (kLift >> shift);
 }
 
-// A remembered mean × 256, back to the nearest whole level.
-inline int32_t RoundScaled(int32_t scaled) { return static_cast<int32_t>(FloorDiv(int64_t{scaled} + 128, 256)); }
+// A remembered mean × 256 (0 .. 65,280), back to the nearest whole level.
+inline int32_t RoundScaled(int32_t scaled) { return FloorShift<8>(scaled + 128); }
 
 struct LinearFit {
   int64_t a = 1, b = 0, d = 1;  // the identity until a fit is taken
@@ -26,6 +27,10 @@ struct LinearFit {
     const int64_t e = y * d - (a * x + b);
     return e < 0 ? -e : e;
   }
+  bool identity() const { return a == 1 && b == 0 && d == 1; }
+  // a·x + b − d·x: d times how far the fit moves a mean x. Linear in x, so over a set of
+  // means it is largest in size at the least or the greatest of them.
+  int64_t Moved(int64_t x) const { return (a - d) * x + b; }
 };
 
 // Signed 64-bit sums over the pairs (x, y) of n cells.

@@ -54,55 +54,71 @@ void SceneMemory::Learn(size_t i, uint32_t word) {
 void SceneMemory::Compare(const uint32_t* means, const uint8_t* compared, const bool enabled[4], int64_t threshold,
                           const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out) {
   // The light of this frame against the scenes there were before it, channel by channel.
+  bool identity[4];
   for (int c = 0; c < 4; ++c) {
     fits_[c] = LinearFit();
+    identity[c] = true;
     if (!enabled[c]) continue;
     FitSums sums;
-    for (size_t i = 0; i < count_; ++i)
-      if (compared[i] && valid_[i]) sums.Add(RoundScaled(scene_[4 * i + c]), Byte(means[i], c));
+    int32_t least = 255, greatest = 0;
+    for (size_t i = 0; i < count_; ++i) {
+      if (!compared[i] || !valid_[i]) continue;
+      const int32_t x = RoundScaled(scene_[4 * i + c]);
+      sums.Add(x, Byte(means[i], c));
+      least = x < least ? x : least;
+      greatest = x > greatest ? x : greatest;
+    }
     const LinearFit f = sums.Fit();
     if (!PlausibleGain(f)) continue;
     // Taken only when the light really moved some cell by more than 2 levels.
-    for (size_t i = 0; i < count_; ++i) {
-      if (!compared[i] || !valid_[i]) continue;
-      const int64_t x = RoundScaled(scene_[4 * i + c]);
-      const int64_t moved = f.a * x + f.b - f.d * x;
-      if ((moved < 0 ? -moved : moved) > 2 * f.d) {
-        fits_[c] = f;
-        break;
-      }
+    const int64_t low = f.Moved(least), high = f.Moved(greatest);
+    if ((low < 0 ? -low : low) > 2 * f.d || (high < 0 ? -high : high) > 2 * f.d) {
+      fits_[c] = f;
+      identity[c] = f.identity();
     }
   }
+  int channels[4], used = 0;
+  for (int c = 0; c < 4; ++c)
+    if (enabled[c]) channels[used++] = c;
   for (size_t i = 0; i < count_; ++i) {
     if (!compared[i]) continue;
     SceneVerdict& v = out[i];
     v = SceneVerdict();
+    const uint32_t word = means[i];
+    int32_t* scene = &scene_[4 * i];
     if (!valid_[i]) {
-      Learn(i, means[i]);
+      Learn(i, word);
       valid_[i] = 1;
       continue;
     }
     v.valid = 1;
     const int64_t bar = bars ? bars[i] : threshold;
     int64_t level = 0;
-    for (int c = 0; c < 4; ++c) {
-      if (!enabled[c]) continue;
-      const LinearFit& f = fits_[c];
-      const int64_t e = f.Distance(RoundScaled(scene_[4 * i + c]), Byte(means[i], c));
-      if (e > bar * f.d) v.bit = 1;
-      if (e > threshold * f.d) v.baseBit = 1;
-      const int64_t l = e / f.d;  // e ≥ 0, d > 0: the floor
+    for (int k = 0; k < used; ++k) {
+      const int c = channels[k];
+      const int32_t x = RoundScaled(scene[c]), y = Byte(word, c);
+      int64_t e, l;
+      if (identity[c]) {  // most frames: the plain difference, no wide products
+        e = y > x ? y - x : x - y;
+        if (e > bar) v.bit = 1;
+        if (e > threshold) v.baseBit = 1;
+        l = e;
+      } else {
+        const LinearFit& f = fits_[c];
+        e = f.Distance(x, y);
+        if (e > bar * f.d) v.bit = 1;
+        if (e > threshold * f.d) v.baseBit = 1;
+        l = e / f.d;  // e ≥ 0, d > 0: the floor
+      }
       if (l > level) level = l;
     }
     v.level = static_cast<uint16_t>(level > 0xFFFF ? 0xFFFF : level);
     if (v.bit) {
-      if (++absorb_[i] >= absorbFrames) Learn(i, means[i]);  // the change is part of the scene now
+      if (++absorb_[i] >= absorbFrames) Learn(i, word);  // the change is part of the scene now
     } else {
       absorb_[i] = 0;
-      for (int c = 0; c < 4; ++c) {
-        int32_t& s = scene_[4 * i + c];
-        s += static_cast<int32_t>(FloorDiv(int64_t{Byte(means[i], c)} * 256 - s, 128));
-      }
+      // The scene follows slow drift: 1/128 of the way, rounded down. Means × 256 fit 32 bits.
+      for (int c = 0; c < 4; ++c) scene[c] += FloorShift<7>(Byte(word, c) * 256 - scene[c]);
     }
   }
 }

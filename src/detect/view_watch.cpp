@@ -62,7 +62,7 @@ ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_
   if (lastLike_) {
     run_ = 0;
     for (size_t i = 0; i < cells; ++i)
-      if (compared[i] != kNotCompared) view_[i] += static_cast<int32_t>(FloorDiv(int64_t{Luma(means[i])} * 256 - view_[i], 256));
+      if (compared[i] != kNotCompared) view_[i] += FloorShift<8>(Luma(means[i]) * 256 - view_[i]);
   } else {
     ++run_;
   }

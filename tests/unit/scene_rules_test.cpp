@@ -18,11 +18,18 @@ uint32_t Grey(int32_t v) { return static_cast<uint32_t>(v) * 0x01010101u; }
 const bool kYOnly[4] = {false, false, false, true};
 
 TEST(LightFit, FloorRoundsTowardMinusInfinity) {
-  EXPECT_EQ(FloorDiv(1024, 128), 8);
-  EXPECT_EQ(FloorDiv(127, 128), 0);
-  EXPECT_EQ(FloorDiv(-1, 128), -1);
-  EXPECT_EQ(FloorDiv(-128, 128), -1);
-  EXPECT_EQ(FloorDiv(-1032, 128), -9);  // / would give -8
+  EXPECT_EQ(FloorShift<7>(1024), 8);
+  EXPECT_EQ(FloorShift<7>(127), 0);
+  EXPECT_EQ(FloorShift<7>(-1), -1);
+  EXPECT_EQ(FloorShift<7>(-128), -1);
+  EXPECT_EQ(FloorShift<7>(-1032), -9);  // / would give -8
+  // Over every difference a scene or a view can have, against floor written out.
+  for (int32_t num = -70000; num <= 70000; ++num) {
+    for (int32_t den : {128, 256}) {
+      const int32_t q = num / den, floor = (num % den != 0 && num < 0) ? q - 1 : q;
+      ASSERT_EQ(den == 128 ? FloorShift<7>(num) : FloorShift<8>(num), floor) << num;
+    }
+  }
   EXPECT_EQ(RoundScaled(25736 - 128), 100);
   EXPECT_EQ(RoundScaled(25600 + 127), 100);
   EXPECT_EQ(RoundScaled(25600 + 128), 101);
