@@ -1,7 +1,7 @@
 // dialog_shots.exe LANGID: opens the plug-in's settings dialog in the stand-in host,
 // with the host answering LANGID to the language question, selects each tab in turn,
 // then opens the detector tuning window and takes it through its runs on a made-up
-// scene fed at 25 frames a second. Before every picture it prints "shot NAME LEFT TOP
+// scene fed at 25 frames a second, and through its Intruders group to a covered lens. Before every picture it prints "shot NAME LEFT TOP
 // WIDTH HEIGHT" (the window's screen rectangle), or "frame NAME WIDTH HEIGHT FILE" for
 // a YUY2 video frame it wrote, and waits for a line on standard input, pumping messages
 // meanwhile, so that a script can grab the screen or convert the frame.
@@ -114,13 +114,14 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 // The camera of the tuning pictures, 720 x 576 YUY2: a room lit from above, a door, a
 // floor, a little noise in every 8 x 8 block, a lamp that flashes on every other frame
-// (cells 19:4 and 20:4 of the 24 x 18 grid) and, while `walk`, someone crossing it.
+// (cells 19:4 and 20:4 of the 24 x 18 grid) and, while `walk`, someone crossing it. A
+// covered lens is a dark, nearly even picture with only the noise in it.
 class Scene {
  public:
   static constexpr int32_t kWidth = 720, kHeight = 576;
 
   // The next frame, drawn into the buffer the plug-in then draws on.
-  std::vector<uint8_t>& Render(bool walk) {
+  std::vector<uint8_t>& Render(bool walk, bool covered = false) {
     pixels_.resize(static_cast<size_t>(kWidth) * kHeight * 2);
     std::vector<uint8_t> noise((kWidth / 8) * (kHeight / 8));
     for (uint8_t& n : noise) {
@@ -145,6 +146,7 @@ class Scene {
           const bool head = y < 290 && (x < walker + 12 || x >= walker + 38);
           if (!head) luma = 190, u = 110, v = 160;
         }
+        if (covered) luma = 24, u = 126, v = 130;
         luma += noise[static_cast<size_t>((y / 8) * (kWidth / 8) + x / 8)];
         row[x * 2] = row[x * 2 + 2] = static_cast<uint8_t>(luma > 255 ? 255 : luma);
         row[x * 2 + 1] = u;
@@ -168,12 +170,12 @@ class Scene {
 // Feeds the scene to the plug-in at 25 frames a second, pumping between frames, until
 // `done()` or `ms` milliseconds passed.
 template <typename Done>
-bool Feed(hostsim::HostSession& session, Scene& scene, bool walk, Done done, DWORD ms) {
+bool Feed(hostsim::HostSession& session, Scene& scene, bool walk, Done done, DWORD ms, bool covered = false) {
   const DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start > ms) return false;
     qlv::HostFrame frame = {};
-    frame.pixels = scene.Render(walk).data();
+    frame.pixels = scene.Render(walk, covered).data();
     frame.channel = session.channels().Get(0);
     session.ProcessFrame(frame);
     const DWORD due = GetTickCount() + 40;
@@ -272,6 +274,38 @@ bool TuningRuns(hostsim::HostSession& session, HWND dialog, HWND tuning, const s
   return true;
 }
 
+std::wstring ItemText(HWND window, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(window, id, text, 256);
+  return text;
+}
+
+// The Intruders group at the values the guides recommend for a yard camera: the view
+// watched, then the lens covered until the view is lost (the window and the video).
+bool IntruderShots(hostsim::HostSession& session, HWND tuning, const std::string& prefix) {
+  Scene scene;
+  constexpr DWORD kLimitMs = 60000;
+  Click(tuning, IDC_TUNE_LEVELS);  // off: the words alone on the video
+  const struct {
+    int id;
+    const wchar_t* text;
+  } values[] = {{IDC_LIGHT_CHANGE_PERCENT_EDIT, L"50"},
+                {IDC_SCENE_SECONDS_EDIT, L"10"},
+                {IDC_VIEW_LOST_SECONDS_EDIT, L"4"},
+                {IDC_BUSY_MARGIN_EDIT, L"3"}};
+  for (const auto& v : values) SetDlgItemTextW(tuning, v.id, v.text);
+  const std::wstring none = ItemText(tuning, IDC_VIEW_STATE);
+  if (!Feed(session, scene, false, [&] { return ItemText(tuning, IDC_VIEW_STATE) != none; }, kLimitMs)) return false;
+  Feed(session, scene, false, [] { return false; }, 1000);
+  Shoot(tuning, prefix + "_tuning_intruders");
+  const std::wstring watched = ItemText(tuning, IDC_VIEW_STATE);
+  if (!Feed(session, scene, false, [&] { return ItemText(tuning, IDC_VIEW_STATE) != watched; }, kLimitMs, true))
+    return false;
+  Shoot(tuning, prefix + "_tuning_view_lost");
+  ShootFrame(scene, prefix + "_view_lost");
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -336,6 +370,7 @@ int main(int argc, char** argv) {
   if (HWND tuning = WaitForOwnDialog(dialog)) {
     Shoot(tuning, prefix + "_tuning");
     if (!TuningRuns(session, dialog, tuning, prefix)) std::fprintf(stderr, "dialog_shots: a tuning run did not end\n");
+    if (!IntruderShots(session, tuning, prefix)) std::fprintf(stderr, "dialog_shots: the view was not lost\n");
   } else {
     std::fprintf(stderr, "dialog_shots: the tuning window did not open\n");
   }

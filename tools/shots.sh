@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the settings dialog, the detector tuning window and the video with the
-# change levels for docs/: run by ./run shots on its X display.
+# change levels and with "View lost" for docs/: run by ./run shots on its X display.
 # Usage: tools/shots.sh BUILD_DIR OUT_DIR
 # For English (host answer 1033, western code page) and Russian (0x419, code page 1251)
 # it starts dialog_shots.exe, and for every "shot NAME X Y W H" line it prints grabs that
@@ -56,7 +56,7 @@ grab_language() {
     echo "   dialog_shots gave no answer" >&2
     kill "$pid" 2>/dev/null
   fi
-  [ "$rc" -eq 0 ] && [ "$shots" -eq 11 ]
+  [ "$rc" -eq 0 ] && [ "$shots" -eq 14 ]
 }
 
 ok=0

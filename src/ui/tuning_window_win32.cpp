@@ -108,6 +108,10 @@ void TuningWindow::ShowTuning() {
     return lang ? lang->LoadWideString(id) : std::wstring();
   });
   if (WindowTextOf(Item(IDC_TUNE_RESULT)) != text) SetDlgItemTextW(hwnd(), IDC_TUNE_RESULT, text.c_str());
+  // Empty while the view is not watched: ViewLostSeconds is 0, or no frame has come yet.
+  const uint32_t viewId = view.viewLost ? IDS_TUNE_VIEW_LOST : view.viewWatched ? IDS_TUNE_VIEW_WATCHED : 0;
+  const std::wstring viewText = viewId != 0 && lang ? lang->LoadWideString(viewId) : std::wstring();
+  if (WindowTextOf(Item(IDC_VIEW_STATE)) != viewText) SetDlgItemTextW(hwnd(), IDC_VIEW_STATE, viewText.c_str());
   spoilers_ = status.spoilers;
 }
 

@@ -1,8 +1,10 @@
 // "Detector tuning" (template 5016): a modeless window of its own, owned by the
 // settings dialog. "False alarms": a number field for each guard, each writing its
-// setting at once. "Tuning": the change levels on the video, the quiet and motion
-// runs with their results, and the two ways to act on them. All of it through the
-// plug-in's commands; the frame thread only posts to the window (TuningLink).
+// setting at once. "Intruders": the same for the scene memory, the view watch and the
+// busy margin, and a line saying whether the view is watched or lost. "Tuning": the
+// change levels on the video, the quiet and motion runs with their results, and the
+// two ways to act on them. All of it through the plug-in's commands; the frame thread
+// only posts to the window (TuningLink).
 #pragma once
 
 #include <windows.h>
@@ -53,7 +55,7 @@ class TuningWindow : public Dialog, public TuningLink {
   void Reload();
   void PlaceBeside(HWND owner);
   bool OnTuningCommand(WORD id);
-  // The "Tuning" group as the plug-in's state is now.
+  // The "Tuning" group and the view's line as the plug-in's state is now.
   void ShowTuning();
 
   SettingsAccess& settings_;

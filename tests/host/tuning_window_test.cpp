@@ -23,8 +23,11 @@ using hosttest::PumpUntil;
 using hosttest::SavedValue;
 
 const int kEdits[] = {IDC_LIGHT_CHANGE_PERCENT_EDIT, IDC_LIGHT_CHANGE_FRAMES_EDIT, IDC_MUTE_BUSY_PERCENT_EDIT,
-                      IDC_MIN_ALARM_CELLS_EDIT};
-const char* const kKeys[] = {"LightChangePercent", "LightChangeFrames", "MuteBusyPercent", "MinAlarmCells"};
+                      IDC_MIN_ALARM_CELLS_EDIT,      IDC_SCENE_SECONDS_EDIT,       IDC_VIEW_LOST_SECONDS_EDIT,
+                      IDC_BUSY_MARGIN_EDIT};
+const char* const kKeys[] = {"LightChangePercent", "LightChangeFrames", "MuteBusyPercent", "MinAlarmCells",
+                             "SceneSeconds",       "ViewLostSeconds",   "BusyMargin"};
+constexpr size_t kFieldCount = sizeof kEdits / sizeof kEdits[0];
 
 std::string GridMask() { return hosttest::PluginsFolder() + "tuning_grid.msk"; }
 
@@ -40,7 +43,7 @@ std::string MaskBytes(int columns, int rows) {
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-// What the four fields show, in the window's order.
+// What the seven fields show, in the window's order.
 std::vector<std::wstring> Shown(HWND tuning) {
   std::vector<std::wstring> texts;
   for (int id : kEdits) texts.push_back(ItemText(tuning, id));
@@ -168,12 +171,14 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   // Beside the settings dialog, its top at the dialog's.
   EXPECT_EQ(hosttest::ScreenRect(t).left, hosttest::ScreenRect(d).right);
   EXPECT_EQ(hosttest::ScreenRect(t).top, hosttest::ScreenRect(d).top);
-  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"0", L"10", L"0", L"1"})) << "every guard off";
+  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"0", L"10", L"0", L"1", L"0", L"0", L"0"}))
+      << "every guard and intruder option off";
+  EXPECT_EQ(ItemText(t, IDC_VIEW_STATE), L"") << "no view is watched";
 
-  // Tab goes through the four fields in order, on through the Tuning group's controls
-  // that are enabled with no run, and round again.
-  const int cycle[] = {kEdits[0],       kEdits[1],        kEdits[2],      kEdits[3],
-                       IDC_TUNE_LEVELS, IDC_TUNE_SECONDS, IDC_TUNE_QUIET, IDC_TUNE_MOTION};
+  // Tab goes through the seven fields in order (the guards, then the intruder options), on
+  // through the Tuning group's controls that are enabled with no run, and round again.
+  const int cycle[] = {kEdits[0], kEdits[1],       kEdits[2],        kEdits[3],      kEdits[4],      kEdits[5],
+                       kEdits[6], IDC_TUNE_LEVELS, IDC_TUNE_SECONDS, IDC_TUNE_QUIET, IDC_TUNE_MOTION};
   const size_t stops = sizeof cycle / sizeof cycle[0];
   for (size_t i = 0; i < stops; ++i) {
     HWND from = GetDlgItem(t, cycle[i]);
@@ -186,6 +191,9 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   ASSERT_TRUE(Type(t, IDC_LIGHT_CHANGE_FRAMES_EDIT, "249"));
   ASSERT_TRUE(Type(t, IDC_MUTE_BUSY_PERCENT_EDIT, "60"));
   ASSERT_TRUE(Type(t, IDC_MIN_ALARM_CELLS_EDIT, "432"));  // every cell of the 24 x 18 grid
+  ASSERT_TRUE(Type(t, IDC_SCENE_SECONDS_EDIT, "600"));
+  ASSERT_TRUE(Type(t, IDC_VIEW_LOST_SECONDS_EDIT, "4"));
+  ASSERT_TRUE(Type(t, IDC_BUSY_MARGIN_EDIT, "50"));
   EXPECT_EQ(boxes.count(), 0u);
   // The arrows stop at the range's end.
   ASSERT_TRUE(hosttest::PressKeys(GetDlgItem(t, IDC_LIGHT_CHANGE_FRAMES_EDIT), {VK_UP, VK_UP, VK_UP}));
@@ -206,6 +214,21 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   EXPECT_TRUE(boxes.WaitForCount(7));
   EXPECT_TRUE(PumpUntil([&] { return ItemText(t, IDC_MIN_ALARM_CELLS_EDIT) == L"43"; }));
   ASSERT_TRUE(Type(t, IDC_MIN_ALARM_CELLS_EDIT, "3"));
+  // One past each intruder option's end: refused with its own message, the value kept.
+  const struct {
+    int id;
+    const wchar_t* text;
+    const wchar_t* kept;
+  } beyond[] = {{IDC_SCENE_SECONDS_EDIT, L"601", L"600"},
+                {IDC_VIEW_LOST_SECONDS_EDIT, L"601", L"4"},
+                {IDC_BUSY_MARGIN_EDIT, L"51", L"50"}};
+  for (const auto& b : beyond) {
+    const size_t before = boxes.count();
+    hosttest::SetItemText(t, b.id, b.text);
+    EXPECT_TRUE(boxes.WaitForCount(before + 1)) << b.id;
+    EXPECT_EQ(ItemText(t, b.id), b.kept);
+  }
+  ASSERT_TRUE(Type(t, IDC_BUSY_MARGIN_EDIT, "3"));
 
   // Enter changes nothing; Escape closes this window and leaves the settings dialog.
   ASSERT_TRUE(hosttest::PressKeys(GetDlgItem(t, IDC_MUTE_BUSY_PERCENT_EDIT), {VK_RETURN}));
@@ -216,11 +239,15 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   EXPECT_TRUE(IsWindow(d) && IsWindowVisible(d)) << "Escape closed the settings dialog";
 
   const std::vector<hosttest::SeenMessageBox> seen = boxes.boxes();
-  ASSERT_EQ(seen.size(), 7u);
+  const wchar_t* const said[] = {
+      L"The share of cells that makes a light change should be a number from 0 to 100",
+      L"The number of cells for an alarm should be a number from 1 to 432",
+      L"The scene memory should be a number of seconds from 0 to 600",
+      L"The time before the view is lost should be a number of seconds from 0 to 600",
+      L"The busy cell margin should be a number of levels from 0 to 50"};
+  ASSERT_EQ(seen.size(), 10u);
   for (size_t i = 0; i < seen.size(); ++i) {
-    EXPECT_EQ(seen[i].text, i < 6 ? L"The share of cells that makes a light change should be a number from 0 to 100"
-                                  : L"The number of cells for an alarm should be a number from 1 to 432")
-        << "message " << i;
+    EXPECT_EQ(seen[i].text, said[i < 6 ? 0 : i - 5]) << "message " << i;
     EXPECT_EQ(seen[i].owner, t) << "message " << i;
     EXPECT_TRUE(seen[i].okButton);
   }
@@ -229,19 +256,19 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   // window to the front, and no other.
   t = PressTuning(d);
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"30", L"250", L"61", L"3"}));
+  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"30", L"250", L"61", L"3", L"600", L"4", L"3"}));
   ASSERT_TRUE(hosttest::FocusForInput(GetDlgItem(d, IDC_SENSITIVE_EDIT)));
   ASSERT_NE(GetForegroundWindow(), t);
   ASSERT_TRUE(hosttest::ClickOn(GetDlgItem(d, IDC_TUNING)));
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == t; }));
   EXPECT_EQ(hosttest::TuningWindows(), std::vector<HWND>{t});
 
-  // Closing the plug-in destroys both windows and saves the four values.
+  // Closing the plug-in destroys both windows and saves the seven values.
   session_.Close();
   EXPECT_FALSE(IsWindow(t));
   EXPECT_FALSE(IsWindow(d));
-  const char* const saved[] = {"30", "250", "61", "3"};
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(SavedValue(kKeys[i]), saved[i]) << kKeys[i];
+  const char* const saved[kFieldCount] = {"30", "250", "61", "3", "600", "4", "3"};
+  for (size_t i = 0; i < kFieldCount; ++i) EXPECT_EQ(SavedValue(kKeys[i]), saved[i]) << kKeys[i];
 
   // Read back at the next start, then set back to the defaults: the keys go.
   OpenHost(std::string());
@@ -249,11 +276,12 @@ TEST_F(TuningWindowTest, OpenedByItsButtonOnceAndItsFieldsCheckedStoredAndSaved)
   ASSERT_NE(d, nullptr);
   t = PressTuning(d);
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"30", L"250", L"61", L"3"}));
+  EXPECT_EQ(Shown(t), (std::vector<std::wstring>{L"30", L"250", L"61", L"3", L"600", L"4", L"3"}));
   ASSERT_TRUE(Type(t, IDC_LIGHT_CHANGE_PERCENT_EDIT, "0"));
   ASSERT_TRUE(Type(t, IDC_LIGHT_CHANGE_FRAMES_EDIT, "10"));
   ASSERT_TRUE(Type(t, IDC_MUTE_BUSY_PERCENT_EDIT, "0"));
   ASSERT_TRUE(Type(t, IDC_MIN_ALARM_CELLS_EDIT, "1"));
+  for (int id : {IDC_SCENE_SECONDS_EDIT, IDC_VIEW_LOST_SECONDS_EDIT, IDC_BUSY_MARGIN_EDIT}) ASSERT_TRUE(Type(t, id, "0"));
   // The settings dialog's "OK" closes the window it owns.
   ASSERT_TRUE(hosttest::ClickOn(GetDlgItem(d, IDC_OK)));
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(d) && !IsWindow(t); }));
@@ -343,6 +371,14 @@ TEST_F(TuningWindowTest, RussianTextsCp1251) {
                        L"\u044F\u0447\u0435\u0435\u043A",                // ячеек
                        L"0 % \u0432\u044B\u043A\u043B\u044E\u0447\u0430\u0435\u0442 "
                        L"\u0437\u0430\u0449\u0438\u0442\u0443.",  // 0 % выключает защиту.
+                       L"\u041D\u0430\u0440\u0443\u0448\u0438\u0442\u0435\u043B\u0438",  // Нарушители
+                       L"\u041F\u0430\u043C\u044F\u0442\u044C \u0441\u0446\u0435\u043D\u044B:",  // Память сцены:
+                       L"\u0441\u0435\u043A\u0443\u043D\u0434",  // секунд
+                       L"\u041F\u043E\u0442\u0435\u0440\u044F \u043E\u0431\u0437\u043E\u0440\u0430 \u0447\u0435\u0440\u0435\u0437:",  // Потеря обзора через:
+                       L"\u0441\u0435\u043A\u0443\u043D\u0434",  // секунд
+                       L"\u0417\u0430\u043F\u0430\u0441 \u0437\u0430\u043D\u044F\u0442\u043E\u0439 \u044F\u0447\u0435\u0439\u043A\u0438:",  // Запас занятой ячейки:
+                       L"\u0443\u0440\u043E\u0432\u043D\u0435\u0439",  // уровней
+                       L"0 \u0432\u044B\u043A\u043B\u044E\u0447\u0430\u0435\u0442 \u0444\u0443\u043D\u043A\u0446\u0438\u044E.",  // 0 выключает функцию.
                        L"\u041F\u043E\u0434\u0441\u0442\u0440\u043E\u0439\u043A\u0430",  // Подстройка
                        L"\u041F\u043E\u043A\u0430\u0437\u044B\u0432\u0430\u0442\u044C \u0443\u0440\u043E\u0432\u043D\u0438 "
                        L"\u0438\u0437\u043C\u0435\u043D\u0435\u043D\u0438\u0439 \u043D\u0430 "
@@ -374,6 +410,11 @@ TEST_F(TuningWindowTest, RussianTextsCp1251) {
             L"\u043E\u0441\u0432\u0435\u0449\u0435\u043D\u0438\u044F \u0434\u043E\u043B\u0436\u043D\u0430 "
             L"\u0431\u044B\u0442\u044C \u0447\u0438\u0441\u043B\u043E\u043C \u043A\u0430\u0434\u0440\u043E\u0432 "
             L"\u043E\u0442 1 \u0434\u043E 250");
+  hosttest::SetItemText(t, IDC_BUSY_MARGIN_EDIT, L"51");
+  ASSERT_TRUE(boxes.WaitForCount(2));
+  EXPECT_EQ(ItemText(t, IDC_BUSY_MARGIN_EDIT), L"0");
+  // Запас занятой ячейки должен быть числом уровней от 0 до 50
+  EXPECT_EQ(boxes.boxes().at(1).text, L"\u0417\u0430\u043F\u0430\u0441 \u0437\u0430\u043D\u044F\u0442\u043E\u0439 \u044F\u0447\u0435\u0439\u043A\u0438 \u0434\u043E\u043B\u0436\u0435\u043D \u0431\u044B\u0442\u044C \u0447\u0438\u0441\u043B\u043E\u043C \u0443\u0440\u043E\u0432\u043D\u0435\u0439 \u043E\u0442 0 \u0434\u043E 50");
   session_.Close();
 }
 

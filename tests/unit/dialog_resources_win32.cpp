@@ -180,7 +180,9 @@ TEST_F(DialogResourcesTest, TemplatesExistPerLanguageWithTheSameControls) {
       {IDD_TUNING,
        {IDC_LIGHT_CHANGE_PERCENT_EDIT, IDC_LIGHT_CHANGE_PERCENT_SPIN, IDC_LIGHT_CHANGE_FRAMES_EDIT,
         IDC_LIGHT_CHANGE_FRAMES_SPIN, IDC_MUTE_BUSY_PERCENT_EDIT, IDC_MUTE_BUSY_PERCENT_SPIN, IDC_MIN_ALARM_CELLS_EDIT,
-        IDC_MIN_ALARM_CELLS_SPIN, IDC_TUNE_LEVELS, IDC_TUNE_SECONDS, IDC_TUNE_SECONDS_SPIN, IDC_TUNE_QUIET,
+        IDC_MIN_ALARM_CELLS_SPIN, IDC_SCENE_SECONDS_EDIT, IDC_SCENE_SECONDS_SPIN, IDC_VIEW_LOST_SECONDS_EDIT,
+        IDC_VIEW_LOST_SECONDS_SPIN, IDC_BUSY_MARGIN_EDIT, IDC_BUSY_MARGIN_SPIN, IDC_VIEW_STATE, IDC_TUNE_LEVELS,
+        IDC_TUNE_SECONDS, IDC_TUNE_SECONDS_SPIN, IDC_TUNE_QUIET,
         IDC_TUNE_MOTION, IDC_TUNE_CANCEL, IDC_TUNE_PROGRESS, IDC_TUNE_RESULT, IDC_TUNE_APPLY, IDC_TUNE_UNWATCH}},
   };
   for (UINT id : kTemplates) {
@@ -274,6 +276,14 @@ TEST_F(DialogResourcesTest, ControlKindsAndStyles) {
       {IDD_TUNING, IDC_MUTE_BUSY_PERCENT_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
       {IDD_TUNING, IDC_MIN_ALARM_CELLS_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
       {IDD_TUNING, IDC_MIN_ALARM_CELLS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_SCENE_SECONDS_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_SCENE_SECONDS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_VIEW_LOST_SECONDS_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_VIEW_LOST_SECONDS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      {IDD_TUNING, IDC_BUSY_MARGIN_EDIT, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
+      {IDD_TUNING, IDC_BUSY_MARGIN_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
+      // The view's state: one line of text, never a tab stop.
+      {IDD_TUNING, IDC_VIEW_STATE, L"Static", SS_LEFT, SS_NOPREFIX, WS_TABSTOP},
       {IDD_TUNING, IDC_TUNE_LEVELS, L"Button", BS_AUTOCHECKBOX, WS_TABSTOP, 0},
       {IDD_TUNING, IDC_TUNE_SECONDS, L"Edit", -1, ES_NUMBER | WS_TABSTOP, 0},
       {IDD_TUNING, IDC_TUNE_SECONDS_SPIN, UPDOWN_CLASSW, -1, kSpin, UDS_AUTOBUDDY},
@@ -347,7 +357,8 @@ TEST_F(DialogResourcesTest, EnglishTextsAsGivenAndRussianTranslated) {
       {IDD_TUNING,
        {L"False alarms", L"Light change at:", L"% of cells", L"Hold after a light change:", L"frames",
         L"Mute a cell busy in more than:", L"% of frames", L"An alarm needs at least:", L"cells",
-        L"0 % turns a guard off.", L"Tuning", L"Show change levels on the video", L"Length of a run:", L"seconds",
+        L"0 % turns a guard off.", L"Intruders", L"Scene memory:", L"seconds", L"View lost after:",
+        L"Busy cell margin:", L"levels", L"0 turns an option off.", L"Tuning", L"Show change levels on the video", L"Length of a run:", L"seconds",
         L"Learn quiet scene", L"Learn motion", L"Cancel", L"Apply", L"Unwatch these cells"}},
   };
   for (const auto& [id, texts] : kEnglish) {

@@ -19,7 +19,7 @@ struct Texts {
   const wchar_t* russian;
 };
 
-// The string table, 1-35 and the tuning window's 48-72, in both languages.
+// The string table, 1-35 and the tuning window's 48-78, in both languages.
 const Texts kTexts[] = {
     {1, L"Motion detection", L"Детектор движения"},
     {2, L"Motion detector with DVR functions.", L"Детектор движения с функцией видеорекордера."},
@@ -90,6 +90,15 @@ const Texts kTexts[] = {
     {70, L"The run was cancelled.", L"Обучение отменено."},
     {71, L"The run stopped: the mask changed.", L"Обучение прервано: изменилась маска."},
     {72, L"The run stopped: not enough memory.", L"Обучение прервано: не хватило памяти."},
+    {73, L"The scene memory should be a number of seconds from %d to %d",
+     L"Память сцены должна быть числом секунд от %d до %d"},
+    {74, L"The time before the view is lost should be a number of seconds from %d to %d",
+     L"Время до потери обзора должно быть числом секунд от %d до %d"},
+    {75, L"The busy cell margin should be a number of levels from %d to %d",
+     L"Запас занятой ячейки должен быть числом уровней от %d до %d"},
+    {76, L"VIEW LOST", L"ОБЗОР ПОТЕРЯН"},
+    {77, L"View lost: is the camera covered or turned?", L"Обзор потерян: камера закрыта или повёрнута?"},
+    {78, L"View: watched", L"Обзор: под контролем"},
 };
 
 class LanguageSelectorTest : public ::testing::Test {
