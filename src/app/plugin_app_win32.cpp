@@ -1,5 +1,6 @@
 #include "app/plugin_app_win32.h"
 
+#include "res/resource.h"
 #include "settings/settings_location_win32.h"
 
 namespace qlv {
@@ -39,7 +40,12 @@ PluginApp::~PluginApp() {
   caption_.Clear();
 }
 
-void PluginApp::AskHostLanguage() { language_.TakeHostLanguage(qlv::AskHostLanguage(platform_)); }
+void PluginApp::AskHostLanguage() {
+  language_.TakeHostLanguage(qlv::AskHostLanguage(platform_));
+  // The words of a lost view follow the language of the windows.
+  const std::wstring words = language_.LoadWideString(IDS_VIEW_LOST);
+  if (!words.empty()) plugin_.SetViewLostWords(std::u16string(words.begin(), words.end()));
+}
 
 void PluginApp::Init(const HostInitInfo& info) {
   language_.Refresh();

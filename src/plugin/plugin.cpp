@@ -1,7 +1,9 @@
 #include "plugin/plugin.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "overlay/small_font.h"
 #include "overlay/state_overlay.h"
 
 namespace qlv {
@@ -21,6 +23,16 @@ std::string CopyName(const char* name) {
 }
 
 }  // namespace
+
+// The words of a lost view, large, centred near the top of the frame (at the small font's
+// own scale where twice that would not fit).
+void DrawViewLost(uint8_t* frame, const FrameCanvas& canvas, const std::u16string& words, uint32_t color) {
+  const int32_t columns = SmallTextColumns(words);
+  int32_t scale = 2 * SmallTextScale(canvas.height());
+  if (columns * scale > canvas.width()) scale /= 2;
+  const int32_t x = std::max(0, (canvas.width() - columns * scale) / 2) & ~1;
+  DrawSmallText(frame, canvas, words, x, canvas.height() / 8, scale, color);
+}
 
 bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
 
@@ -179,8 +191,15 @@ void Plugin::Draw(uint8_t* pixels, LateOverlays* late) {
     if (areas) DrawStateAreas(pixels, canvas_, grid_, detector_.state(), style);
     if (lines) DrawGrid(pixels, canvas_, grid_, style);
   }
+  // In recordings too: whoever plays one back sees why it started.
+  if (detector_.viewLost()) DrawViewLost(pixels, canvas_, viewLostWords_, working_.AlarmColor);
   late->caption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
   late->geometry = GeometryOf(canvas_);
+}
+
+void Plugin::SetViewLostWords(const std::u16string& words) {
+  MutexLock lock(frameMutex_);
+  viewLostWords_ = words;
 }
 
 void Plugin::Tune(const Detection& detection, LateOverlays* late) {

@@ -32,6 +32,8 @@ extern const char kSettingsSection[];   // "PluginSettings"
 // the settings are refused.
 bool ProcessorTooOld(int32_t processorClass);
 
+void DrawViewLost(uint8_t* frame, const FrameCanvas& canvas, const std::u16string& words, uint32_t color);
+
 // The frame's channel as the driver reads it.
 struct ChannelRef {
   uint32_t id0;
@@ -116,6 +118,8 @@ class Plugin {
 
   void SetDialogLink(DialogLink* dialog);   // null: no dialog
   void SetCaptionHook(CaptionHook* caption);  // null: no caption
+  // The words drawn over the video while the view is lost, in the user's language.
+  void SetViewLostWords(const std::u16string& words) QLV_EXCLUDES(frameMutex_);
 
   // Reads the settings from `location` (built by the caller), loads the mask.
   void Init(GetChannelFn getChannel, uint32_t context, const SettingsLocation& location) QLV_EXCLUDES(frameMutex_);
@@ -271,6 +275,7 @@ class Plugin {
   uint32_t currentId1_ QLV_GUARDED_BY(frameMutex_) = 0;
   std::string currentName_ QLV_GUARDED_BY(frameMutex_);
   int32_t warmUp_ QLV_GUARDED_BY(frameMutex_) = 0;
+  std::u16string viewLostWords_ QLV_GUARDED_BY(frameMutex_) = u"VIEW LOST";
 };
 
 }  // namespace qlv

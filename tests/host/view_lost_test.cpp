@@ -1,6 +1,7 @@
 // A hand over the lens, through the real DLL: with the light-change guard alone nothing
 // happens; with ViewLostSeconds the plug-in commands the host as for an alarm once the view
-// has been lost for that long, once.
+// has been lost for that long, once, and writes the words on the video, recorded frames
+// included, until the view comes back.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -82,17 +83,21 @@ Played Play(const std::string& keys) {
   return out;
 }
 
-TEST(ViewLost, ACoveredLensAlarmsOnceAfterTheSecondsGiven) {
+TEST(ViewLost, ACoveredLensAlarmsOnceAfterTheSecondsGivenAndIsWrittenOnTheVideoUntilItComesBack) {
   // The guard takes the sudden dark for a change of light: no alarm, nothing drawn.
   const Played guardOnly = Play("");
   EXPECT_TRUE(guardOnly.commandFrames.empty());
   EXPECT_EQ(guardOnly.firstDrawn, -1);
 
   // One second (25 frames) of an unlike picture loses the view: one snapshot at that frame,
-  // and none when the hand is taken away.
+  // none when the hand is taken away; the words from that frame on, gone with the 25th like
+  // frame after it.
   const Played watched = Play("ViewLostSeconds=1\r\n");
   ASSERT_EQ(watched.commandFrames.size(), 1u);
-  EXPECT_EQ(watched.commandFrames[0], kCoverAt + 25 - 1);
+  const int lostAt = kCoverAt + 25 - 1;
+  EXPECT_EQ(watched.commandFrames[0], lostAt);
+  EXPECT_EQ(watched.firstDrawn, lostAt);
+  EXPECT_EQ(watched.lastDrawn, kUncoverAt + 25 - 2);
 }
 
 }  // namespace
