@@ -8,13 +8,13 @@
 namespace qlv {
 
 BOOL FileActionPage::OnInitDialog() {
-  std::vector<IconButton> icons = {{spec_.selectControl, IDI_OPEN}};
-  std::vector<Tip> tips = {{spec_.enableControl, spec_.enableTip}, {spec_.selectControl, spec_.selectTip}};
-  for (const FileActionPageSpec::ByHand& b : spec_.byHand) {
+  std::vector<IconButton> icons = {{page_.selectControl, IDI_OPEN}};
+  std::vector<Tip> tips = {{page_.enableControl, page_.enableTip}, {page_.selectControl, page_.selectTip}};
+  for (const FileActionPageSpec::ByHand& b : page_.byHand) {
     icons.push_back({b.control, b.icon});
     tips.push_back({b.control, b.tip});
   }
-  tips.push_back({spec_.repeatControl, spec_.repeatTip});
+  tips.push_back({page_.repeatControl, page_.repeatTip});
   SetIcons(icons);
   CreateTooltip(tips);
   PostRefresh(RefreshAll);
@@ -22,22 +22,22 @@ BOOL FileActionPage::OnInitDialog() {
 }
 
 bool FileActionPage::OnCommand(WORD id, WORD code, HWND control) {
-  if (id == spec_.fileControl) {
-    if (!spec_.typeFile || code != EN_KILLFOCUS) return false;
-    (commands().*spec_.typeFile)(AnsiWindowText(control ? control : Item(id)));
+  if (id == page_.fileControl) {
+    if (!page_.typeFile || code != EN_KILLFOCUS) return false;
+    (commands().*page_.typeFile)(AnsiWindowText(control ? control : Item(id)));
     return true;
   }
   if (code != BN_CLICKED) return false;
-  if (id == spec_.enableControl) {
-    commands().SetSwitch(spec_.enable, Checked(id));
-    PostToDialog(spec_.imageKind);
-  } else if (id == spec_.selectControl) {
-    if ((commands().*spec_.chooseFile)(ChooserOwner(), StillHere())) PostRefresh(spec_.fileKind);
-  } else if (id == spec_.repeatControl) {
-    (commands().*spec_.toggleRepeat)();
-    PostRefresh(spec_.repeatKind);
+  if (id == page_.enableControl) {
+    commands().SetSwitch(page_.enable, Checked(id));
+    PostToDialog(page_.imageKind);
+  } else if (id == page_.selectControl) {
+    if ((commands().*page_.chooseFile)(ChooserOwner(), StillHere())) PostRefresh(page_.fileKind);
+  } else if (id == page_.repeatControl) {
+    (commands().*page_.toggleRepeat)();
+    PostRefresh(page_.repeatKind);
   } else {
-    for (const FileActionPageSpec::ByHand& b : spec_.byHand) {
+    for (const FileActionPageSpec::ByHand& b : page_.byHand) {
       if (id != b.control) continue;
       (commands().*b.run)();
       return true;
@@ -48,16 +48,16 @@ bool FileActionPage::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 void FileActionPage::Refresh(uint32_t kind) {
-  for (ActionPageReload step : ActionPageReloads(spec_, kind)) {
+  for (ActionPageReload step : ActionPageReloads(page_, kind)) {
     switch (step) {
       case ActionPageReload::EnableCheck:
-        SetChecked(spec_.enableControl, settings().Get(spec_.enable));
+        SetChecked(page_.enableControl, settings().Get(page_.enable));
         break;
       case ActionPageReload::FileField:
-        SetDlgItemTextA(hwnd(), spec_.fileControl, settings().Get(spec_.file).c_str());
+        SetDlgItemTextA(hwnd(), page_.fileControl, settings().Get(page_.file).c_str());
         break;
       case ActionPageReload::RepeatIcon:
-        SetButtonIcon(Item(spec_.repeatControl), RepeatIcon(spec_, settings().Get(spec_.repeat)));
+        SetButtonIcon(Item(page_.repeatControl), RepeatIcon(page_, settings().Get(page_.repeat)));
         break;
     }
   }

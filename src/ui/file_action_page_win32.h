@@ -8,8 +8,8 @@ namespace qlv {
 
 class FileActionPage : public ActionPage {
  public:
-  FileActionPage(const FileActionPageSpec& spec, SettingsAccess& settings, ActionCommands& commands)
-      : ActionPage(spec.templateId, settings, commands), spec_(spec) {}
+  FileActionPage(const FileActionPageSpec& page, SettingsAccess& settings, ActionCommands& commands)
+      : ActionPage(page.templateId, settings, commands), page_(page) {}
 
  protected:
   BOOL OnInitDialog() override;
@@ -17,7 +17,7 @@ class FileActionPage : public ActionPage {
   void Refresh(uint32_t kind) override;
 
  private:
-  const FileActionPageSpec& spec_;
+  const FileActionPageSpec& page_;
 };
 
 }  // namespace qlv

@@ -17,7 +17,7 @@ using hostsim::UiActionKind;
 
 TEST(UiActions, EachActionIsReadWithItsControlAndText) {
   struct Case {
-    const char* spec;
+    const char* entry;
     int64_t frame;
     UiActionKind kind;
     const char* control;
@@ -38,10 +38,10 @@ TEST(UiActions, EachActionIsReadWithItsControlAndText) {
        IDC_DURATION_EDIT, "a=b: c", "text IDC_DURATION_EDIT=\"a=b: c\""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.entry);
     UiAction a;
     std::string error;
-    ASSERT_TRUE(hostsim::ParseUiAction(c.spec, &a, &error)) << error;
+    ASSERT_TRUE(hostsim::ParseUiAction(c.entry, &a, &error)) << error;
     EXPECT_EQ(a.frame, c.frame);
     EXPECT_EQ(a.kind, c.kind);
     EXPECT_EQ(a.control, c.control);
@@ -53,7 +53,7 @@ TEST(UiActions, EachActionIsReadWithItsControlAndText) {
 
 TEST(UiActions, MalformedActionsAndUnknownControlsAreRefusedByName) {
   struct Case {
-    const char* spec;
+    const char* entry;
     const char* named;  // the message names this
   };
   const Case cases[] = {
@@ -75,13 +75,13 @@ TEST(UiActions, MalformedActionsAndUnknownControlsAreRefusedByName) {
       {"5:text==7", "name is missing"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.entry);
     UiAction a;
     a.frame = 42;
     std::string error;
-    EXPECT_FALSE(hostsim::ParseUiAction(c.spec, &a, &error));
+    EXPECT_FALSE(hostsim::ParseUiAction(c.entry, &a, &error));
     EXPECT_NE(error.find(c.named), std::string::npos) << error;
-    EXPECT_NE(error.find(c.spec), std::string::npos) << error;
+    EXPECT_NE(error.find(c.entry), std::string::npos) << error;
     EXPECT_EQ(a.frame, 42) << "left as it was";
   }
 }
