@@ -5,6 +5,7 @@
 #include <dlgs.h>
 
 #include <cstring>
+#include <utility>
 
 namespace hosttest {
 
@@ -72,13 +73,26 @@ DWORD WINAPI FileChooserAnswer::ThreadMain(void* self) {
 }
 
 void FileChooserAnswer::Run() {
-  std::vector<HWND> answered;
+  // Each chooser answered, and when. One still open two seconds after its answer took it
+  // while it was still setting itself up (a loaded machine, an emulated one): it is answered
+  // again, so that it cannot wait for ever, and counted once.
+  std::vector<std::pair<HWND, DWORD>> answered;
   while (WaitForSingleObject(stop_, 20) == WAIT_TIMEOUT) {
     for (HWND chooser : OwnedDialogs(owner_)) {
-      bool done = false;
-      for (HWND a : answered) done = done || a == chooser;
       HWND name = NameField(chooser);
-      if (done || !name) continue;
+      if (!name) continue;
+      bool done = false;
+      for (auto& a : answered) {
+        if (a.first != chooser) continue;
+        done = true;
+        if (GetTickCount() - a.second > 2000) {
+          SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_.c_str()));
+          PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+          a.second = GetTickCount();
+        }
+      }
+      if (done) continue;
       Seen s;
       s.title = TextOf(chooser);
       s.owner = GetWindow(chooser, GW_OWNER);
@@ -93,7 +107,7 @@ void FileChooserAnswer::Run() {
       SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_.c_str()));
       PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
-      answered.push_back(chooser);
+      answered.push_back({chooser, GetTickCount()});
       {
         qlv::MutexLock lock(mutex_);
         seen_.push_back(s);
