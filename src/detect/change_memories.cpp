@@ -21,8 +21,6 @@ bool ChangeMemories::Prepare(size_t n, uint32_t sceneFrames, uint32_t busyMargin
   if (ok) {
     try {
       compared_.assign(n, 0);
-      bars_.assign(busyMargin > 0 ? n : 0, 0);
-      verdicts_.assign(sceneFrames > 0 ? n : 0, SceneVerdict());
     } catch (const std::bad_alloc&) {
       ok = false;
     }
@@ -35,8 +33,6 @@ void ChangeMemories::Free() {
   scene_.Free();
   busy_.Free();
   compared_.clear();
-  bars_.clear();
-  verdicts_.clear();
   count_ = 0;
   sceneFrames_ = busyMargin_ = 0;
 }
@@ -54,21 +50,15 @@ void ChangeMemories::RestartCell(size_t i) {
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
   const bool scene = sceneOn(), busy = busyOn();
-  for (size_t i = 0; i < count_; ++i) {
-    compared_[i] = changed[i] != kNotCompared;
-    // The bar comes from the record as it was before this frame.
-    if (busy && compared_[i]) bars_[i] = busy_.Bar(i, threshold, busyMargin_);
-  }
-  if (scene)
-    scene_.Compare(means, compared_.data(), enabled, threshold, busy ? bars_.data() : nullptr, sceneFrames_,
-                   verdicts_.data());
+  for (size_t i = 0; i < count_; ++i) compared_[i] = changed[i] != kNotCompared;
+  if (scene) scene_.FitLight(means, compared_.data(), enabled);
   uint32_t count = 0;
   for (size_t i = 0; i < count_; ++i) {
     if (!compared_[i]) continue;
     const int32_t frameLevel = frameLevels[i];
-    const int64_t bar = busy ? bars_[i] : threshold;
-    const SceneVerdict none;
-    const SceneVerdict& v = scene ? verdicts_[i] : none;
+    // The bar comes from the record as it was before this frame.
+    const int64_t bar = busy ? busy_.Bar(i, threshold, busyMargin_) : threshold;
+    const SceneVerdict v = scene ? scene_.Judge(i, means[i], bar, threshold, sceneFrames_) : SceneVerdict();
     const bool bit = (frameLevel >= 0 && frameLevel > bar) || v.bit;
     changed[i] = bit ? 1 : 0;
     count += bit ? 1 : 0;

@@ -45,8 +45,6 @@ class ChangeMemories {
   SceneMemory scene_;
   BusyLevels busy_;
   std::vector<uint8_t> compared_;
-  std::vector<int64_t> bars_;
-  std::vector<SceneVerdict> verdicts_;
 };
 
 }  // namespace qlv

@@ -28,26 +28,43 @@ void ViewWatch::Restart() {
 void ViewWatch::Remember(const uint32_t* means, const uint8_t* compared, size_t cells) {
   try {
     view_.assign(cells, 0);
+    rounded_.assign(cells, 0);
   } catch (const std::bad_alloc&) {
     view_.clear();
+    rounded_.clear();
     return;
   }
   for (size_t i = 0; i < cells; ++i)
     if (compared[i] != kNotCompared) view_[i] = Luma(means[i]) * 256;
 }
 
-bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cells) const {
+bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cells) {
   FitSums sums;
-  for (size_t i = 0; i < cells; ++i)
-    if (compared[i] != kNotCompared) sums.Add(RoundScaled(view_[i]), Luma(means[i]));
+  for (size_t i = 0; i < cells; ++i) {
+    if (compared[i] == kNotCompared) continue;
+    const int32_t x = RoundScaled(view_[i]);
+    rounded_[i] = static_cast<uint8_t>(x);
+    sums.Add(x, Luma(means[i]));
+  }
   const LinearFit f = sums.Fit();
   if (f.d == 0) return true;
   // Less than a quarter of the contrast kept (covered, sprayed, out of focus), or more than
   // four times it.
   if (4 * f.a < f.d || f.a > 4 * f.d) return false;
+  // a·x + b and y·d for every level, by sums: no wide product per cell.
+  int64_t line[256], scaled[256];
+  int64_t ax = f.b, yd = 0;
+  for (int32_t v = 0; v < 256; ++v, ax += f.a, yd += f.d) {
+    line[v] = ax;
+    scaled[v] = yd;
+  }
+  const int64_t bound = kOffFit * f.d;
   int64_t off = 0;
-  for (size_t i = 0; i < cells; ++i)
-    if (compared[i] != kNotCompared && f.Distance(RoundScaled(view_[i]), Luma(means[i])) > kOffFit * f.d) ++off;
+  for (size_t i = 0; i < cells; ++i) {
+    if (compared[i] == kNotCompared) continue;
+    const int64_t e = scaled[Luma(means[i])] - line[rounded_[i]];
+    off += (e < 0 ? -e : e) > bound ? 1 : 0;
+  }
   return 2 * off < sums.n;
 }
 

@@ -36,7 +36,7 @@ class ViewWatch {
   const std::vector<int32_t>& view() const { return view_; }
 
  private:
-  bool Like(const uint32_t* means, const uint8_t* compared, size_t cells) const;
+  bool Like(const uint32_t* means, const uint8_t* compared, size_t cells);
   void Remember(const uint32_t* means, const uint8_t* compared, size_t cells);
 
   std::vector<int32_t> view_;  // luma × 256 per cell; empty: nothing remembered
@@ -45,6 +45,7 @@ class ViewWatch {
   uint32_t likeRun_ = 0;       // like frames in a row while lost
   uint32_t lostFrames_ = 0;    // frames since the view was lost
   bool lastLike_ = true;
+  std::vector<uint8_t> rounded_;  // this frame's view as whole levels
 };
 
 }  // namespace qlv

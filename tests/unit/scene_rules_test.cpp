@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "detect/busy_levels.h"
@@ -35,6 +36,33 @@ TEST(LightFit, FloorRoundsTowardMinusInfinity) {
   EXPECT_EQ(RoundScaled(25600 + 128), 101);
 }
 
+// The packed lanes against the rules written out per channel: every scene value with every
+// mean in lane 0, the other lanes random, so that a borrow or carry between lanes shows.
+TEST(SceneLanes, DriftAndRoundingEqualTheRulesInEveryLane) {
+  std::mt19937 rng(7);
+  for (int32_t s0 = 0; s0 <= 65280; s0 += 1 + (s0 % 7 == 0 ? 0 : 2)) {
+    for (int32_t m0 = 0; m0 < 256; m0 += 5) {
+      int32_t s[4] = {s0}, m[4] = {m0};
+      for (int c = 1; c < 4; ++c) {
+        s[c] = static_cast<int32_t>(rng() % 65281);
+        m[c] = static_cast<int32_t>(rng() % 256);
+      }
+      uint64_t lanes = 0;
+      uint32_t word = 0;
+      for (int c = 0; c < 4; ++c) {
+        lanes |= static_cast<uint64_t>(s[c]) << (16 * c);
+        word |= static_cast<uint32_t>(m[c]) << (8 * c);
+      }
+      const uint64_t drifted = scene_lanes::Drift(lanes, word), rounded = scene_lanes::Rounded(lanes);
+      for (int c = 0; c < 4; ++c) {
+        ASSERT_EQ(scene_lanes::Lane(drifted, c), s[c] + FloorShift<7>(m[c] * 256 - s[c])) << s[c] << " " << m[c];
+        ASSERT_EQ(scene_lanes::Lane(rounded, c), RoundScaled(s[c])) << s[c];
+      }
+    }
+  }
+  EXPECT_EQ(scene_lanes::Spread(0x04030201u) << 8, 0x0400030002000100ull);
+}
+
 // One cell: the fit of a single cell is the identity (D = 0), so the distance is the plain difference.
 TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
   SceneMemory scene;
@@ -45,7 +73,7 @@ TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
   scene.Compare(&m, compared, kYOnly, 6, nullptr, 3, &v);
   EXPECT_EQ(v.valid, 0);  // learnt now: no bit
   EXPECT_EQ(v.bit, 0);
-  EXPECT_EQ(scene.scene(0)[3], 25600);
+  EXPECT_EQ(scene.scene(0, 3), 25600);
 
   // Drift: 104 is 4 away (≤ 6), the scene moves 1/128 of the way.
   m = Luma(104);
@@ -53,13 +81,13 @@ TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
   EXPECT_EQ(v.valid, 1);
   EXPECT_EQ(v.bit, 0);
   EXPECT_EQ(v.level, 4);
-  EXPECT_EQ(scene.scene(0)[3], 25608);
-  EXPECT_EQ(scene.scene(0)[0], 25600 - 200);  // every channel drifts: B went from 100 to 0
+  EXPECT_EQ(scene.scene(0, 3), 25608);
+  EXPECT_EQ(scene.scene(0, 0), 25600 - 200);  // every channel drifts: B went from 100 to 0
   // Down again: floor((96 × 256 − 25608) / 128) = floor(−8.06) = −9.
   m = Luma(96);
   scene.Compare(&m, compared, kYOnly, 6, nullptr, 3, &v);
   EXPECT_EQ(v.level, 4);  // x = floor((25608 + 128) / 256) = 100
-  EXPECT_EQ(scene.scene(0)[3], 25599);
+  EXPECT_EQ(scene.scene(0, 3), 25599);
 
   // A jump of 40 lasts: bits 1, 1, then at the third (K = 3) the scene takes it.
   m = Luma(140);
@@ -68,7 +96,7 @@ TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
     EXPECT_EQ(v.bit, 1) << a;
     EXPECT_EQ(scene.absorb(0), a == 3 ? 0u : a);
   }
-  EXPECT_EQ(scene.scene(0)[3], 140 * 256);
+  EXPECT_EQ(scene.scene(0, 3), 140 * 256);
   scene.Compare(&m, compared, kYOnly, 6, nullptr, 3, &v);
   EXPECT_EQ(v.bit, 0);
 
@@ -83,7 +111,7 @@ TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
   // A held frame takes the light at once; a restart forgets the scene.
   m = Luma(20);
   scene.TakeLight(&m, compared);
-  EXPECT_EQ(scene.scene(0)[3], 20 * 256);
+  EXPECT_EQ(scene.scene(0, 3), 20 * 256);
   EXPECT_EQ(scene.absorb(0), 0u);
   scene.RestartCell(0);
   EXPECT_FALSE(scene.valid(0));
