@@ -19,8 +19,9 @@ grab_language() {
   coproc SHOTS { cd "$build" && LANG="$locale" exec wine dialog_shots.exe "$lang_id" "$prefix" 2>&1; }
   local pid="$SHOTS_PID"  # bash forgets it once the program has ended
   # Wine's helper processes may keep the pipe open after the program ends: stop at
-  # "done", or when the program says nothing for a minute.
-  while IFS= read -r -t 60 line <&"${SHOTS[0]}"; do
+  # "done", or when the program says nothing for five minutes (a start alone takes a
+  # minute and more where Wine runs under an emulator).
+  while IFS= read -r -t 300 line <&"${SHOTS[0]}"; do
     line="${line%$'\r'}"
     read -r word name x y w h <<< "$line"
     case "$word" in

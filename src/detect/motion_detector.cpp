@@ -44,10 +44,13 @@ uint32_t CellAverage(const uint32_t* sample, int32_t width, int32_t height, cons
   return AverageWith(*kernels::KernelsFor(kernels::KernelLevel::Reference), sample, width, height, r);
 }
 
-const SettingsRecord& DetectorParams::Defaults() {
-  static const SettingsRecord defaults;
-  return defaults;
-}
+namespace {
+// Made at load, not at first use: a function-local static would bring in the runtime's guard
+// lock, a handle the library leaves behind at every load.
+const SettingsRecord kDefaultSettings;
+}  // namespace
+
+const SettingsRecord& DetectorParams::Defaults() { return kDefaultSettings; }
 
 uint8_t ChangeLevel(uint32_t oldWord, uint32_t newWord, const DetectorParams& p) {
   const int32_t level = CellLevel(oldWord, newWord, p.channels());
