@@ -7,8 +7,6 @@ namespace qlv {
 
 namespace {
 
-constexpr uint16_t kBaseBit = 0x8000;
-constexpr uint16_t kLevelBits = 0x7FFF;
 static_assert(BusyLevels::kFrames < 256, "the base bits of a record are counted in a byte");
 
 }  // namespace
@@ -44,26 +42,18 @@ void BusyLevels::Restart() {
 
 void BusyLevels::RestartCell(size_t i) {
   if (i >= count_) return;
-  std::memset(&levels_[i * kFrames], 0, kFrames * sizeof(uint16_t));
+  for (int32_t k = 0; k < kFrames; ++k) levels_[k * count_ + i] = 0;
   top_[i] = 0;
   baseCount_[i] = 0;
 }
 
-void BusyLevels::Enter(size_t i, uint16_t level, bool baseBit) {
-  if (level > kLevelBits) level = kLevelBits;
-  uint16_t* ring = &levels_[i * kFrames];
-  const uint16_t out = ring[slot_];
-  ring[slot_] = static_cast<uint16_t>(level | (baseBit ? kBaseBit : 0));
-  baseCount_[i] = static_cast<uint8_t>(baseCount_[i] - ((out & kBaseBit) != 0) + (baseBit ? 1 : 0));
-  // Searched again only when the peak leaves the record.
-  if (level >= top_[i]) {
-    top_[i] = level;
-  } else if ((out & kLevelBits) == top_[i]) {
-    uint16_t top = 0;
-    for (int32_t k = 0; k < kFrames; ++k)
-      if ((ring[k] & kLevelBits) > top) top = ring[k] & kLevelBits;
-    top_[i] = top;
+void BusyLevels::FindTop(size_t i) {
+  uint16_t top = 0;
+  for (int32_t k = 0; k < kFrames; ++k) {
+    const uint16_t l = levels_[k * count_ + i] & kLevelBits;
+    if (l > top) top = l;
   }
+  top_[i] = top;
 }
 
 }  // namespace qlv

@@ -30,7 +30,17 @@ class BusyLevels {
     return peak > threshold ? peak : threshold;
   }
   // This frame's level and base bit enter the cell's record in the current slot.
-  void Enter(size_t i, uint16_t level, bool baseBit);
+  void Enter(size_t i, uint16_t level, bool baseBit) {
+    if (level > kLevelBits) level = kLevelBits;
+    uint16_t& entry = levels_[slot_ * count_ + i];
+    const uint16_t out = entry;
+    entry = static_cast<uint16_t>(level | (baseBit ? kBaseBit : 0));
+    baseCount_[i] = static_cast<uint8_t>(baseCount_[i] - ((out & kBaseBit) != 0) + (baseBit ? 1 : 0));
+    if (level >= top_[i])
+      top_[i] = level;
+    else if ((out & kLevelBits) == top_[i])
+      FindTop(i);  // the peak left the record
+  }
   // After every cell of a frame has entered.
   void NextSlot() { slot_ = slot_ + 1 == kFrames ? 0 : slot_ + 1; }
 
@@ -38,8 +48,14 @@ class BusyLevels {
   uint8_t baseCount(size_t i) const { return baseCount_[i]; }
 
  private:
+  static constexpr uint16_t kBaseBit = 0x8000;
+  static constexpr uint16_t kLevelBits = 0x7FFF;
+  void FindTop(size_t i);
+
   size_t count_ = 0;
-  std::unique_ptr<uint16_t[]> levels_;  // kFrames a cell; the top bit is the base bit
+  // kFrames rows of one entry a cell, a frame's row together: a frame touches a few cache
+  // lines, not one a cell. The top bit of an entry is the base bit.
+  std::unique_ptr<uint16_t[]> levels_;
   std::unique_ptr<uint16_t[]> top_;     // the highest level in each cell's record
   std::unique_ptr<uint8_t[]> baseCount_;
   int32_t slot_ = 0;

@@ -1,7 +1,6 @@
 #include "detect/change_memories.h"
 
 #include <algorithm>
-#include <new>
 
 #include "detect/change_rule.h"
 
@@ -18,13 +17,6 @@ bool ChangeMemories::Prepare(size_t n, uint32_t sceneFrames, uint32_t busyMargin
   bool ok = true;
   if (sceneAgain) ok = sceneFrames > 0 ? scene_.Allocate(n) : (scene_.Free(), true);
   if (ok && busyAgain) ok = busyMargin > 0 ? busy_.Allocate(n) : (busy_.Free(), true);
-  if (ok) {
-    try {
-      compared_.assign(n, 0);
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
-  }
   if (!ok) Free();
   return ok;
 }
@@ -32,7 +24,6 @@ bool ChangeMemories::Prepare(size_t n, uint32_t sceneFrames, uint32_t busyMargin
 void ChangeMemories::Free() {
   scene_.Free();
   busy_.Free();
-  compared_.clear();
   count_ = 0;
   sceneFrames_ = busyMargin_ = 0;
 }
@@ -50,11 +41,10 @@ void ChangeMemories::RestartCell(size_t i) {
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
   const bool scene = sceneOn(), busy = busyOn();
-  for (size_t i = 0; i < count_; ++i) compared_[i] = changed[i] != kNotCompared;
-  if (scene) scene_.FitLight(means, compared_.data(), enabled);
+  if (scene) scene_.FitLight(means, changed, enabled);
   uint32_t count = 0;
   for (size_t i = 0; i < count_; ++i) {
-    if (!compared_[i]) continue;
+    if (changed[i] == kNotCompared) continue;
     const int32_t frameLevel = frameLevels[i];
     // The bar comes from the record as it was before this frame.
     const int64_t bar = busy ? busy_.Bar(i, threshold, busyMargin_) : threshold;
@@ -70,8 +60,8 @@ uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* mean
   return count;
 }
 
-void ChangeMemories::AfterFrame(const uint32_t* means, bool held) {
-  if (held && sceneOn()) scene_.TakeLight(means, compared_.data());
+void ChangeMemories::AfterFrame(const uint32_t* means, const uint8_t* changed, bool held) {
+  if (held && sceneOn()) scene_.TakeLight(means, changed);
 }
 
 }  // namespace qlv

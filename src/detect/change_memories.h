@@ -29,8 +29,8 @@ class ChangeMemories {
   // Returns the number of cells changed.
   uint32_t Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4], int64_t threshold,
                   uint8_t* changed, uint8_t* shown);
-  // After the frame's hold is known: a held frame gives every scene the new light.
-  void AfterFrame(const uint32_t* means, bool held);
+  // After the frame's hold is known: a held frame gives every compared cell's scene the new light.
+  void AfterFrame(const uint32_t* means, const uint8_t* changed, bool held);
 
   size_t count() const { return count_; }
   bool sceneOn() const { return sceneFrames_ > 0; }
@@ -44,7 +44,6 @@ class ChangeMemories {
   size_t count_ = 0;
   SceneMemory scene_;
   BusyLevels busy_;
-  std::vector<uint8_t> compared_;
 };
 
 }  // namespace qlv

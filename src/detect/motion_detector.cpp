@@ -226,7 +226,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   }
   bool held = false;
   const int alarm = ApplyChanges(state_.records(), p, m, compared, changedCount, changed_.data(), &held);
-  if (intruder) memories.AfterFrame(reference, held);
+  if (intruder) memories.AfterFrame(reference, changed_.data(), held);
   WatchView(p);
   return alarm;
 }

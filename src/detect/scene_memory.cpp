@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "detect/change_rule.h"
+
 namespace qlv {
 
 bool SceneMemory::Allocate(size_t n) {
@@ -52,7 +54,7 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
   FitSums sums[4];
   int32_t least[4] = {255, 255, 255, 255}, greatest[4] = {0, 0, 0, 0};
   for (size_t i = 0; i < count_; ++i) {
-    if (!compared[i] || !valid_[i]) continue;
+    if (compared[i] == kNotCompared || !valid_[i]) continue;
     const uint32_t word = means[i];
     const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
     for (int k = 0; k < used_; ++k) {
@@ -80,12 +82,12 @@ void SceneMemory::Compare(const uint32_t* means, const uint8_t* compared, const 
                           const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out) {
   FitLight(means, compared, enabled);
   for (size_t i = 0; i < count_; ++i)
-    if (compared[i]) out[i] = Judge(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
+    if (compared[i] != kNotCompared) out[i] = Judge(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
 }
 
 void SceneMemory::TakeLight(const uint32_t* means, const uint8_t* compared) {
   for (size_t i = 0; i < count_; ++i)
-    if (compared[i]) {
+    if (compared[i] != kNotCompared) {
       Learn(i, means[i]);
       valid_[i] = 1;
     }

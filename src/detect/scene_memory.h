@@ -55,7 +55,7 @@ class SceneMemory {
   void RestartCell(size_t i);
 
   // One frame. `means` holds each cell's packed means (B in byte 0 … Y in byte 3), `compared`
-  // which cells were compared, `enabled` the channels by byte. Fits the light of the frame from
+  // kNotCompared for each cell not compared, `enabled` the channels by byte. Fits the light of the frame from
   // the cells whose scene is there, then for each compared cell writes its verdict and updates
   // its scene: learnt when absent, taken over after `absorbFrames` frames of difference,
   // drifting towards the means otherwise. `bars` holds each cell's bar (null: `threshold` for all).

@@ -96,7 +96,7 @@ bool SensitivitySweep::Frame(const uint8_t* levels, const uint32_t* means, uint3
     if (ApplyChanges(rec, q, m, compared, changedCount, changed_.data(), &held) == 1) {
       if (res.alarmFrames++ == 0) res.firstAlarmFrame = frames_;
     }
-    if (intruder) memories.AfterFrame(means, held);
+    if (intruder) memories.AfterFrame(means, changed_.data(), held);
     for (size_t i = 0; i < cells; ++i)
       if (changed_[i] != kNotCompared && CountsInAlarm(rec.muted[i], rec.history[i], m)) res.everInAlarm[i] = 1;
   }

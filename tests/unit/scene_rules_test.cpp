@@ -67,7 +67,7 @@ TEST(SceneLanes, DriftAndRoundingEqualTheRulesInEveryLane) {
 TEST(SceneMemory, LearnsDriftsAndAbsorbsALastingChange) {
   SceneMemory scene;
   ASSERT_TRUE(scene.Allocate(1));
-  const uint8_t compared[1] = {1};
+  const uint8_t compared[1] = {0};  // compared, no change decided yet
   SceneVerdict v;
   uint32_t m = Luma(100) | Grey(100) >> 8;  // B G R = 100, Y = 100
   scene.Compare(&m, compared, kYOnly, 6, nullptr, 3, &v);
@@ -122,7 +122,7 @@ TEST(SceneMemory, LightOverThePictureIsFittedAndTheFigureStillCounts) {
   constexpr size_t n = 20;
   SceneMemory scene;
   ASSERT_TRUE(scene.Allocate(n));
-  std::vector<uint8_t> compared(n, 1);
+  std::vector<uint8_t> compared(n, 0);
   std::vector<uint32_t> m(n);
   std::vector<SceneVerdict> v(n);
   for (size_t i = 0; i < n; ++i) m[i] = Luma(20 + 10 * static_cast<int32_t>(i));
@@ -158,7 +158,7 @@ TEST(SceneMemory, ImplausibleGainOrNoRealMoveKeepsTheIdentity) {
   constexpr size_t n = 4;
   SceneMemory scene;
   ASSERT_TRUE(scene.Allocate(n));
-  const uint8_t compared[n] = {1, 1, 1, 1};
+  const uint8_t compared[n] = {0, 0, 0, 0};
   SceneVerdict v[n];
   const uint32_t learnt[n] = {Luma(40), Luma(45), Luma(50), Luma(55)};
   scene.Compare(learnt, compared, kYOnly, 6, nullptr, 250, v);
