@@ -40,23 +40,41 @@ void ChangeMemories::RestartCell(size_t i) {
 
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
-  const bool scene = sceneOn(), busy = busyOn();
-  if (scene) scene_.FitLight(means, changed, enabled);
+  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled), scene_.used()) : -1;
+  // Each combination its own loop: no per-cell test of what holds for the whole frame.
+  uint32_t count = 0;
+  const bool busy = busyOn();
+  switch (used) {
+    case -1: count = busy ? DecideCells<-1, true>(frameLevels, means, threshold, changed, shown)
+                          : DecideCells<-1, false>(frameLevels, means, threshold, changed, shown); break;
+    case 1: count = busy ? DecideCells<1, true>(frameLevels, means, threshold, changed, shown)
+                         : DecideCells<1, false>(frameLevels, means, threshold, changed, shown); break;
+    default: count = busy ? DecideCells<0, true>(frameLevels, means, threshold, changed, shown)
+                          : DecideCells<0, false>(frameLevels, means, threshold, changed, shown); break;
+  }
+  if (busy) busy_.NextSlot();
+  return count;
+}
+
+// kUsed: -1 without the scene memory, else the enabled channels when known (0: read each time).
+template <int kUsed, bool kBusy>
+uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold,
+                                     uint8_t* changed, uint8_t* shown) {
   uint32_t count = 0;
   for (size_t i = 0; i < count_; ++i) {
     if (changed[i] == kNotCompared) continue;
     const int32_t frameLevel = frameLevels[i];
     // The bar comes from the record as it was before this frame.
-    const int64_t bar = busy ? busy_.Bar(i, threshold, busyMargin_) : threshold;
-    const SceneVerdict v = scene ? scene_.Judge(i, means[i], bar, threshold, sceneFrames_) : SceneVerdict();
+    const int64_t bar = kBusy ? busy_.Bar(i, threshold, busyMargin_) : threshold;
+    const SceneVerdict v =
+        kUsed >= 0 ? scene_.Judge<(kUsed > 0 ? kUsed : 0)>(i, means[i], bar, threshold, sceneFrames_) : SceneVerdict();
     const bool bit = (frameLevel >= 0 && frameLevel > bar) || v.bit;
     changed[i] = bit ? 1 : 0;
     count += bit ? 1 : 0;
     const int32_t level = std::max<int32_t>(frameLevel < 0 ? 0 : frameLevel, v.valid ? v.level : 0);
-    if (busy) busy_.Enter(i, static_cast<uint16_t>(level), (frameLevel >= 0 && frameLevel > threshold) || v.baseBit);
+    if (kBusy) busy_.Enter(i, static_cast<uint16_t>(level), (frameLevel >= 0 && frameLevel > threshold) || v.baseBit);
     if (shown) shown[i] = static_cast<uint8_t>(std::min(level, kNotCompared - 1));
   }
-  if (busy) busy_.NextSlot();
   return count;
 }
 

@@ -39,6 +39,10 @@ class ChangeMemories {
   const BusyLevels& busy() const { return busy_; }
 
  private:
+  template <int kUsed, bool kBusy>
+  uint32_t DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold, uint8_t* changed,
+                       uint8_t* shown);
+
   uint32_t sceneFrames_ = 0;
   uint32_t busyMargin_ = 0;
   size_t count_ = 0;

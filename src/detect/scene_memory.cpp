@@ -42,6 +42,35 @@ void SceneMemory::RestartCell(size_t i) {
   valid_[i] = 0;
 }
 
+// The channel count a template argument: the sums stay in registers.
+template <int kUsed>
+void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
+                           int32_t* greatest) const {
+  FitSums s[kUsed];
+  int32_t lo[kUsed], hi[kUsed];
+  for (int k = 0; k < kUsed; ++k) {
+    lo[k] = 255;
+    hi[k] = 0;
+  }
+  for (size_t i = 0; i < count_; ++i) {
+    if (compared[i] == kNotCompared || !valid_[i]) continue;
+    const uint32_t word = means[i];
+    const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
+    for (int k = 0; k < kUsed; ++k) {
+      const int c = channels_[k];
+      const int32_t x = scene_lanes::Lane(rounded, c);
+      s[k].Add(x, Byte(word, c));
+      lo[k] = x < lo[k] ? x : lo[k];
+      hi[k] = x > hi[k] ? x : hi[k];
+    }
+  }
+  for (int k = 0; k < kUsed; ++k) {
+    sums[k] = s[k];
+    least[k] = lo[k];
+    greatest[k] = hi[k];
+  }
+}
+
 void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4]) {
   used_ = 0;
   for (int c = 0; c < 4; ++c) {
@@ -53,17 +82,12 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
   // one pass.
   FitSums sums[4];
   int32_t least[4] = {255, 255, 255, 255}, greatest[4] = {0, 0, 0, 0};
-  for (size_t i = 0; i < count_; ++i) {
-    if (compared[i] == kNotCompared || !valid_[i]) continue;
-    const uint32_t word = means[i];
-    const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
-    for (int k = 0; k < used_; ++k) {
-      const int c = channels_[k];
-      const int32_t x = scene_lanes::Lane(rounded, c);
-      sums[k].Add(x, Byte(word, c));
-      least[k] = x < least[k] ? x : least[k];
-      greatest[k] = x > greatest[k] ? x : greatest[k];
-    }
+  switch (used_) {
+    case 1: SumLight<1>(means, compared, sums, least, greatest); break;
+    case 2: SumLight<2>(means, compared, sums, least, greatest); break;
+    case 3: SumLight<3>(means, compared, sums, least, greatest); break;
+    case 4: SumLight<4>(means, compared, sums, least, greatest); break;
+    default: break;
   }
   for (int k = 0; k < used_; ++k) {
     const int c = channels_[k];
@@ -82,7 +106,7 @@ void SceneMemory::Compare(const uint32_t* means, const uint8_t* compared, const 
                           const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out) {
   FitLight(means, compared, enabled);
   for (size_t i = 0; i < count_; ++i)
-    if (compared[i] != kNotCompared) out[i] = Judge(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
+    if (compared[i] != kNotCompared) out[i] = Judge<0>(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
 }
 
 void SceneMemory::TakeLight(const uint32_t* means, const uint8_t* compared) {

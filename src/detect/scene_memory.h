@@ -65,6 +65,8 @@ class SceneMemory {
   // light of the frame first, then each compared cell, in any order, once.
   void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4]);
   // Inlined into the caller's loop: a call per cell would cost more than the judgement.
+  // kUsed: the number of enabled channels when known at compile time, else 0.
+  template <int kUsed>
 #if defined(__GNUC__)
   __attribute__((always_inline))
 #endif
@@ -78,7 +80,8 @@ class SceneMemory {
     v.valid = 1;
     const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
     int64_t level = 0;
-    for (int k = 0; k < used_; ++k) {
+    const int used = kUsed > 0 ? kUsed : used_;
+    for (int k = 0; k < used; ++k) {
       const int c = channels_[k];
       const int32_t x = scene_lanes::Lane(rounded, c), y = Byte(word, c);
       int64_t e, l;
@@ -107,6 +110,7 @@ class SceneMemory {
   }
   // In a frame held for a light change: every compared cell's scene becomes its means.
   void TakeLight(const uint32_t* means, const uint8_t* compared);
+  int used() const { return used_; }
   // The fit Compare used last for byte c (identity when none held).
   const LinearFit& fit(int c) const { return fits_[c]; }
   // Cell i's scene value of byte c (mean × 256).
@@ -115,6 +119,9 @@ class SceneMemory {
   bool valid(size_t i) const { return valid_[i] != 0; }
 
  private:
+  template <int kUsed>
+  void SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
+                int32_t* greatest) const;
   static int32_t Byte(uint32_t word, int c) { return static_cast<int32_t>((word >> (8 * c)) & 0xFF); }
   void Learn(size_t i, uint32_t word) {
     scene_[i] = scene_lanes::Spread(word) << 8;
