@@ -327,8 +327,11 @@ demo_check_intruder() {
   oCreep=$(demo_first_alarm "$2" "$creepFrom" "$coverFrom")
   oCover=$(demo_first_alarm "$2" "$coverFrom" "$end")
   echo
-  echo "LightChangePercent=50: creeper ${gCreep:+caught at $gCreep s}${gCreep:-missed}, covered lens ${gCover:+caught at $gCover s}${gCover:-missed}"
-  echo "LightChangePercent=50 ${DEMO_INTRUDER_KEYS[*]}: creeper ${oCreep:+caught at $oCreep s}${oCreep:-missed}, view lost ${oCover:+at $oCover s}${oCover:-never}"
+  # ${x:+…} alone: ${x:-…} would print the value itself when it is set.
+  local gCreepSaid="${gCreep:+caught at $gCreep s}" gCoverSaid="${gCover:+caught at $gCover s}"
+  local oCreepSaid="${oCreep:+caught at $oCreep s}" oCoverSaid="${oCover:+at $oCover s}"
+  echo "LightChangePercent=50: creeper ${gCreepSaid:-missed}, covered lens ${gCoverSaid:-missed}"
+  echo "LightChangePercent=50 ${DEMO_INTRUDER_KEYS[*]}: creeper ${oCreepSaid:-missed}, view lost ${oCoverSaid:-never}"
   local ok=1
   if [ -n "$gCreep" ] || [ -n "$gCover" ]; then log "the light-change guard alone caught the creeper or the cover"; ok=0; fi
   if [ -z "$oCreep" ] || [ -z "$oCover" ]; then log "the scene memory and the view watch missed the creeper or the cover"; ok=0; fi
