@@ -22,25 +22,46 @@ class BusyLevels {
   void Restart();
   void RestartCell(size_t i);
 
-  // The cell's bar before this frame enters: the threshold, or for a busy cell its highest
-  // recorded level plus `margin` when that is higher.
-  int64_t Bar(size_t i, int64_t threshold, int64_t margin) const {
-    if (baseCount_[i] <= kBusyBaseBits) return threshold;
-    const int64_t peak = int64_t{top_[i]} + margin;
-    return peak > threshold ? peak : threshold;
+  // One frame's bars and entries, each cell once: plain pointers, kept in registers through
+  // the caller's loop.
+  class Pass {
+   public:
+    // The cell's bar before this frame enters: the threshold, or for a busy cell its highest
+    // recorded level plus `margin` when that is higher.
+    int64_t Bar(size_t i, int64_t threshold, int64_t margin) const {
+      if (baseCount_[i] <= kBusyBaseBits) return threshold;
+      const int64_t peak = int64_t{top_[i]} + margin;
+      return peak > threshold ? peak : threshold;
+    }
+    // This frame's level and base bit enter the cell's record in the current slot.
+    void Enter(size_t i, uint16_t level, bool baseBit) const {
+      if (level > kLevelBits) level = kLevelBits;
+      const uint16_t out = row_[i];
+      row_[i] = static_cast<uint16_t>(level | (baseBit ? kBaseBit : 0));
+      baseCount_[i] = static_cast<uint8_t>(baseCount_[i] - ((out & kBaseBit) != 0) + (baseBit ? 1 : 0));
+      if (level >= top_[i])
+        top_[i] = level;
+      else if ((out & kLevelBits) == top_[i])
+        owner_->FindTop(i);  // the peak left the record
+    }
+
+   private:
+    friend class BusyLevels;
+    BusyLevels* owner_;
+    uint16_t* row_;  // this frame's slot of every cell
+    uint16_t* top_;
+    uint8_t* baseCount_;
+  };
+  Pass BeginPass() {
+    Pass p;
+    p.owner_ = this;
+    p.row_ = &levels_[static_cast<size_t>(slot_) * count_];
+    p.top_ = top_.get();
+    p.baseCount_ = baseCount_.get();
+    return p;
   }
-  // This frame's level and base bit enter the cell's record in the current slot.
-  void Enter(size_t i, uint16_t level, bool baseBit) {
-    if (level > kLevelBits) level = kLevelBits;
-    uint16_t& entry = levels_[slot_ * count_ + i];
-    const uint16_t out = entry;
-    entry = static_cast<uint16_t>(level | (baseBit ? kBaseBit : 0));
-    baseCount_[i] = static_cast<uint8_t>(baseCount_[i] - ((out & kBaseBit) != 0) + (baseBit ? 1 : 0));
-    if (level >= top_[i])
-      top_[i] = level;
-    else if ((out & kLevelBits) == top_[i])
-      FindTop(i);  // the peak left the record
-  }
+  int64_t Bar(size_t i, int64_t threshold, int64_t margin) { return BeginPass().Bar(i, threshold, margin); }
+  void Enter(size_t i, uint16_t level, bool baseBit) { BeginPass().Enter(i, level, baseBit); }
   // After every cell of a frame has entered.
   void NextSlot() { slot_ = slot_ + 1 == kFrames ? 0 : slot_ + 1; }
 

@@ -61,18 +61,22 @@ template <int kUsed, bool kBusy>
 uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold,
                                      uint8_t* changed, uint8_t* shown) {
   uint32_t count = 0;
+  const SceneMemory::Pass scene = kUsed >= 0 ? scene_.BeginPass() : SceneMemory::Pass();
+  const BusyLevels::Pass busy = kBusy ? busy_.BeginPass() : BusyLevels::Pass();
+  const uint32_t absorbFrames = sceneFrames_;
+  const int64_t margin = busyMargin_;
   for (size_t i = 0; i < count_; ++i) {
     if (changed[i] == kNotCompared) continue;
     const int32_t frameLevel = frameLevels[i];
     // The bar comes from the record as it was before this frame.
-    const int64_t bar = kBusy ? busy_.Bar(i, threshold, busyMargin_) : threshold;
+    const int64_t bar = kBusy ? busy.Bar(i, threshold, margin) : threshold;
     const SceneVerdict v =
-        kUsed >= 0 ? scene_.Judge<(kUsed > 0 ? kUsed : 0)>(i, means[i], bar, threshold, sceneFrames_) : SceneVerdict();
+        kUsed >= 0 ? scene.Judge<(kUsed > 0 ? kUsed : 0)>(i, means[i], bar, threshold, absorbFrames) : SceneVerdict();
     const bool bit = (frameLevel >= 0 && frameLevel > bar) || v.bit;
     changed[i] = bit ? 1 : 0;
     count += bit ? 1 : 0;
     const int32_t level = std::max<int32_t>(frameLevel < 0 ? 0 : frameLevel, v.valid ? v.level : 0);
-    if (kBusy) busy_.Enter(i, static_cast<uint16_t>(level), (frameLevel >= 0 && frameLevel > threshold) || v.baseBit);
+    if (kBusy) busy.Enter(i, static_cast<uint16_t>(level), (frameLevel >= 0 && frameLevel > threshold) || v.baseBit);
     if (shown) shown[i] = static_cast<uint8_t>(std::min(level, kNotCompared - 1));
   }
   return count;

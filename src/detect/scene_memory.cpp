@@ -105,8 +105,9 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
 void SceneMemory::Compare(const uint32_t* means, const uint8_t* compared, const bool enabled[4], int64_t threshold,
                           const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out) {
   FitLight(means, compared, enabled);
+  const Pass pass = BeginPass();
   for (size_t i = 0; i < count_; ++i)
-    if (compared[i] != kNotCompared) out[i] = Judge<0>(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
+    if (compared[i] != kNotCompared) out[i] = pass.Judge<0>(i, means[i], bars ? bars[i] : threshold, threshold, absorbFrames);
 }
 
 void SceneMemory::TakeLight(const uint32_t* means, const uint8_t* compared) {

@@ -64,50 +64,68 @@ class SceneMemory {
   // Compare in two steps, for a caller that does more with each cell in the same pass: the
   // light of the frame first, then each compared cell, in any order, once.
   void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4]);
-  // Inlined into the caller's loop: a call per cell would cost more than the judgement.
-  // kUsed: the number of enabled channels when known at compile time, else 0.
-  template <int kUsed>
+  // One frame's judgements, after FitLight: each compared cell once, in any order. The arrays
+  // are held as plain pointers in the pass, a local of the caller's loop, so that they stay in
+  // registers through the loop's byte stores (which may alias any member).
+  struct Pass {
+    uint64_t* scene;
+    uint32_t* absorb;
+    uint8_t* valid;
+    const LinearFit* fits;
+    const bool* identity;
+    const int* channels;
+    int used;
+
+    // kUsed: the number of enabled channels when known at compile time, else 0. Inlined into
+    // the caller's loop: a call per cell would cost more than the judgement.
+    template <int kUsed>
 #if defined(__GNUC__)
-  __attribute__((always_inline))
+    __attribute__((always_inline))
 #endif
-  SceneVerdict Judge(size_t i, uint32_t word, int64_t bar, int64_t threshold, uint32_t absorbFrames) {
-    SceneVerdict v;
-    if (!valid_[i]) {
-      Learn(i, word);
-      valid_[i] = 1;
+    SceneVerdict Judge(size_t i, uint32_t word, int64_t bar, int64_t threshold, uint32_t absorbFrames) const {
+      SceneVerdict v;
+      if (!valid[i]) {
+        scene[i] = scene_lanes::Spread(word) << 8;
+        absorb[i] = 0;
+        valid[i] = 1;
+        return v;
+      }
+      v.valid = 1;
+      const uint64_t rounded = scene_lanes::Rounded(scene[i]);
+      int64_t level = 0;
+      const int n = kUsed > 0 ? kUsed : used;
+      for (int k = 0; k < n; ++k) {
+        const int c = channels[k];
+        const int32_t x = scene_lanes::Lane(rounded, c), y = Byte(word, c);
+        int64_t e, l;
+        if (identity[c]) {  // most frames: the plain difference, no wide products
+          e = y > x ? y - x : x - y;
+          if (e > bar) v.bit = 1;
+          if (e > threshold) v.baseBit = 1;
+          l = e;
+        } else {
+          const LinearFit& f = fits[c];
+          e = f.Distance(x, y);
+          if (e > bar * f.d) v.bit = 1;
+          if (e > threshold * f.d) v.baseBit = 1;
+          l = e / f.d;  // e ≥ 0, d > 0: the floor
+        }
+        if (l > level) level = l;
+      }
+      v.level = static_cast<uint16_t>(level > 0xFFFF ? 0xFFFF : level);
+      if (v.bit) {
+        if (++absorb[i] >= absorbFrames) {  // the change is part of the scene now
+          scene[i] = scene_lanes::Spread(word) << 8;
+          absorb[i] = 0;
+        }
+      } else {
+        absorb[i] = 0;
+        scene[i] = scene_lanes::Drift(scene[i], word);  // the scene follows slow drift
+      }
       return v;
     }
-    v.valid = 1;
-    const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
-    int64_t level = 0;
-    const int used = kUsed > 0 ? kUsed : used_;
-    for (int k = 0; k < used; ++k) {
-      const int c = channels_[k];
-      const int32_t x = scene_lanes::Lane(rounded, c), y = Byte(word, c);
-      int64_t e, l;
-      if (identity_[c]) {  // most frames: the plain difference, no wide products
-        e = y > x ? y - x : x - y;
-        if (e > bar) v.bit = 1;
-        if (e > threshold) v.baseBit = 1;
-        l = e;
-      } else {
-        const LinearFit& f = fits_[c];
-        e = f.Distance(x, y);
-        if (e > bar * f.d) v.bit = 1;
-        if (e > threshold * f.d) v.baseBit = 1;
-        l = e / f.d;  // e ≥ 0, d > 0: the floor
-      }
-      if (l > level) level = l;
-    }
-    v.level = static_cast<uint16_t>(level > 0xFFFF ? 0xFFFF : level);
-    if (v.bit) {
-      if (++absorb_[i] >= absorbFrames) Learn(i, word);  // the change is part of the scene now
-    } else {
-      absorb_[i] = 0;
-      scene_[i] = scene_lanes::Drift(scene_[i], word);  // the scene follows slow drift
-    }
-    return v;
-  }
+  };
+  Pass BeginPass() { return Pass{scene_.get(), absorb_.get(), valid_.get(), fits_, identity_, channels_, used_}; }
   // In a frame held for a light change: every compared cell's scene becomes its means.
   void TakeLight(const uint32_t* means, const uint8_t* compared);
   int used() const { return used_; }

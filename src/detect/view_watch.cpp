@@ -40,10 +40,13 @@ void ViewWatch::Remember(const uint32_t* means, const uint8_t* compared, size_t 
 
 bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cells) {
   FitSums sums;
+  // Plain pointers: the byte stores below could alias the vectors' own.
+  const int32_t* view = view_.data();
+  uint8_t* rounded = rounded_.data();
   for (size_t i = 0; i < cells; ++i) {
     if (compared[i] == kNotCompared) continue;
-    const int32_t x = RoundScaled(view_[i]);
-    rounded_[i] = static_cast<uint8_t>(x);
+    const int32_t x = RoundScaled(view[i]);
+    rounded[i] = static_cast<uint8_t>(x);
     sums.Add(x, Luma(means[i]));
   }
   const LinearFit f = sums.Fit();
@@ -62,7 +65,7 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
   int64_t off = 0;
   for (size_t i = 0; i < cells; ++i) {
     if (compared[i] == kNotCompared) continue;
-    const int64_t e = scaled[Luma(means[i])] - line[rounded_[i]];
+    const int64_t e = scaled[Luma(means[i])] - line[rounded[i]];
     off += (e < 0 ? -e : e) > bound ? 1 : 0;
   }
   return 2 * off < sums.n;
@@ -78,8 +81,9 @@ ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_
   lastLike_ = Like(means, compared, cells);
   if (lastLike_) {
     run_ = 0;
+    int32_t* view = view_.data();
     for (size_t i = 0; i < cells; ++i)
-      if (compared[i] != kNotCompared) view_[i] += FloorShift<8>(Luma(means[i]) * 256 - view_[i]);
+      if (compared[i] != kNotCompared) view[i] += FloorShift<8>(Luma(means[i]) * 256 - view[i]);
   } else {
     ++run_;
   }
