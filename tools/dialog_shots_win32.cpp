@@ -284,7 +284,7 @@ std::wstring ItemText(HWND window, int id) {
 // watched, then the lens covered until the view is lost (the window and the video).
 bool IntruderShots(hostsim::HostSession& session, HWND tuning, const std::string& prefix) {
   Scene scene;
-  constexpr DWORD kLimitMs = 60000;
+  constexpr DWORD kLimitMs = 300000;  // frames come slowly where Wine runs under an emulator
   Click(tuning, IDC_TUNE_LEVELS);  // off: the words alone on the video
   const struct {
     int id;

@@ -160,8 +160,11 @@ void DetectorTuning::FollowGridSize(int32_t cells) {
 void DetectorTuning::AfterDetection(const MotionDetector& detector, const DetectorParams& p, uint32_t nowMs) {
   if (!detector.frameCompared()) return;
   if (levelsShown()) peaks_.Feed(detector.shownLevels());
-  // The window says whether the view is lost.
-  if (detector.viewEvent() != ViewEvent::None) Notify();
+  // The window says whether the view is watched, and whether it is lost.
+  if (detector.viewEvent() != ViewEvent::None || detector.viewWatched() != viewWatched_) {
+    viewWatched_ = detector.viewWatched();
+    Notify();
+  }
   switch (calibration_.Feed(detector, p, nowMs)) {
     case Calibration::Step::Nothing: break;
     case Calibration::Step::Finished:

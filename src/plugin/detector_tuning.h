@@ -161,6 +161,7 @@ class DetectorTuning {
   bool open_ = false;
   TuningLink* link_ = nullptr;
   bool levels_ = false;
+  bool viewWatched_ = false;  // as the window was last told
   LevelPeaks peaks_;
   Calibration calibration_;
   SpoilingCells spoilers_;

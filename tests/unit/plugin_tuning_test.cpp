@@ -224,5 +224,36 @@ TEST_F(PluginTuning, ARunEndsWithTheChannelAStreamStartOrTheWindow) {
   EXPECT_EQ(s.lastEnd, RunEnd::None);  // closed: everything forgotten
 }
 
+// The window's view line follows the detector: told when ViewLostSeconds makes the view
+// watched, when a covered lens loses it, and when it comes back; and told nothing between.
+TEST_F(PluginTuning, TheWindowIsToldWhenTheViewIsWatchedLostAndBack) {
+  ASSERT_NO_FATAL_FAILURE(Begin());
+  plugin_.OpenTuning(&link_);
+  Feed(0x40);
+  EXPECT_FALSE(plugin_.TuningSnapshot().viewWatched);
+  const int quiet = link_.posts;
+  plugin_.SetSetting(&SettingsRecord::ViewLostSeconds, 1u);
+  // Cell 0 differs from the rest: a view with contrast to remember.
+  FeedBox(0x40, 0xC0);
+  EXPECT_TRUE(plugin_.TuningSnapshot().viewWatched);
+  EXPECT_EQ(link_.posts, quiet + 1);
+  for (int i = 0; i < 10; ++i) FeedBox(0x40, 0xC0);
+  EXPECT_EQ(link_.posts, quiet + 1) << "nothing to tell while the view stays";
+  // A covered lens: one grey, no contrast left. Lost after 25 frames, not before.
+  for (int i = 0; i < 24; ++i) Feed(0x10);
+  EXPECT_FALSE(plugin_.TuningSnapshot().viewLost);
+  Feed(0x10);
+  EXPECT_TRUE(plugin_.TuningSnapshot().viewLost);
+  EXPECT_EQ(link_.posts, quiet + 2);
+  for (int i = 0; i < 25; ++i) FeedBox(0x40, 0xC0);
+  EXPECT_FALSE(plugin_.TuningSnapshot().viewLost);
+  EXPECT_EQ(link_.posts, quiet + 3);
+  plugin_.SetSetting(&SettingsRecord::ViewLostSeconds, 0u);
+  Feed(0x40);
+  EXPECT_FALSE(plugin_.TuningSnapshot().viewWatched);
+  EXPECT_EQ(link_.posts, quiet + 4);
+  plugin_.CloseTuning();
+}
+
 }  // namespace
 }  // namespace qlv
