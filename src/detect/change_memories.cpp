@@ -47,8 +47,14 @@ uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* mean
   switch (used) {
     case -1: count = busy ? DecideCells<-1, true>(frameLevels, means, threshold, changed, shown)
                           : DecideCells<-1, false>(frameLevels, means, threshold, changed, shown); break;
-    case 1: count = busy ? DecideCells<1, true>(frameLevels, means, threshold, changed, shown)
-                         : DecideCells<1, false>(frameLevels, means, threshold, changed, shown); break;
+    case 1:
+      if (enabled[3])  // luma alone, the default
+        count = busy ? DecideCells<1, true, 3>(frameLevels, means, threshold, changed, shown)
+                     : DecideCells<1, false, 3>(frameLevels, means, threshold, changed, shown);
+      else
+        count = busy ? DecideCells<1, true>(frameLevels, means, threshold, changed, shown)
+                     : DecideCells<1, false>(frameLevels, means, threshold, changed, shown);
+      break;
     default: count = busy ? DecideCells<0, true>(frameLevels, means, threshold, changed, shown)
                           : DecideCells<0, false>(frameLevels, means, threshold, changed, shown); break;
   }
@@ -56,8 +62,9 @@ uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* mean
   return count;
 }
 
-// kUsed: -1 without the scene memory, else the enabled channels when known (0: read each time).
-template <int kUsed, bool kBusy>
+// kUsed: -1 without the scene memory, else the enabled channels when known (0: read each time);
+// kOnly: the one enabled channel when known, else -1.
+template <int kUsed, bool kBusy, int kOnly>
 uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold,
                                      uint8_t* changed, uint8_t* shown) {
   uint32_t count = 0;
@@ -71,7 +78,7 @@ uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t*
     // The bar comes from the record as it was before this frame.
     const int64_t bar = kBusy ? busy.Bar(i, threshold, margin) : threshold;
     const SceneVerdict v =
-        kUsed >= 0 ? scene.Judge<(kUsed > 0 ? kUsed : 0)>(i, means[i], bar, threshold, absorbFrames) : SceneVerdict();
+        kUsed >= 0 ? scene.Judge<(kUsed > 0 ? kUsed : 0), kOnly>(i, means[i], bar, threshold, absorbFrames) : SceneVerdict();
     const bool bit = (frameLevel >= 0 && frameLevel > bar) || v.bit;
     changed[i] = bit ? 1 : 0;
     count += bit ? 1 : 0;

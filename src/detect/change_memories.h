@@ -39,7 +39,7 @@ class ChangeMemories {
   const BusyLevels& busy() const { return busy_; }
 
  private:
-  template <int kUsed, bool kBusy>
+  template <int kUsed, bool kBusy, int kOnly = -1>
   uint32_t DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold, uint8_t* changed,
                        uint8_t* shown);
 

@@ -42,8 +42,9 @@ void SceneMemory::RestartCell(size_t i) {
   valid_[i] = 0;
 }
 
-// The channel count a template argument: the sums stay in registers.
-template <int kUsed>
+// The channel count a template argument: the sums stay in registers. kOnly: the one channel
+// when known (luma alone, the default), else -1.
+template <int kUsed, int kOnly>
 void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
                            int32_t* greatest) const {
   FitSums s[kUsed];
@@ -57,7 +58,7 @@ void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSu
     const uint32_t word = means[i];
     const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
     for (int k = 0; k < kUsed; ++k) {
-      const int c = channels_[k];
+      const int c = kOnly >= 0 ? kOnly : channels_[k];
       const int32_t x = scene_lanes::Lane(rounded, c);
       s[k].Add(x, Byte(word, c));
       lo[k] = x < lo[k] ? x : lo[k];
@@ -83,7 +84,12 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
   FitSums sums[4];
   int32_t least[4] = {255, 255, 255, 255}, greatest[4] = {0, 0, 0, 0};
   switch (used_) {
-    case 1: SumLight<1>(means, compared, sums, least, greatest); break;
+    case 1:
+      if (channels_[0] == 3)
+        SumLight<1, 3>(means, compared, sums, least, greatest);
+      else
+        SumLight<1>(means, compared, sums, least, greatest);
+      break;
     case 2: SumLight<2>(means, compared, sums, least, greatest); break;
     case 3: SumLight<3>(means, compared, sums, least, greatest); break;
     case 4: SumLight<4>(means, compared, sums, least, greatest); break;

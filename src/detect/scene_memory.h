@@ -76,9 +76,10 @@ class SceneMemory {
     const int* channels;
     int used;
 
-    // kUsed: the number of enabled channels when known at compile time, else 0. Inlined into
-    // the caller's loop: a call per cell would cost more than the judgement.
-    template <int kUsed>
+    // kUsed: the number of enabled channels when known at compile time, else 0; kOnly: the one
+    // enabled channel when known (luma alone, the default), else -1. Inlined into the caller's
+    // loop: a call per cell would cost more than the judgement.
+    template <int kUsed, int kOnly = -1>
 #if defined(__GNUC__)
     __attribute__((always_inline))
 #endif
@@ -95,7 +96,7 @@ class SceneMemory {
       int64_t level = 0;
       const int n = kUsed > 0 ? kUsed : used;
       for (int k = 0; k < n; ++k) {
-        const int c = channels[k];
+        const int c = kOnly >= 0 ? kOnly : channels[k];
         const int32_t x = scene_lanes::Lane(rounded, c), y = Byte(word, c);
         int64_t e, l;
         if (identity[c]) {  // most frames: the plain difference, no wide products
@@ -137,7 +138,7 @@ class SceneMemory {
   bool valid(size_t i) const { return valid_[i] != 0; }
 
  private:
-  template <int kUsed>
+  template <int kUsed, int kOnly = -1>
   void SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
                 int32_t* greatest) const;
   static int32_t Byte(uint32_t word, int c) { return static_cast<int32_t>((word >> (8 * c)) & 0xFF); }
