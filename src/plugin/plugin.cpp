@@ -34,6 +34,20 @@ void DrawViewLost(uint8_t* frame, const FrameCanvas& canvas, const std::u16strin
   DrawSmallText(frame, canvas, words, x, canvas.height() / 8, scale, color);
 }
 
+bool LocalTimeOf(int64_t time, std::tm* local) {
+  const std::time_t t = static_cast<std::time_t>(time);
+  if (static_cast<int64_t>(t) != time) return false;
+#ifdef _WIN32
+  // The runtime keeps localtime's result per thread.
+  const std::tm* r = std::localtime(&t);
+  if (!r) return false;
+  *local = *r;
+  return true;
+#else
+  return localtime_r(&t, local) != nullptr;
+#endif
+}
+
 bool ProcessorTooOld(int32_t processorClass) { return processorClass == 1 || processorClass == 2; }
 
 Plugin::Plugin(Platform& platform) : platform_(platform), actions_(platform, working_) {
@@ -54,6 +68,8 @@ void Plugin::Init(GetChannelFn getChannel, uint32_t context, const SettingsLocat
   dlgWndPosY_ = y;
   store_.ReadTable(kSettingsSection, kSettingsTable, kSettingsCount, stored_);
   store_.ReadBounded(kSettingsSection, kGuardSettings, kGuardSettingsCount, stored_);
+  store_.ReadSchedule(kSettingsSection, &stored_.Schedule);
+  store_.ReadBounded(kSettingsSection, kNightSettings, kNightSettingsCount, stored_);
   store_.Close();
 
   SettingsRecord working;
@@ -125,6 +141,7 @@ int Plugin::ProcessFrame(uint8_t* pixels, const ChannelRef* channel) {
   {
     MutexLock lock(frameMutex_);
     if (!GateChannel(channel) || !WarmUp()) return 0;
+    FollowSchedule();
     const Detection detection = Detect(pixels);
     Act(detection);
     Timeouts();
@@ -163,10 +180,31 @@ bool Plugin::WarmUp() {
   return false;
 }
 
+// Decided at the frame where the caption shows a new second: the whole frame, and every
+// one after it until the next decision, follows the mode of that second.
+void Plugin::FollowSchedule() {
+  if (ScheduleAllOn(working_.Schedule)) {
+    mode_ = GuardMode::Day;
+    modeTime_ = kModeUndecided;
+    return;
+  }
+  const int64_t now = platform_.Now();
+  if (now == modeTime_) return;
+  modeTime_ = now;
+  std::tm local{};
+  mode_ = LocalTimeOf(now, &local) ? ModeAt(working_.Schedule, local) : GuardMode::Day;
+}
+
 Plugin::Detection Plugin::Detect(const uint8_t* pixels) {
   Detection d;
   if (!detectorReady_ || !grid_.HasCells()) return d;
-  d.params = DetectorParams(working_);
+  if (mode_ == GuardMode::Night) {
+    SettingsRecord night = working_;
+    ApplyNightSettings(&night, grid_.cellCount());
+    d.params = DetectorParams(night);
+  } else {
+    d.params = DetectorParams(working_);
+  }
   detector_.KeepLevels(tuning_.wantsLevels());
   d.alarm = detector_.DetectMotion(pixels, canvas_, grid_, d.params) == 1;
   d.viewLost = detector_.viewEvent() == ViewEvent::Lost;
@@ -177,7 +215,8 @@ Plugin::Detection Plugin::Detect(const uint8_t* pixels) {
 void Plugin::Act(const Detection& detection) {
   // Counted down before the alarm, so that the frame that ends a lock-out may trigger.
   actions_.CountDownFrame();
-  if (detection.alarm || detection.viewLost) actions_.TriggerActions();
+  // While the schedule holds the guard off, alarms start nothing; what runs ends as usual.
+  if ((detection.alarm || detection.viewLost) && mode_ != GuardMode::Off) actions_.TriggerActions();
 }
 
 void Plugin::Timeouts() { actions_.StopWhenTimeUp(); }
@@ -193,8 +232,27 @@ void Plugin::Draw(uint8_t* pixels, LateOverlays* late) {
   }
   // In recordings too: whoever plays one back sees why it started.
   if (detector_.viewLost()) DrawViewLost(pixels, canvas_, viewLostWords_, working_.AlarmColor);
+  // The schedule's mark is for whoever watches, never in a recording.
+  if (!recording && mode_ != GuardMode::Day) {
+    const std::u16string mark = mode_ == GuardMode::Off ? offWord_ : std::u16string(1, kMoonGlyph);
+    DrawSmallTextAt(pixels, canvas_, mark, CornerOpposite(working_.TextPos), working_.GridColor);
+  }
   late->caption = (recording ? working_.RecShowTime : working_.ShowTime) != 0;
   late->geometry = GeometryOf(canvas_);
+}
+
+ScheduleView Plugin::ScheduleSnapshot() const {
+  MutexLock lock(frameMutex_);
+  ScheduleView v;
+  v.lines = working_.Schedule;
+  for (size_t i = 0; i < kNightSettingsCount; ++i) v.night[i] = working_.*kNightSettings[i].field;
+  v.mode = mode_;
+  return v;
+}
+
+void Plugin::SetScheduleOffWord(const std::u16string& word) {
+  MutexLock lock(frameMutex_);
+  offWord_ = word;
 }
 
 void Plugin::SetViewLostWords(const std::u16string& words) {
@@ -205,7 +263,8 @@ void Plugin::SetViewLostWords(const std::u16string& words) {
 void Plugin::Tune(const Detection& detection, LateOverlays* late) {
   if (detection.compared) tuning_.AfterDetection(detector_, detection.params, platform_.TickCount());
   if (format_.recording != 0) return;
-  tuning_.Labels(grid_, detector_.state(), working_.Sensitive, &late->labels);
+  const int32_t sensitive = detection.compared ? detection.params.sensitive : working_.Sensitive;
+  tuning_.Labels(grid_, detector_.state(), sensitive, &late->labels);
   late->canvas = canvas_;
   late->columns = grid_.columns();
   late->rows = grid_.rows();
@@ -230,6 +289,8 @@ void Plugin::Close() {
   store_.WriteInt("DlgWndPosY", dlgWndPosY_);
   store_.WriteTable(kSettingsTable, kSettingsCount, stored_);
   store_.WriteBounded(kGuardSettings, kGuardSettingsCount, stored_);
+  store_.WriteSchedule(stored_.Schedule);
+  store_.WriteBounded(kNightSettings, kNightSettingsCount, stored_);
   store_.Close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "plugin/host_api.h"
 #include "plugin/host_windows.h"
 #include "settings/ini_store.h"
+#include "settings/schedule.h"
 #include "settings/settings.h"
 
 namespace qlv {
@@ -33,6 +35,16 @@ extern const char kSettingsSection[];   // "PluginSettings"
 bool ProcessorTooOld(int32_t processorClass);
 
 void DrawViewLost(uint8_t* frame, const FrameCanvas& canvas, const std::u16string& words, uint32_t color);
+
+// The local time of a calendar time in seconds; false when it cannot be represented.
+bool LocalTimeOf(int64_t time, std::tm* local);
+
+// What the schedule window shows, read in one hold of the frame lock.
+struct ScheduleView {
+  ScheduleLines lines;
+  uint32_t night[kNightSettingsCount] = {};  // kNightSettings' values, kAsByDay where unset
+  GuardMode mode = GuardMode::Day;           // as the frame driver decided it last
+};
 
 // The frame's channel as the driver reads it.
 struct ChannelRef {
@@ -187,6 +199,18 @@ class Plugin {
   // The sensitivity the last verdict proposes becomes the working one; false when there is none.
   bool ApplyProposedSensitivity() QLV_EXCLUDES(frameMutex_);
 
+  // The weekly schedule. `change` edits the lines and the night values under the frame
+  // lock; the mode is decided again at the next frame.
+  template <typename Change>
+  void EditSchedule(Change change) QLV_EXCLUDES(frameMutex_) {
+    MutexLock lock(frameMutex_);
+    change(working_);
+    modeTime_ = kModeUndecided;
+  }
+  ScheduleView ScheduleSnapshot() const QLV_EXCLUDES(frameMutex_);
+  // The word drawn over the video while the schedule holds the guard off.
+  void SetScheduleOffWord(const std::u16string& word) QLV_EXCLUDES(frameMutex_);
+
   // The actions, by hand or finally; the dialog stops them all when it opens.
   void StopAllActions() QLV_EXCLUDES(frameMutex_);
   void ActByHand(HandAction action) QLV_EXCLUDES(frameMutex_);
@@ -230,6 +254,7 @@ class Plugin {
   // The frame driver's steps, in order. A step that answers false ends the frame untouched.
   bool GateChannel(const ChannelRef* channel) QLV_REQUIRES(frameMutex_);
   bool WarmUp() QLV_REQUIRES(frameMutex_);
+  void FollowSchedule() QLV_REQUIRES(frameMutex_);
   Detection Detect(const uint8_t* pixels) QLV_REQUIRES(frameMutex_);
   void Act(const Detection& detection) QLV_REQUIRES(frameMutex_);
   void Timeouts() QLV_REQUIRES(frameMutex_);
@@ -276,6 +301,11 @@ class Plugin {
   std::string currentName_ QLV_GUARDED_BY(frameMutex_);
   int32_t warmUp_ QLV_GUARDED_BY(frameMutex_) = 0;
   std::u16string viewLostWords_ QLV_GUARDED_BY(frameMutex_) = u"VIEW LOST";
+  // The schedule's mode, decided again whenever the clock's second changes.
+  static constexpr int64_t kModeUndecided = INT64_MIN;
+  GuardMode mode_ QLV_GUARDED_BY(frameMutex_) = GuardMode::Day;
+  int64_t modeTime_ QLV_GUARDED_BY(frameMutex_) = kModeUndecided;
+  std::u16string offWord_ QLV_GUARDED_BY(frameMutex_) = u"OFF";
 };
 
 }  // namespace qlv

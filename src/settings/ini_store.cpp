@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "settings/schedule.h"
+
 #include "platform/file_replace.h"
 
 namespace qlv {
@@ -235,6 +237,21 @@ void IniStore::WriteBounded(const BoundedSetting* settings, size_t count, const 
     const BoundedSetting& b = settings[i];
     const uint32_t v = source.*b.field;
     if (v != b.defaultValue) WriteLine(std::string(b.key) + "=" + FormatNumber(kU32, v));
+  }
+}
+
+void IniStore::ReadSchedule(const char* section, ScheduleLines* lines) {
+  for (int32_t d = 0; d < kScheduleDays; ++d) {
+    std::string& line = (*lines)[static_cast<size_t>(d)];
+    if (!FindValue(section, kScheduleKeys[d], &line)) line.clear();
+  }
+}
+
+void IniStore::WriteSchedule(const ScheduleLines& lines) {
+  for (int32_t d = 0; d < kScheduleDays; ++d) {
+    const std::string& line = lines[static_cast<size_t>(d)];
+    if (line.empty() || (IsScheduleLine(line) && line.find_first_not_of('1') == std::string::npos)) continue;
+    WriteLine(std::string(kScheduleKeys[d]) + "=" + line);
   }
 }
 

@@ -52,6 +52,8 @@ class IniStore {
   void ReadInt(const char* section, const char* key, int32_t* target, int32_t defaultValue);
   // Each value read as the table reads unsigned 32-bit ones; absent or out of range: the default.
   void ReadBounded(const char* section, const BoundedSetting* settings, size_t count, SettingsRecord& target);
+  // The schedule's lines as found (absent: empty).
+  void ReadSchedule(const char* section, ScheduleLines* lines);
   // Value of `key` in `section`; false when not found or empty.
   bool FindValue(const char* section, const char* key, std::string* value);
 
@@ -60,6 +62,8 @@ class IniStore {
   void WriteTable(const SettingsEntry* table, size_t count, const SettingsRecord& source);
   // Only the values that differ from their defaults.
   void WriteBounded(const BoundedSetting* settings, size_t count, const SettingsRecord& source);
+  // Only the days that are not all on; a line that is no valid day is written as it was found.
+  void WriteSchedule(const ScheduleLines& lines);
 
   // Name of the temporary file used while saving.
   std::string TempPath() const { return location.fullPath + ".tmp"; }

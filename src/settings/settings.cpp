@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/schedule.h"
+
 namespace qlv {
 
 #define QLV_FIELD(name) [](SettingsRecord& r) -> void* { return &r.name; }
@@ -70,6 +72,7 @@ const SettingsEntry kSettingsTable[kSettingsCount] = {
 SettingsRecord::SettingsRecord() {
   for (const SettingsEntry& e : kSettingsTable) ApplyDefault(e, *this);
   for (const BoundedSetting& b : kGuardSettings) this->*b.field = b.defaultValue;
+  for (const BoundedSetting& b : kNightSettings) this->*b.field = b.defaultValue;
 }
 
 uint32_t MaxAlarmCells(int32_t cellCount) {

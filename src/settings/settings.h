@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,9 @@ enum ActionBits : uint32_t {
 
 // What an alarm records (SettingsRecord::RecordType); other values record nothing.
 enum class RecordKind : int32_t { Snapshot = 0, SnapshotSequence = 1, Video = 2, Kind3 = 3 };
+
+// The weekly schedule's seven lines, Monday first, each as the file held it (empty: absent).
+using ScheduleLines = std::array<std::string, 7>;
 
 // Fields follow the table order with the widths of their type codes.
 struct SettingsRecord {
@@ -89,6 +93,14 @@ struct SettingsRecord {
   uint32_t SceneSeconds;     // also compare each cell with its learnt scene; a change this long joins it
   uint32_t ViewLostSeconds;  // "View lost" when the picture has been unlike the remembered view this long
   uint32_t BusyMargin;       // a busy cell counts a change only above its recent peak plus this
+  // The weekly schedule and the night settings (kNightSettings; unset: as by day).
+  ScheduleLines Schedule;
+  uint32_t NightSensitive;
+  uint32_t NightFrameCounter;
+  uint32_t NightMinAlarmCells;
+  uint32_t NightLightChangePercent;
+  uint32_t NightMuteBusyPercent;
+  uint32_t NightSceneSeconds;
 
   // Every field at its tables' default (text fields included).
   SettingsRecord();
