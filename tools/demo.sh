@@ -7,7 +7,8 @@
 # DEMO_HOST_DIR (the folder with hostsim.exe and Plugins/, default dist/), DEMO_GUARDS
 # (0: no second run of the scene with the light-change guard), DEMO_TUNING (0: no
 # calibration run through the detector tuning window), DEMO_INTRUDER (0: no runs of the
-# intruder scene).
+# intruder scene), DEMO_SCHEDULE (0: no run under the weekly schedule; only: that run
+# alone, none of the others).
 
 # shellcheck source=tools/lib.sh
 . "$ROOT/tools/lib.sh"
@@ -64,6 +65,104 @@ demo_make_intruder_scene() {
     -f lavfi -i "color=c=0x302820:s=720x576:r=25:d=$d" \
     -filter_complex "[0][1]overlay=x='if(lt(t,$c),-120,-120+(t-$c)*50)':y=300[room];[room][2]overlay=x='if(lt(t,$h),720,0)':y=0,noise=alls=6:allf=t,format=$pixfmt" \
     -frames:v "$frames" -f rawvideo "$out"
+}
+
+# The schedule run: the scene once more, its first DEMO_SCHEDULE_SPLIT frames in an off
+# slot (the figure walks in unheeded), the rest in a night slot. The local time comes from
+# a TZ of hostsim's own, so that a half-hour boundary falls DEMO_SCHEDULE_LEAD seconds
+# after its launch; Wine's start takes longer than that margin only on a starved machine.
+# The frames go through a pipe, the off half DEMO_SCHEDULE_MARGIN seconds before the
+# boundary and the night half after it, whenever hostsim happens to be ready.
+DEMO_SCHEDULE_SPLIT=225
+DEMO_SCHEDULE_LEAD=${DEMO_SCHEDULE_LEAD:-180}
+DEMO_SCHEDULE_MARGIN=25
+DEMO_SCHEDULE_OFF_FRAME=200    # schedule_off_frame.png: the figure walking in, "OFF" shown
+DEMO_SCHEDULE_NIGHT_FRAME=315  # schedule_night_frame.png: the figure turning, the moon shown
+
+# demo_sleep_until T: sleeps until the clock reads T (seconds since the epoch).
+demo_sleep_until() {
+  sleep "$(awk -v t="$1" -v n="$(date +%s.%N)" 'BEGIN { d = t - n; printf "%.2f", (d > 0 ? d : 0) }')"
+}
+
+# demo_schedule_line SLOT MODE: a day of the schedule, on in every slot but SLOT.
+demo_schedule_line() {
+  local line
+  line=$(printf '1%.0s' $(seq 48))
+  printf '%s%s%s' "${line:0:$1}" "$2" "${line:$(( $1 + 1 ))}"
+}
+
+# demo_schedule_keys LOCAL: the schedule keys for the slot before LOCAL off and the slot
+# from LOCAL night, LOCAL a half-hour boundary in local seconds since the epoch.
+demo_schedule_keys() {
+  local names=(ScheduleMon ScheduleTue ScheduleWed ScheduleThu ScheduleFri ScheduleSat ScheduleSun)
+  local offDay offSlot nightDay nightSlot
+  read -r offDay offSlot < <(date -u -d "@$(( $1 - 1 ))" '+%u %H %M' | awk '{ print $1 - 1, $2 * 2 + int($3 / 30) }')
+  read -r nightDay nightSlot < <(date -u -d "@$1" '+%u %H %M' | awk '{ print $1 - 1, $2 * 2 + int($3 / 30) }')
+  if [ "$offDay" = "$nightDay" ]; then
+    local line
+    line=$(demo_schedule_line "$offSlot" 0)
+    printf '%s=%s\r\n' "${names[$offDay]}" "${line:0:$nightSlot}2${line:$(( nightSlot + 1 ))}"
+  else
+    printf '%s=%s\r\n' "${names[$offDay]}" "$(demo_schedule_line "$offSlot" 0)" \
+      "${names[$nightDay]}" "$(demo_schedule_line "$nightSlot" 2)"
+  fi
+}
+
+# demo_schedule_feed RAW FRAME_BYTES CROSSING STATUS: the frames of RAW on standard
+# output: the first at once (taken when hostsim is up, the pipe holding less than a
+# frame), the off half from CROSSING - DEMO_SCHEDULE_MARGIN, the rest two seconds after
+# CROSSING. STATUS gets when hostsim took the first frame and the last of the off half.
+demo_schedule_feed() {
+  local raw="$1" bytes="$2" crossing="$3" status="$4"
+  dd if="$raw" bs="$bytes" count=1 status=none || return 1
+  echo "up $(date +%s.%N)" > "$status"
+  demo_sleep_until $(( crossing - DEMO_SCHEDULE_MARGIN ))
+  dd if="$raw" bs="$bytes" skip=1 count=$(( DEMO_SCHEDULE_SPLIT - 1 )) status=none || return 1
+  echo "off $(date +%s.%N)" >> "$status"
+  demo_sleep_until $(( crossing + 2 ))
+  dd if="$raw" bs="$bytes" skip="$DEMO_SCHEDULE_SPLIT" status=none
+}
+
+# demo_schedule_run OUT WORK HOST RAW FRAMES FORMAT SIZE PIXFMT FRAME_BYTES FPS: the
+# schedule run into OUT/schedule/, its two pictures into OUT; prints the schedule line and
+# fails on an alarm while off, on none at night, or when the crossing missed the split.
+demo_schedule_run() {
+  local out="$1" work="$2" host="$3" raw="$4" frames="$5" format="$6" size="$7" pixfmt="$8" frameBytes="$9" fps="${10}"
+  local dir="$out/schedule/host" status="$work/schedule_feed.txt"
+  mkdir -p "$dir" || return 1
+  local launch crossing offset
+  launch=$(date +%s)
+  crossing=$(( launch + DEMO_SCHEDULE_LEAD ))
+  # local = UTC + offset, a boundary at the crossing; the minus of "QLV-" means east.
+  offset=$(( (1800 - crossing % 1800) % 1800 ))
+  local tz
+  tz=$(printf 'QLV-00:%02d:%02d' $(( offset / 60 )) $(( offset % 60 )))
+  { cat "$work/demo.ini" && demo_schedule_keys $(( crossing + offset )); } > "$work/schedule.ini"
+  log "playing the scene again under a schedule: off, then night from frame $DEMO_SCHEDULE_SPLIT (TZ=$tz, the boundary at $(date -u -d "@$crossing" +%T) UTC)"
+  demo_schedule_feed "$raw" "$frameBytes" "$crossing" "$status" |
+    TZ="$tz" demo_play "$work/schedule.ini" "$dir" "$host" --input - --format "$format" --size "$size" \
+      --frames "$frames" --fps "$fps" --channels "1:0:Camera 1" --progress --save-frames || return 1
+  local up offRead
+  up=$(awk '$1 == "up" { print $2 }' "$status" 2>/dev/null)
+  offRead=$(awk '$1 == "off" { print $2 }' "$status" 2>/dev/null)
+  if [ -z "$offRead" ] || ! awk -v o="$offRead" -v c="$crossing" 'BEGIN { exit !(o < c - 1) }'; then
+    failed "the schedule run: hostsim was up $(awk -v u="$up" -v l="$launch" 'BEGIN { printf "%.0f", u - l }') s after its launch and had the off half at $offRead, too late for the boundary at $crossing; try a larger DEMO_SCHEDULE_LEAD"
+    return 1
+  fi
+  demo_still "$dir/frames.raw" "$DEMO_SCHEDULE_OFF_FRAME" "$frameBytes" "$size" "$pixfmt" "$out/schedule_off_frame.png" ||
+    log "could not make schedule_off_frame.png"
+  demo_still "$dir/frames.raw" "$DEMO_SCHEDULE_NIGHT_FRAME" "$frameBytes" "$size" "$pixfmt" "$out/schedule_night_frame.png" ||
+    log "could not make schedule_night_frame.png"
+  rm -f "$dir/frames.raw"
+  cp "$dir/events.csv" "$out/schedule/events.csv" 2>/dev/null
+  local off night
+  off=$(demo_alarms "$dir/events.csv" 0 "$DEMO_SCHEDULE_SPLIT")
+  night=$(demo_alarms "$dir/events.csv" "$DEMO_SCHEDULE_SPLIT" 2147483647)
+  echo
+  echo "schedule: $off alarms while off, $night at night"
+  echo "  $out/schedule/   (events.csv, host/; schedule_off_frame.png: frame $DEMO_SCHEDULE_OFF_FRAME, schedule_night_frame.png: frame $DEMO_SCHEDULE_NIGHT_FRAME)"
+  [ "$off" -eq 0 ] || failed "the schedule check: alarms while off (events: $dir/events.csv)" || return 1
+  [ "$night" -gt 0 ] || failed "the schedule check: no alarm at night (events: $dir/events.csv)" || return 1
 }
 
 # Decodes any video ffmpeg reads into raw frames no larger than 720x576 (even sizes).
@@ -155,22 +254,31 @@ demo_main() {
 
   local play=("$host" --input "$(wine_path "$work/input.raw")" --format "$format" --size "$size"
               --frames "$inputFrames" --fps "$fps" --channels "1:0:Camera 1" --progress)
-  log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
-  demo_play "$work/demo.ini" "$out/host" "${play[@]}" --save-frames || return 1
-  cat "$out/host/hostsim.log"
-
+  local schedule="${DEMO_SCHEDULE:-1}"
+  if [ -n "$video" ]; then
+    schedule=0
+  elif [ "$schedule" != 0 ] && [ "$inputFrames" -le "$DEMO_SCHEDULE_NIGHT_FRAME" ]; then
+    log "no schedule run: it needs the scene's first $(( DEMO_SCHEDULE_NIGHT_FRAME + 1 )) frames"
+    schedule=0
+  fi
   local rate=25
   [ "$fps" != 0 ] && rate="$fps"
-  demo_collect "$out" "$size" "$pixfmt" "$rate"
-  if [ -z "$video" ] && [ "$inputFrames" -gt "$DEMO_PICTURE_FRAME" ]; then
-    demo_still "$out/host/frames.raw" "$DEMO_PICTURE_FRAME" "$frameBytes" "$size" "$pixfmt" "$out/demo_frame.jpg" ||
-      log "could not make demo_frame.jpg"
+  if [ "$schedule" != only ]; then
+    log "playing $inputFrames frames through the plug-in (Wine starts slowly here; please wait)"
+    demo_play "$work/demo.ini" "$out/host" "${play[@]}" --save-frames || return 1
+    cat "$out/host/hostsim.log"
+
+    demo_collect "$out" "$size" "$pixfmt" "$rate"
+    if [ -z "$video" ] && [ "$inputFrames" -gt "$DEMO_PICTURE_FRAME" ]; then
+      demo_still "$out/host/frames.raw" "$DEMO_PICTURE_FRAME" "$frameBytes" "$size" "$pixfmt" "$out/demo_frame.jpg" ||
+        log "could not make demo_frame.jpg"
+    fi
+    rm -f "$out/host/frames.raw"
+    demo_summary "$out"
   fi
-  rm -f "$out/host/frames.raw"
-  demo_summary "$out"
 
   local guards=1
-  if [ -n "$video" ] || [ "${DEMO_GUARDS:-1}" = 0 ]; then
+  if [ -n "$video" ] || [ "${DEMO_GUARDS:-1}" = 0 ] || [ "$schedule" = only ]; then
     guards=0
   elif [ "$inputFrames" -lt $(( DEMO_LIGHT_FRAME + 3 )) ] || ! awk -v f="$fps" 'BEGIN { exit !(f > 0 && f <= 25) }'; then
     # Faster than real time, the recording would not pause before the light change.
@@ -187,7 +295,7 @@ demo_main() {
   fi
 
   local tuning=1
-  if [ -n "$video" ] || [ "${DEMO_TUNING:-1}" = 0 ]; then
+  if [ -n "$video" ] || [ "${DEMO_TUNING:-1}" = 0 ] || [ "$schedule" = only ]; then
     tuning=0
   elif [ "$inputFrames" -lt "$DEMO_TUNING_FRAMES" ]; then
     log "no calibration run: it needs the scene's first $DEMO_TUNING_FRAMES frames"
@@ -206,7 +314,7 @@ demo_main() {
     rm -f "$out/tuning/host/frames.raw"
   fi
   local intruder=1
-  if [ -n "$video" ] || [ "${DEMO_INTRUDER:-1}" = 0 ]; then
+  if [ -n "$video" ] || [ "${DEMO_INTRUDER:-1}" = 0 ] || [ "$schedule" = only ]; then
     intruder=0
   elif ! awk -v f="$fps" 'BEGIN { exit !(f > 0 && f <= 25) }'; then
     log "no runs of the intruder scene: they need no more than 25 fps"
@@ -231,8 +339,13 @@ demo_main() {
     cp "$out/intruder/guard/host/events.csv" "$out/intruder/guard/events.csv"
     cp "$out/intruder/on/host/events.csv" "$out/intruder/on/events.csv"
   fi
+  local scheduleOk=0
+  if [ "$schedule" != 0 ]; then
+    demo_schedule_run "$out" "$work" "$host" "$work/input.raw" "$inputFrames" "$format" "$size" "$pixfmt" \
+      "$frameBytes" "$fps" || scheduleOk=1
+  fi
   [ -n "${DEMO_KEEP_WORK:-}" ] || rm -f "$work/input.raw" "$work/intruder.raw"
-  local ok=0
+  local ok="$scheduleOk"
   if [ "$guards" = 1 ]; then demo_check_guard "$out/events.csv" "$out/guards/events.csv" || ok=1; fi
   if [ "$tuning" = 1 ]; then demo_check_calibration "$out/tuning/host/hostsim.log" || ok=1; fi
   if [ "$intruder" = 1 ]; then demo_check_intruder "$out/intruder/guard/events.csv" "$out/intruder/on/events.csv" || ok=1; fi
