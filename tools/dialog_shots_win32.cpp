@@ -1,10 +1,12 @@
-// dialog_shots.exe LANGID: opens the plug-in's settings dialog in the stand-in host,
+// dialog_shots.exe LANGID PREFIX [NAMES]: opens the plug-in's settings dialog in the stand-in host,
 // with the host answering LANGID to the language question, selects each tab in turn,
 // then opens the detector tuning window and takes it through its runs on a made-up
 // scene fed at 25 frames a second, and through its Intruders group to a covered lens. Before every picture it prints "shot NAME LEFT TOP
 // WIDTH HEIGHT" (the window's screen rectangle), or "frame NAME WIDTH HEIGHT FILE" for
 // a YUY2 video frame it wrote, and waits for a line on standard input, pumping messages
-// meanwhile, so that a script can grab the screen or convert the frame.
+// meanwhile, so that a script can grab the screen or convert the frame. Last, the schedule
+// window with an example week painted on it. NAMES, a comma-separated list ("main,schedule"),
+// takes only those pictures; "tuning" stands for all of the tuning window's.
 // tools/shots.sh drives it.
 #include <windows.h>
 #include <commctrl.h>
@@ -306,6 +308,85 @@ bool IntruderShots(hostsim::HostSession& session, HWND tuning, const std::string
   return true;
 }
 
+// The schedule window's grid as the window lays it out: the day names' column and the
+// hours' row in the window's font, then whole pixels per half hour and per day.
+struct GridPixels {
+  int left, top, cellWidth, cellHeight;
+};
+
+// `dayNames`: the short names the window shows, in its language.
+GridPixels MeasureGrid(HWND window, const std::vector<std::wstring>& dayNames) {
+  HWND grid = GetDlgItem(window, IDC_SCHEDULE_GRID);
+  RECT r = {};
+  GetClientRect(grid, &r);
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  LONG labelWidth = 0;
+  SIZE size = {};
+  for (const std::wstring& name : dayNames) {
+    GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &size);
+    if (size.cx > labelWidth) labelWidth = size.cx;
+  }
+  GetTextExtentPoint32W(dc, L"00", 2, &size);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  const int left = labelWidth + 6, top = size.cy + 2;
+  POINT origin = {left, top};
+  MapWindowPoints(grid, window, &origin, 1);
+  return GridPixels{origin.x, origin.y, (r.right - left - 1) / 48, (r.bottom - top - 1) / 7};
+}
+
+// A drag from one slot to another, as the mouse would make it, in the window's client pixels.
+void PaintSlots(HWND window, const GridPixels& g, int fromDay, int fromSlot, int toDay, int toSlot) {
+  const auto at = [&g](int day, int slot) {
+    return MAKELPARAM(g.left + slot * g.cellWidth + g.cellWidth / 2, g.top + day * g.cellHeight + g.cellHeight / 2);
+  };
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(fromDay, fromSlot));
+  SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, at(toDay, toSlot));
+  SendMessageW(window, WM_LBUTTONUP, 0, at(toDay, toSlot));
+}
+
+struct ScheduleSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindSchedule(HWND w, LPARAM lp) {
+  ScheduleSearch* s = reinterpret_cast<ScheduleSearch*>(lp);
+  if (GetWindow(w, GW_OWNER) != s->owner || !IsWindowVisible(w) || !GetDlgItem(w, IDC_SCHEDULE_GRID)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+// The schedule window with an example week: weekday nights from 22:00 to 07:00 with the
+// night settings, the weekend's working hours off, and a sensitivity of its own at night.
+bool ScheduleShot(HWND dialog, const std::string& prefix, bool russian) {
+  SendMessageW(GetDlgItem(dialog, IDC_SCHEDULE), BM_CLICK, 0, 0);
+  ScheduleSearch search = {dialog, nullptr};
+  if (!PumpUntil([&] { return EnumWindows(FindSchedule, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; },
+                 30000))
+    return false;
+  HWND schedule = search.found;
+  const GridPixels g =
+      MeasureGrid(schedule, russian ? std::vector<std::wstring>{L"Пн", L"Вт", L"Ср", L"Чт", L"Пт", L"Сб", L"Вс"}
+                                    : std::vector<std::wstring>{L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat", L"Sun"});
+  Click(schedule, IDC_SCHEDULE_BRUSH_NIGHT);
+  PaintSlots(schedule, g, 0, 44, 4, 47);
+  PaintSlots(schedule, g, 1, 0, 5, 13);
+  Click(schedule, IDC_SCHEDULE_BRUSH_OFF);
+  PaintSlots(schedule, g, 5, 18, 6, 35);
+  Click(schedule, IDC_SCHEDULE_BRUSH_NIGHT);
+  Click(schedule, IDC_NIGHT_SENSITIVE_DAY);
+  SetDlgItemTextW(schedule, IDC_NIGHT_SENSITIVE_EDIT, L"13");
+  Shoot(schedule, prefix + "_schedule");
+  return true;
+}
+
+// Whether the picture `name` is wanted: all of them without a list.
+bool Wanted(const std::string& list, const std::string& name) {
+  return list.empty() || ("," + list + ",").find("," + name + ",") != std::string::npos;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -315,6 +396,7 @@ int main(int argc, char** argv) {
   }
   const uint32_t lang = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 0));
   const std::string prefix = argv[2];
+  const std::string only = argc > 3 ? argv[3] : "";
   const std::string ini = hostsim::ExecutableFolder() + "Plugins\\QPM_QLVGuard.ini";
   // The first camera watched and shown now, recording on: the dialog as a user sees it at work.
   if (!WriteFile(ini, "[PluginSettings]\r\nDlgWndPosX=8\r\nDlgWndPosY=8\r\nChannelIdx=101\r\nRecordEnable=1\r\n")) {
@@ -361,19 +443,23 @@ int main(int argc, char** argv) {
   };
   const Shot shots[] = {{"main", 0, 0}, {"sound_grid", 1, 1}, {"task_areas", 2, 2}, {"preview", 0, 3}, {"record", 0, 4}};
   for (const Shot& s : shots) {
+    if (!Wanted(only, s.name)) continue;
     SelectTab(dialog, IDC_ACTION_TAB, s.actionTab);
     SelectTab(dialog, IDC_VISUAL_TAB, s.visualTab);
     Shoot(dialog, prefix + "_" + s.name);
   }
   // The detector tuning window, opened by its button, at its defaults, then at work.
-  SendMessageW(GetDlgItem(dialog, IDC_TUNING), BM_CLICK, 0, 0);
-  if (HWND tuning = WaitForOwnDialog(dialog)) {
+  if (Wanted(only, "tuning")) SendMessageW(GetDlgItem(dialog, IDC_TUNING), BM_CLICK, 0, 0);
+  if (!Wanted(only, "tuning")) {
+  } else if (HWND tuning = WaitForOwnDialog(dialog)) {
     Shoot(tuning, prefix + "_tuning");
     if (!TuningRuns(session, dialog, tuning, prefix)) std::fprintf(stderr, "dialog_shots: a tuning run did not end\n");
     if (!IntruderShots(session, tuning, prefix)) std::fprintf(stderr, "dialog_shots: the view was not lost\n");
   } else {
     std::fprintf(stderr, "dialog_shots: the tuning window did not open\n");
   }
+  if (Wanted(only, "schedule") && !ScheduleShot(dialog, prefix, lang == 0x419))
+    std::fprintf(stderr, "dialog_shots: the schedule window did not open\n");
   std::printf("done\n");
   std::fflush(stdout);
   session.Close();

@@ -355,6 +355,27 @@ KKKKK..D..KKKKK.
 ................
 """
 
+# A week's page, its slots off (grey), by day (yellow) and at night (blue): the schedule
+# window's button.
+WEEK = """
+................
+.KKKKKKKKKKKKKK.
+.KRRRRRRRRRRRRK.
+.KRRRRRRRRRRRRK.
+.KKKKKKKKKKKKKK.
+.KBBgYYgYYgBBBK.
+.KBBgYYgYYgBBBK.
+.KggggggggggggK.
+.KBBgGGgYYgYYYK.
+.KBBgGGgYYgYYYK.
+.KggggggggggggK.
+.KYYgYYgBBgBBBK.
+.KYYgYYgBBgBBBK.
+.KggggggggggggK.
+.KKKKKKKKKKKKKK.
+................
+"""
+
 # A camera over a grid of watched cells: the about box's picture (drawn x2).
 ABOUT = """
 WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW
@@ -408,6 +429,7 @@ ICONS = {
     'restart_on.ico': RESTART,        # 5029
     'restart_off.ico': RESTART_STRUCK,  # 5030
     'tuning.ico': SLIDERS,            # 5031
+    'schedule.ico': WEEK,             # 5032
 }
 # File name -> (glyph, scale). 8 bits per pixel.
 BITMAPS = {

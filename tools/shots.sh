@@ -2,6 +2,8 @@
 # Pictures of the settings dialog, the detector tuning window and the video with the
 # change levels and with "View lost" for docs/: run by ./run shots on its X display.
 # Usage: tools/shots.sh BUILD_DIR OUT_DIR
+# SHOTS_ONLY=main,schedule takes only those pictures (see dialog_shots_win32.cpp), in both
+# languages; "tuning" stands for all of the tuning window's and its video frames.
 # For English (host answer 1033, western code page) and Russian (0x419, code page 1251)
 # it starts dialog_shots.exe, and for every "shot NAME X Y W H" line it prints grabs that
 # rectangle of the X screen with ffmpeg into OUT_DIR/NAME.png, for every "frame NAME W H
@@ -16,7 +18,7 @@ mkdir -p "$out"
 grab_language() {
   local lang_id="$1" prefix="$2" locale="$3"
   local line word="" name x y w h shots=0
-  coproc SHOTS { cd "$build" && LANG="$locale" exec wine dialog_shots.exe "$lang_id" "$prefix" 2>&1; }
+  coproc SHOTS { cd "$build" && LANG="$locale" exec wine dialog_shots.exe "$lang_id" "$prefix" ${SHOTS_ONLY:+"$SHOTS_ONLY"} 2>&1; }
   local pid="$SHOTS_PID"  # bash forgets it once the program has ended
   # Wine's helper processes may keep the pipe open after the program ends: stop at
   # "done", or when the program says nothing for five minutes (a start alone takes a
@@ -57,9 +59,18 @@ grab_language() {
     echo "   dialog_shots gave no answer" >&2
     kill "$pid" 2>/dev/null
   fi
-  [ "$rc" -eq 0 ] && [ "$shots" -eq 14 ]
+  [ "$rc" -eq 0 ] && [ "$shots" -eq "$expected" ]
 }
 
+# Five tab pictures, the tuning window's six and its three frames, the schedule window.
+expected=15
+if [ -n "${SHOTS_ONLY:-}" ]; then
+  expected=0
+  IFS=, read -r -a names <<< "$SHOTS_ONLY"
+  for n in "${names[@]}"; do
+    if [ "$n" = tuning ]; then expected=$((expected + 9)); else expected=$((expected + 1)); fi
+  done
+fi
 ok=0
 grab_language 1033 settings_en en_US.UTF-8 || ok=1
 grab_language 0x419 settings_ru ru_RU.UTF-8 || ok=1

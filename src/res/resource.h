@@ -14,6 +14,7 @@
 #define IDD_SOUND_PAGE 5014
 #define IDD_TASK_PAGE 5015
 #define IDD_TUNING 5016  // "Detector tuning", a window of its own owned by the settings dialog
+#define IDD_SCHEDULE 5017  // "Schedule", a window of its own owned by the settings dialog
 
 // Menu of time-format codes.
 #define IDR_TIME_FORMAT_MENU 5008
@@ -94,6 +95,20 @@
 #define IDS_TUNING_FIRST 48
 #define IDS_TUNING_LAST 78
 
+// The schedule window: its button's tip, the days' short names Monday first, the now line.
+#define IDS_TIP_SCHEDULE 81
+#define IDS_SCHEDULE_MON 82           // 82-88 in the week's order: the code counts from Monday
+#define IDS_SCHEDULE_TUE 83
+#define IDS_SCHEDULE_WED 84
+#define IDS_SCHEDULE_THU 85
+#define IDS_SCHEDULE_FRI 86
+#define IDS_SCHEDULE_SAT 87
+#define IDS_SCHEDULE_SUN 88
+#define IDS_SCHEDULE_NOW_OFF 89
+#define IDS_SCHEDULE_NOW_DAY 90
+#define IDS_SCHEDULE_NOW_NIGHT 91
+#define IDS_SCHEDULE_UNTIL 92         // %1 the mode's words, %2 when it changes
+
 // Controls without an id of their own (labels, group boxes, pictures).
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -125,6 +140,7 @@
 #define IDC_OK 5002
 #define IDC_ABOUT 5008
 #define IDC_TUNING 5116  // opens the detector tuning window
+#define IDC_SCHEDULE 5240  // opens the schedule window
 
 // About box (5002): the picture and the two lines have no ids; the button is IDOK.
 
@@ -204,6 +220,37 @@
 #define IDC_BUSY_MARGIN_SPIN 5225
 #define IDC_VIEW_STATE 5226         // whether the view is lost
 
+// Schedule window (5017).
+#define IDC_SCHEDULE_GRID 5241        // the week, drawn by the window; its mouse input goes to the window
+#define IDC_SCHEDULE_BRUSH_OFF 5242   // radio buttons: what a press on the grid paints
+#define IDC_SCHEDULE_BRUSH_DAY 5243
+#define IDC_SCHEDULE_BRUSH_NIGHT 5244
+#define IDC_SCHEDULE_SWATCH_OFF 5245  // each mode's colour beside its brush
+#define IDC_SCHEDULE_SWATCH_DAY 5246
+#define IDC_SCHEDULE_SWATCH_NIGHT 5247
+#define IDC_SCHEDULE_ALL_ON 5248      // the whole week on with the day's settings
+#define IDC_SCHEDULE_OFF_TO_ON 5249   // the off slots on, the night slots kept
+#define IDC_SCHEDULE_NOW 5250         // what holds now and until when
+// The night settings: a field and an "as by day" box each, in kNightSettings' order.
+#define IDC_NIGHT_SENSITIVE_EDIT 5251
+#define IDC_NIGHT_SENSITIVE_SPIN 5252
+#define IDC_NIGHT_SENSITIVE_DAY 5253
+#define IDC_NIGHT_FRAME_COUNTER_EDIT 5254
+#define IDC_NIGHT_FRAME_COUNTER_SPIN 5255
+#define IDC_NIGHT_FRAME_COUNTER_DAY 5256
+#define IDC_NIGHT_MIN_ALARM_CELLS_EDIT 5257
+#define IDC_NIGHT_MIN_ALARM_CELLS_SPIN 5258
+#define IDC_NIGHT_MIN_ALARM_CELLS_DAY 5259
+#define IDC_NIGHT_LIGHT_CHANGE_EDIT 5260
+#define IDC_NIGHT_LIGHT_CHANGE_SPIN 5261
+#define IDC_NIGHT_LIGHT_CHANGE_DAY 5262
+#define IDC_NIGHT_MUTE_BUSY_EDIT 5263
+#define IDC_NIGHT_MUTE_BUSY_SPIN 5264
+#define IDC_NIGHT_MUTE_BUSY_DAY 5265
+#define IDC_NIGHT_SCENE_SECONDS_EDIT 5266
+#define IDC_NIGHT_SCENE_SECONDS_SPIN 5267
+#define IDC_NIGHT_SCENE_SECONDS_DAY 5268
+
 // Preview and record show pages (5010, 5011) share their controls.
 #define IDC_SHOW_GRID 5049
 #define IDC_SHOW_MASK 5052
@@ -254,6 +301,7 @@
 #define IDI_RESTART_ON 5029
 #define IDI_RESTART_OFF 5030
 #define IDI_TUNING 5031           // the settings dialog's button for the detector tuning window
+#define IDI_SCHEDULE 5032         // the settings dialog's button for the schedule window
 
 // Bitmaps (language neutral).
 #define IDB_ABOUT 5004

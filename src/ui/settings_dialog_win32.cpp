@@ -59,6 +59,8 @@ SettingsDialog::SettingsDialog(Plugin& plugin, const LanguageSelector& language,
       recordShowPage_(settings_),
       tuningCommands_(plugin),
       tuning_(settings_, tuningCommands_, *this),
+      scheduleCommands_(plugin),
+      schedule_(settings_, scheduleCommands_),
       sensitive_({IDC_SENSITIVE_EDIT, IDC_SENSITIVE_SPIN, {0, 16}, 2, IDS_MSG_SENSITIVITY_RANGE, true, Resync::Direct},
                  [this] { return settings_.Get(&SettingsRecord::Sensitive); },
                  [this](int32_t v) { settings_.Set(&SettingsRecord::Sensitive, v); }),
@@ -122,6 +124,7 @@ BOOL SettingsDialog::OnInitDialog() {
   PlaceWindow();
   for (const MaskButton& b : kMaskButtons) SetButtonIcon(Item(b.control), b.icon);
   SetButtonIcon(Item(IDC_TUNING), IDI_TUNING);
+  SetButtonIcon(Item(IDC_SCHEDULE), IDI_SCHEDULE);
   CreateTabs();
   FillChannelList();
   sensitive_.Attach(*this);
@@ -216,6 +219,7 @@ void SettingsDialog::CreateTooltips() {
   tooltip_.Add(Item(IDC_MASK_FILE), language_.LoadWideString(IDS_TIP_MASK_FILE));
   for (const MaskButton& b : kMaskButtons) tooltip_.Add(Item(b.control), language_.LoadWideString(b.tip));
   tooltip_.Add(Item(IDC_TUNING), language_.LoadWideString(IDS_TIP_TUNING));
+  tooltip_.Add(Item(IDC_SCHEDULE), language_.LoadWideString(IDS_TIP_SCHEDULE));
   tooltip_.Activate();
 }
 
@@ -248,6 +252,9 @@ bool SettingsDialog::OnCommand(WORD id, WORD code, HWND) {
       return true;
     case IDC_TUNING:
       tuning_.Open(language_, hwnd());
+      return true;
+    case IDC_SCHEDULE:
+      schedule_.Open(language_, hwnd());
       return true;
     case IDC_CONTROL_Y:
     case IDC_CONTROL_R:
@@ -381,6 +388,7 @@ void SettingsDialog::Reload(DialogReload step) {
       SetDlgItemTextA(hwnd(), IDC_MASK_FILE, settings_.Get(&SettingsRecord::MaskFileName).c_str());
       // A new mask may bring a grid of another size.
       tuning_.PostReload();
+      schedule_.PostReload();
       break;
     case DialogReload::ChannelButton:
       ShowChannelButtonIcon();
@@ -405,6 +413,7 @@ void SettingsDialog::Reload(DialogReload step) {
 
 void SettingsDialog::OnDestroy() {
   tuning_.Destroy();
+  schedule_.Destroy();
   RECT r = {};
   if (GetWindowRect(hwnd(), &r)) plugin_.SetDialogPos(r.left, r.top);
   maskEditor_.Remove();

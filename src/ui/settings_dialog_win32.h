@@ -27,6 +27,7 @@
 #include "ui/pages_win32.h"
 #include "ui/record_page_win32.h"
 #include "ui/refresh_kinds.h"
+#include "ui/schedule_window_win32.h"
 #include "ui/settings_access.h"
 #include "ui/show_pages_win32.h"
 #include "ui/tuning_window_win32.h"
@@ -114,6 +115,8 @@ class SettingsDialog : public Dialog, public DialogLink {
   MaskEditor maskEditor_;
   TuningCommands tuningCommands_;
   TuningWindow tuning_;  // owned: goes with this window
+  ScheduleCommands scheduleCommands_;
+  ScheduleWindow schedule_;  // owned: goes with this window
   ChannelListModel channels_;
   ValidatedNumberEdit sensitive_;
   ValidatedNumberEdit frameCounter_;
