@@ -45,6 +45,8 @@ void PluginApp::AskHostLanguage() {
   // The words of a lost view follow the language of the windows.
   const std::wstring words = language_.LoadWideString(IDS_VIEW_LOST);
   if (!words.empty()) plugin_.SetViewLostWords(std::u16string(words.begin(), words.end()));
+  const std::wstring off = language_.LoadWideString(IDS_SCHEDULE_OFF);
+  if (!off.empty()) plugin_.SetScheduleOffWord(std::u16string(off.begin(), off.end()));
 }
 
 void PluginApp::Init(const HostInitInfo& info) {

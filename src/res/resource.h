@@ -95,6 +95,8 @@
 #define IDS_TUNING_FIRST 48
 #define IDS_TUNING_LAST 78
 
+// The weekly schedule, 80-111: blocks of their own.
+#define IDS_SCHEDULE_OFF 80           // on the video while the schedule holds the guard off
 // The schedule window: its button's tip, the days' short names Monday first, the now line.
 #define IDS_TIP_SCHEDULE 81
 #define IDS_SCHEDULE_MON 82           // 82-88 in the week's order: the code counts from Monday
