@@ -41,7 +41,7 @@ SlotPoint SlotAt(const GridLayout& grid, int32_t x, int32_t y);
 ScheduleLines PaintRect(const ScheduleLines& base, SlotPoint from, SlotPoint to, GuardMode mode);
 // "All on": the whole week on with the day's settings, nights gone too; every line empty.
 ScheduleLines AllOn();
-// "Off slots on": the off slots on with the day's settings, the night slots kept.
+// "Clear to on": the off slots on with the day's settings, the night slots kept.
 ScheduleLines OffSlotsOn(const ScheduleLines& lines);
 
 // A night setting's controls, in the window's order, which is kNightSettings'.

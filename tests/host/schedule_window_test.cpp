@@ -249,7 +249,7 @@ TEST_F(ScheduleWindowTest, PaintedByDragAndClickNightValueSetAndAllSaved) {
   EXPECT_EQ(SavedValue("NightSensitive"), "14");
   for (size_t i = 1; i < 6; ++i) EXPECT_EQ(SavedValue(kNightKeys[i]), "(missing)") << kNightKeys[i];
 
-  // Read back at the next start; "Off slots on" keeps the nights, the box ticked again
+  // Read back at the next start; "Clear to on" keeps the nights, the box ticked again
   // unsets the value, and the settings dialog's "OK" closes the window it owns.
   OpenHost();
   d = OpenDialog();

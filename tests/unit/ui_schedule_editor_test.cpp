@@ -89,7 +89,7 @@ TEST(ScheduleEditorTest, PointsMapToSlotsAndADragPaintsTheRectangleItSpans) {
   EXPECT_EQ(PaintRect(one, SlotPoint{2, 47}, SlotPoint{2, 47}, GuardMode::Day), ScheduleLines{})
       << "a day all on is no line at all";
 
-  // "Off slots on" keeps the nights; "All on" clears the week.
+  // "Clear to on" keeps the nights; "All on" clears the week.
   EXPECT_EQ(OffSlotsOn(week), (ScheduleLines{night22, both, both, both, both, night07, ""}));
   EXPECT_EQ(AllOn(), ScheduleLines{});
   // A line that is no schedule line reads as all on, and stays as it was found.
