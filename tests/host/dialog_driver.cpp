@@ -314,6 +314,38 @@ std::vector<uint32_t> IconPixels(HMODULE module, int iconId, int size) {
   return pixels;
 }
 
+namespace {
+
+struct TooltipSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindTooltipOf(HWND w, LPARAM lp) {
+  TooltipSearch* s = reinterpret_cast<TooltipSearch*>(lp);
+  wchar_t cls[32] = {};
+  GetClassNameW(w, cls, 32);
+  if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+}  // namespace
+
+std::wstring TooltipText(HWND dialog, HWND control) {
+  TooltipSearch search{dialog, nullptr};
+  EnumWindows(FindTooltipOf, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return L"(no tooltip control)";
+  wchar_t text[256] = {};
+  TTTOOLINFOW info = {};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.hwnd = dialog;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = text;
+  SendMessageW(search.found, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+  return text;
+}
+
 bool IconIs(HICON shown, HMODULE module, int iconId) {
   int w = 0, h = 0;
   if (!shown || !IconSize(shown, &w, &h) || w != h) return false;

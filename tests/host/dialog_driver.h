@@ -74,6 +74,8 @@ int TabSelection(HWND tab);
 POINT TabItemCentre(HWND tab, int index);
 std::vector<bool> VisiblePages(HWND tab);
 
+// Text of the tooltip that the dialog's tooltip control holds for `control`.
+std::wstring TooltipText(HWND dialog, HWND control);
 // The icon a push button shows (BM_GETIMAGE).
 HICON ButtonIcon(HWND button);
 // True when `shown` draws exactly as icon resource `iconId` of `module` at the same size.

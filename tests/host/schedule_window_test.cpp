@@ -21,6 +21,7 @@ namespace {
 using hosttest::ItemText;
 using hosttest::PumpUntil;
 using hosttest::SavedValue;
+using hosttest::TooltipText;
 
 const int kDayBoxes[] = {IDC_NIGHT_SENSITIVE_DAY,   IDC_NIGHT_FRAME_COUNTER_DAY, IDC_NIGHT_MIN_ALARM_CELLS_DAY,
                          IDC_NIGHT_LIGHT_CHANGE_DAY, IDC_NIGHT_MUTE_BUSY_DAY,     IDC_NIGHT_SCENE_SECONDS_DAY};
@@ -53,35 +54,6 @@ std::vector<HWND> WindowsCaptioned(const wchar_t* caption) {
   CaptionSearch s{caption, {}};
   EnumWindows(CollectByCaption, reinterpret_cast<LPARAM>(&s));
   return s.found;
-}
-
-struct TooltipSearch {
-  HWND owner;
-  HWND found;
-};
-
-BOOL CALLBACK FindTooltipOf(HWND w, LPARAM lp) {
-  TooltipSearch* s = reinterpret_cast<TooltipSearch*>(lp);
-  wchar_t cls[32] = {};
-  GetClassNameW(w, cls, 32);
-  if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
-  s->found = w;
-  return FALSE;
-}
-
-// Text of the tooltip that the dialog's tooltip control holds for `control`.
-std::wstring TooltipText(HWND dialog, HWND control) {
-  TooltipSearch search{dialog, nullptr};
-  EnumWindows(FindTooltipOf, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return L"(no tooltip control)";
-  wchar_t text[256] = {};
-  TTTOOLINFOW info = {};
-  info.cbSize = TTTOOLINFOW_V2_SIZE;
-  info.hwnd = dialog;
-  info.uId = reinterpret_cast<UINT_PTR>(control);
-  info.lpszText = text;
-  SendMessageW(search.found, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
-  return text;
 }
 
 // The grid's slots on the screen, measured as the window lays them out: the day names'

@@ -21,6 +21,7 @@ namespace {
 using hosttest::ItemText;
 using hosttest::PumpUntil;
 using hosttest::SavedValue;
+using hosttest::TooltipText;
 
 const int kEdits[] = {IDC_LIGHT_CHANGE_PERCENT_EDIT, IDC_LIGHT_CHANGE_FRAMES_EDIT, IDC_MUTE_BUSY_PERCENT_EDIT,
                       IDC_MIN_ALARM_CELLS_EDIT,      IDC_SCENE_SECONDS_EDIT,       IDC_VIEW_LOST_SECONDS_EDIT,
@@ -48,35 +49,6 @@ std::vector<std::wstring> Shown(HWND tuning) {
   std::vector<std::wstring> texts;
   for (int id : kEdits) texts.push_back(ItemText(tuning, id));
   return texts;
-}
-
-struct TooltipSearch {
-  HWND owner;
-  HWND found;
-};
-
-BOOL CALLBACK FindTooltipOf(HWND w, LPARAM lp) {
-  TooltipSearch* s = reinterpret_cast<TooltipSearch*>(lp);
-  wchar_t cls[32] = {};
-  GetClassNameW(w, cls, 32);
-  if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
-  s->found = w;
-  return FALSE;
-}
-
-// Text of the tooltip that the dialog's tooltip control holds for `control`.
-std::wstring TooltipText(HWND dialog, HWND control) {
-  TooltipSearch search{dialog, nullptr};
-  EnumWindows(FindTooltipOf, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return L"(no tooltip control)";
-  wchar_t text[256] = {};
-  TTTOOLINFOW info = {};
-  info.cbSize = TTTOOLINFOW_V2_SIZE;
-  info.hwnd = dialog;
-  info.uId = reinterpret_cast<UINT_PTR>(control);
-  info.lpszText = text;
-  SendMessageW(search.found, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
-  return text;
 }
 
 // The up-down's upper end.

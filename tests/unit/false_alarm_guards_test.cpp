@@ -14,6 +14,7 @@
 #include "fresh_settings_folder.h"
 #include "pixel_test_util.h"
 #include "plugin/plugin.h"
+#include "settings_cycle.h"
 
 namespace qlv {
 namespace {
@@ -213,18 +214,7 @@ class GuardKeys : public ::testing::Test {
   void SetUp() override { loc_ = testing_support::FreshSettingsFolder("qlv_guards_", &dir_); }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Cycle(const std::string& body, SettingsRecord* read) {
-    {
-      std::ofstream f(loc_.fullPath, std::ios::binary);
-      f << "[PluginSettings]\r\n" << body;
-    }
-    Plugin plugin(p_);
-    plugin.Init(nullptr, 0, loc_);
-    *read = plugin.Settings();
-    plugin.Close();
-    std::ifstream f(loc_.fullPath, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
+    return testing_support::CycleSettingsFile(loc_, p_, body, read);
   }
   std::filesystem::path dir_;
   SettingsLocation loc_;

@@ -12,6 +12,7 @@
 #include "overlay/small_font.h"
 #include "pixel/frame_canvas.h"
 #include "plugin/plugin.h"
+#include "settings_cycle.h"
 #include "settings/schedule.h"
 
 namespace qlv {
@@ -39,18 +40,7 @@ class ScheduleFile : public ::testing::Test {
   void SetUp() override { loc_ = testing_support::FreshSettingsFolder("qlv_schedule_", &dir_); }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Cycle(const std::string& body, SettingsRecord* read) {
-    {
-      std::ofstream f(loc_.fullPath, std::ios::binary);
-      f << "[PluginSettings]\r\n" << body;
-    }
-    Plugin plugin(p_);
-    plugin.Init(nullptr, 0, loc_);
-    *read = plugin.Settings();
-    plugin.Close();
-    std::ifstream f(loc_.fullPath, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
+    return testing_support::CycleSettingsFile(loc_, p_, body, read);
   }
   fs::path dir_;
   SettingsLocation loc_;
