@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "res/resource.h"
+#include "ui/dialog_position.h"
 
 namespace qlv {
 
@@ -50,7 +51,30 @@ ScheduleWindow::ScheduleWindow(SettingsAccess& settings, ScheduleCommands& comma
   }
 }
 
-bool ScheduleWindow::Open(const LanguageSelector& language, HWND owner) { return OpenBeside(language, IDD_SCHEDULE, owner); }
+bool ScheduleWindow::Open(const LanguageSelector& language, HWND owner) {
+  if (HWND w = hwnd()) {
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(w);
+    return true;
+  }
+  if (!CreateModeless(language, IDD_SCHEDULE, owner)) return false;
+  PlaceBeside(owner);
+  ShowWindow(hwnd(), SW_SHOW);
+  return true;
+}
+
+void ScheduleWindow::PostReload() {
+  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, 0, 0);
+}
+
+void ScheduleWindow::PlaceBeside(HWND owner) {
+  RECT o = {}, d = {};
+  if (!GetWindowRect(owner, &o) || !GetWindowRect(hwnd(), &d)) return;
+  const ScreenPoint p = qlv::PlaceBeside(ScreenRect{o.left, o.top, o.right, o.bottom}, d.right - d.left,
+                                         d.bottom - d.top, GetSystemMetrics(SM_CXSCREEN),
+                                         GetSystemMetrics(SM_CYSCREEN));
+  SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 BOOL ScheduleWindow::OnInitDialog() {
   for (auto& f : fields_) f->Attach(*this);

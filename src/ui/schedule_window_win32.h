@@ -16,27 +16,33 @@
 #include "ui/schedule_commands.h"
 #include "ui/schedule_editor.h"
 #include "ui/settings_access.h"
-#include "ui/tool_window_win32.h"
 
 namespace qlv {
 
-class ScheduleWindow : public ToolWindow {
+class ScheduleWindow : public Dialog {
  public:
   ScheduleWindow(SettingsAccess& settings, ScheduleCommands& commands);
 
   // Creates the window owned by `owner` and beside it; when it is open already, brings it
   // to the front instead. False when it could not be made.
   bool Open(const LanguageSelector& language, HWND owner);
+  // A day value or the grid may have changed: the fields are shown again. Nothing while
+  // the window is closed.
+  void PostReload();
 
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   bool OnRefresh(uint32_t kind) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  void OnOK() override {}                  // Enter changes nothing
+  void OnCancel() override { Destroy(); }  // Escape closes this window, not its owner
   void OnDestroy() override;
+  void OnFinalDestroy() override { shown_ = false; }
 
  private:
   void Reload();
+  void PlaceBeside(HWND owner);
   GridLayout Layout() const;
   void DrawGrid(const DRAWITEMSTRUCT& item);
   void DrawSwatch(const DRAWITEMSTRUCT& item, GuardMode mode);
@@ -57,6 +63,7 @@ class ScheduleWindow : public ToolWindow {
   SlotPoint dragFrom_;
   bool dragging_ = false;
   int32_t nowSlot_ = -1;        // day * 48 + slot marked as now on the grid
+  bool shown_ = false;          // the fields hold the settings: their changes count
 };
 
 }  // namespace qlv

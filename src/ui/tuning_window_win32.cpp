@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
+#include "ui/dialog_position.h"
 #include "ui/refresh_kinds.h"
 #include "ui/tuning_fields.h"
 #include "ui/tuning_report.h"
@@ -30,13 +31,36 @@ TuningWindow::TuningWindow(SettingsAccess& settings, TuningCommands& commands, D
   }
 }
 
+bool TuningWindow::Open(const LanguageSelector& language, HWND owner) {
+  if (HWND w = hwnd()) {
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(w);
+    return true;
+  }
+  if (!CreateModeless(language, IDD_TUNING, owner)) return false;
+  PlaceBeside(owner);
+  ShowWindow(hwnd(), SW_SHOW);
+  return true;
+}
+
+void TuningWindow::PostReload() {
+  if (HWND w = hwnd()) PostMessageW(w, WM_REFRESH_CONTROLS, 0, 0);
+}
+
 void TuningWindow::PostTuningUpdate() {
   if (updatePosted_.exchange(true)) return;
   HWND w = hwnd();
   if (!w || !PostMessageW(w, WM_TUNING_UPDATE, 0, 0)) updatePosted_ = false;
 }
 
-bool TuningWindow::Open(const LanguageSelector& language, HWND owner) { return OpenBeside(language, IDD_TUNING, owner); }
+void TuningWindow::PlaceBeside(HWND owner) {
+  RECT o = {}, d = {};
+  if (!GetWindowRect(owner, &o) || !GetWindowRect(hwnd(), &d)) return;
+  const ScreenPoint p = qlv::PlaceBeside(ScreenRect{o.left, o.top, o.right, o.bottom}, d.right - d.left,
+                                         d.bottom - d.top, GetSystemMetrics(SM_CXSCREEN),
+                                         GetSystemMetrics(SM_CYSCREEN));
+  SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 BOOL TuningWindow::OnInitDialog() {
   for (auto& f : fields_) f->Attach(*this);
