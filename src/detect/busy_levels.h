@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "detect/cell_judge.h"
+
 namespace qlv {
 
 class BusyLevels {
@@ -64,6 +66,16 @@ class BusyLevels {
   void Enter(size_t i, uint16_t level, bool baseBit) { BeginPass().Enter(i, level, baseBit); }
   // After every cell of a frame has entered.
   void NextSlot() { slot_ = slot_ + 1 == kFrames ? 0 : slot_ + 1; }
+
+  // The record's arrays, for a pass over many cells at once.
+  void Describe(LumaJudgeArrays* a) {
+    a->levels = levels_.get();
+    a->stride = count_;
+    a->records = kFrames;
+    a->row = &levels_[static_cast<size_t>(slot_) * count_];
+    a->top = top_.get();
+    a->baseCount = baseCount_.get();
+  }
 
   uint16_t top(size_t i) const { return top_[i]; }
   uint8_t baseCount(size_t i) const { return baseCount_[i]; }

@@ -40,7 +40,7 @@ void ChangeMemories::RestartCell(size_t i) {
 
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
-  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled), scene_.used()) : -1;
+  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled, vectorJudge_), scene_.used()) : -1;
   // Each combination its own loop: no per-cell test of what holds for the whole frame.
   uint32_t count = 0;
   const bool busy = busyOn();
@@ -72,7 +72,26 @@ uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t*
   const BusyLevels::Pass busy = kBusy ? busy_.BeginPass() : BusyLevels::Pass();
   const uint32_t absorbFrames = sceneFrames_;
   const int64_t margin = busyMargin_;
-  for (size_t i = 0; i < count_; ++i) {
+  size_t i = 0;
+  // Luma alone and the light unchanged, the frame almost every frame is: four cells a step.
+  constexpr bool kLuma = kUsed == 1 && kOnly == 3;
+  if (kLuma && vectorJudge_ && scene_.fit(3).identity() && threshold >= -(1 << 20) && threshold <= (1 << 20) &&
+      absorbFrames <= (1u << 30)) {
+    LumaJudgeArrays a = {};
+    a.scene = scene.scene;
+    a.absorb = scene.absorb;
+    a.valid = scene.valid;
+    a.means = means;
+    a.frameLevels = frameLevels;
+    a.changed = changed;
+    a.shown = shown;
+    if (kBusy) busy_.Describe(&a);
+    a.threshold = static_cast<int32_t>(threshold);
+    a.margin = static_cast<int32_t>(margin);
+    a.absorbFrames = absorbFrames;
+    i = JudgeLumaCells_SSE2(a, count_, &count);
+  }
+  for (; i < count_; ++i) {
     if (changed[i] == kNotCompared) continue;
     const int32_t frameLevel = frameLevels[i];
     // The bar comes from the record as it was before this frame.

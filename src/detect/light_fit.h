@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "detect/light_sums.h"
+
 namespace qlv {
 
 // floor(num / 2^shift) for |num| < 2^24: shifted from a number made non-negative first, so
@@ -37,6 +39,16 @@ struct LinearFit {
 struct FitSums {
   int64_t n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
 
+  // The sums a vector pass made (each far below 2^63).
+  static FitSums Of(const LumaSums& l) {
+    FitSums f;
+    f.n = static_cast<int64_t>(l.n);
+    f.sx = static_cast<int64_t>(l.sx);
+    f.sy = static_cast<int64_t>(l.sy);
+    f.sxx = static_cast<int64_t>(l.sxx);
+    f.sxy = static_cast<int64_t>(l.sxy);
+    return f;
+  }
   void Add(int64_t x, int64_t y) {
     ++n;
     sx += x;

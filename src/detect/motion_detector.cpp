@@ -189,6 +189,7 @@ int MotionDetector::DetectMotion(const uint8_t* frame, const FrameCanvas& canvas
   ChangeMemories& memories = state_.memories();
   if (intruder) {
     if (!memories.Prepare(changed_.size(), p.sceneFrames, p.busyMargin)) return 0;
+    memories.SetKernelLevel(kernels_->level);
     frameLevels_.resize(changed_.size());
   } else if (memories.count() != 0) {
     memories.Free();  // switched off: switched on again, they start afresh
@@ -240,6 +241,7 @@ void MotionDetector::WatchView(const DetectorParams& p) {
     if (!view.view().empty()) view.Restart();  // switched on again, it remembers afresh
     return;
   }
+  view.SetVector(kernels_->level >= kernels::KernelLevel::Sse2);
   viewEvent_ = view.Frame(state_.reference(), changed_.data(), changed_.size(), p.viewLostFrames);
 }
 

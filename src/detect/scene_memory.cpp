@@ -4,6 +4,7 @@
 #include <new>
 
 #include "detect/change_rule.h"
+#include "detect/light_sums.h"
 
 namespace qlv {
 
@@ -46,14 +47,15 @@ void SceneMemory::RestartCell(size_t i) {
 // when known (luma alone, the default), else -1.
 template <int kUsed, int kOnly>
 void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
-                           int32_t* greatest) const {
+                           int32_t* greatest, size_t begin) const {
   FitSums s[kUsed];
   int32_t lo[kUsed], hi[kUsed];
   for (int k = 0; k < kUsed; ++k) {
-    lo[k] = 255;
-    hi[k] = 0;
+    s[k] = sums[k];
+    lo[k] = least[k];
+    hi[k] = greatest[k];
   }
-  for (size_t i = 0; i < count_; ++i) {
+  for (size_t i = begin; i < count_; ++i) {
     if (compared[i] == kNotCompared || !valid_[i]) continue;
     const uint32_t word = means[i];
     const uint64_t rounded = scene_lanes::Rounded(scene_[i]);
@@ -72,7 +74,7 @@ void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSu
   }
 }
 
-void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4]) {
+void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4], bool vector) {
   used_ = 0;
   for (int c = 0; c < 4; ++c) {
     fits_[c] = LinearFit();
@@ -85,10 +87,20 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
   int32_t least[4] = {255, 255, 255, 255}, greatest[4] = {0, 0, 0, 0};
   switch (used_) {
     case 1:
-      if (channels_[0] == 3)
-        SumLight<1, 3>(means, compared, sums, least, greatest);
-      else
+      if (channels_[0] == 3) {
+        // Luma alone, the default: four cells a step, the rest one by one.
+        size_t done = 0;
+        if (vector) {
+          LumaSums l;
+          done = SceneLumaSums_SSE2(scene_.get(), valid_.get(), means, compared, count_, &l);
+          sums[0] = FitSums::Of(l);
+          least[0] = l.least;
+          greatest[0] = l.greatest;
+        }
+        SumLight<1, 3>(means, compared, sums, least, greatest, done);
+      } else {
         SumLight<1>(means, compared, sums, least, greatest);
+      }
       break;
     case 2: SumLight<2>(means, compared, sums, least, greatest); break;
     case 3: SumLight<3>(means, compared, sums, least, greatest); break;

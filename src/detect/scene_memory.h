@@ -63,7 +63,8 @@ class SceneMemory {
                const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out);
   // Compare in two steps, for a caller that does more with each cell in the same pass: the
   // light of the frame first, then each compared cell, in any order, once.
-  void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4]);
+  // `vector`: the luma sums may use the SSE2 pass (the CPU has it).
+  void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4], bool vector = false);
   // One frame's judgements, after FitLight: each compared cell once, in any order. The arrays
   // are held as plain pointers in the pass, a local of the caller's loop, so that they stay in
   // registers through the loop's byte stores (which may alias any member).
@@ -140,7 +141,7 @@ class SceneMemory {
  private:
   template <int kUsed, int kOnly = -1>
   void SumLight(const uint32_t* means, const uint8_t* compared, FitSums* sums, int32_t* least,
-                int32_t* greatest) const;
+                int32_t* greatest, size_t begin = 0) const;
   static int32_t Byte(uint32_t word, int c) { return static_cast<int32_t>((word >> (8 * c)) & 0xFF); }
   void Learn(size_t i, uint32_t word) {
     scene_[i] = scene_lanes::Spread(word) << 8;

@@ -43,7 +43,13 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
   // Plain pointers: the byte stores below could alias the vectors' own.
   const int32_t* view = view_.data();
   uint8_t* rounded = rounded_.data();
-  for (size_t i = 0; i < cells; ++i) {
+  size_t i = 0;
+  if (vector_) {
+    LumaSums l;
+    i = ViewLumaSums_SSE2(view, means, compared, cells, rounded, &l);
+    sums = FitSums::Of(l);
+  }
+  for (; i < cells; ++i) {
     if (compared[i] == kNotCompared) continue;
     const int32_t x = RoundScaled(view[i]);
     rounded[i] = static_cast<uint8_t>(x);
@@ -62,11 +68,17 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
     scaled[v] = yd;
   }
   const int64_t bound = kOffFit * f.d;
+  // Counted in blocks, stopping once the rest of the cells cannot change the verdict.
   int64_t off = 0;
-  for (size_t i = 0; i < cells; ++i) {
-    if (compared[i] == kNotCompared) continue;
-    const int64_t e = scaled[Luma(means[i])] - line[rounded[i]];
-    off += (e < 0 ? -e : e) > bound ? 1 : 0;
+  for (i = 0; i < cells;) {
+    const size_t end = cells - i > 64 ? i + 64 : cells;
+    for (; i < end; ++i) {
+      if (compared[i] == kNotCompared) continue;
+      const int64_t e = scaled[Luma(means[i])] - line[rounded[i]];
+      off += (e < 0 ? -e : e) > bound ? 1 : 0;
+    }
+    if (2 * off >= sums.n) return false;
+    if (2 * (off + static_cast<int64_t>(cells - i)) < sums.n) return true;
   }
   return 2 * off < sums.n;
 }
@@ -82,7 +94,7 @@ ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_
   if (lastLike_) {
     run_ = 0;
     int32_t* view = view_.data();
-    for (size_t i = 0; i < cells; ++i)
+    for (size_t i = vector_ ? ViewFollow_SSE2(view, means, compared, cells) : 0; i < cells; ++i)
       if (compared[i] != kNotCompared) view[i] += FloorShift<8>(Luma(means[i]) * 256 - view[i]);
   } else {
     ++run_;

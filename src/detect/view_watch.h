@@ -29,6 +29,9 @@ class ViewWatch {
   // the view restarted) when the memory is not there.
   ViewEvent Frame(const uint32_t* means, const uint8_t* compared, size_t cells, uint32_t lostAfter);
 
+  // Whether the sums and the view's step may use the SSE2 passes (the CPU has them).
+  void SetVector(bool on) { vector_ = on; }
+
   bool lost() const { return lost_; }
   uint32_t run() const { return run_; }
   // The last frame's verdict, for the tuning window and tests.
@@ -45,6 +48,7 @@ class ViewWatch {
   uint32_t likeRun_ = 0;       // like frames in a row while lost
   uint32_t lostFrames_ = 0;    // frames since the view was lost
   bool lastLike_ = true;
+  bool vector_ = false;
   std::vector<uint8_t> rounded_;  // this frame's view as whole levels
 };
 
