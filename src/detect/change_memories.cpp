@@ -40,7 +40,8 @@ void ChangeMemories::RestartCell(size_t i) {
 
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
-  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled, vectorJudge_), scene_.used()) : -1;
+  const bool vector = level_ >= kernels::KernelLevel::Sse2;
+  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled, vector), scene_.used()) : -1;
   // Each combination its own loop: no per-cell test of what holds for the whole frame.
   uint32_t count = 0;
   const bool busy = busyOn();
@@ -73,10 +74,10 @@ uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t*
   const uint32_t absorbFrames = sceneFrames_;
   const int64_t margin = busyMargin_;
   size_t i = 0;
-  // Luma alone and the light unchanged, the frame almost every frame is: four cells a step.
+  // Luma alone and the light unchanged, the frame almost every frame is: a vector of cells a step.
   constexpr bool kLuma = kUsed == 1 && kOnly == 3;
-  if (kLuma && vectorJudge_ && scene_.fit(3).identity() && threshold >= -(1 << 20) && threshold <= (1 << 20) &&
-      absorbFrames <= (1u << 30)) {
+  if (kLuma && level_ >= kernels::KernelLevel::Sse2 && scene_.fit(3).identity() && threshold >= -(1 << 20) &&
+      threshold <= (1 << 20) && absorbFrames <= (1u << 30)) {
     LumaJudgeArrays a = {};
     a.scene = scene.scene;
     a.absorb = scene.absorb;
@@ -89,15 +90,17 @@ uint32_t ChangeMemories::DecideCells(const int32_t* frameLevels, const uint32_t*
     a.threshold = static_cast<int32_t>(threshold);
     a.margin = static_cast<int32_t>(margin);
     a.absorbFrames = absorbFrames;
-    i = JudgeLumaCells_SSE2(a, count_, &count);
+    i = level_ >= kernels::KernelLevel::Avx2 ? JudgeLumaCells_AVX2(a, count_, &count)
+                                             : JudgeLumaCells_SSE2(a, count_, &count);
   }
   for (; i < count_; ++i) {
     if (changed[i] == kNotCompared) continue;
     const int32_t frameLevel = frameLevels[i];
     // The bar comes from the record as it was before this frame.
     const int64_t bar = kBusy ? busy.Bar(i, threshold, margin) : threshold;
-    const SceneVerdict v =
-        kUsed >= 0 ? scene.Judge<(kUsed > 0 ? kUsed : 0), kOnly>(i, means[i], bar, threshold, absorbFrames) : SceneVerdict();
+    const SceneVerdict v = kUsed >= 0
+                               ? scene.Judge<(kUsed > 0 ? kUsed : 0), kOnly>(i, means[i], bar, threshold, absorbFrames)
+                               : SceneVerdict();
     const bool bit = (frameLevel >= 0 && frameLevel > bar) || v.bit;
     changed[i] = bit ? 1 : 0;
     count += bit ? 1 : 0;

@@ -33,8 +33,8 @@ class ChangeMemories {
   // After the frame's hold is known: a held frame gives every compared cell's scene the new light.
   void AfterFrame(const uint32_t* means, const uint8_t* changed, bool held);
 
-  // Whether the commonest frames may be judged by the SSE2 pass (the level of the kernels in use).
-  void SetKernelLevel(kernels::KernelLevel level) { vectorJudge_ = level >= kernels::KernelLevel::Sse2; }
+  // The vector passes the commonest frames may use: those of the level of the kernels in use.
+  void SetKernelLevel(kernels::KernelLevel level) { level_ = level; }
 
   size_t count() const { return count_; }
   bool sceneOn() const { return sceneFrames_ > 0; }
@@ -47,7 +47,7 @@ class ChangeMemories {
   uint32_t DecideCells(const int32_t* frameLevels, const uint32_t* means, int64_t threshold, uint8_t* changed,
                        uint8_t* shown);
 
-  bool vectorJudge_ = kernels::ActiveKernels().level >= kernels::KernelLevel::Sse2;
+  kernels::KernelLevel level_ = kernels::ActiveKernels().level;
   uint32_t sceneFrames_ = 0;
   uint32_t busyMargin_ = 0;
   size_t count_ = 0;
