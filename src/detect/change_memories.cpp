@@ -40,8 +40,7 @@ void ChangeMemories::RestartCell(size_t i) {
 
 uint32_t ChangeMemories::Decide(const int32_t* frameLevels, const uint32_t* means, const bool enabled[4],
                                 int64_t threshold, uint8_t* changed, uint8_t* shown) {
-  const bool vector = level_ >= kernels::KernelLevel::Sse2;
-  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled, vector), scene_.used()) : -1;
+  const int used = sceneOn() ? (scene_.FitLight(means, changed, enabled, level_), scene_.used()) : -1;
   // Each combination its own loop: no per-cell test of what holds for the whole frame.
   uint32_t count = 0;
   const bool busy = busyOn();

@@ -1,4 +1,4 @@
-// The sums behind the light fits, four cells a step: this frame's luma against a remembered
+// The sums behind the light fits, four or eight cells a step: this frame's luma against a remembered
 // luma per cell (the view watch's view, the scene memory's scenes), and the view following
 // the frame. Plain declarations only, as the vector unit is built for SSE2.
 #pragma once
@@ -27,5 +27,11 @@ size_t ViewLumaSums_SSE2(const int32_t* view, const uint32_t* means, const uint8
                          uint8_t* rounded, LumaSums* sums);
 // view[i] += floor((y × 256 − view[i]) / 256) for the cells compared.
 size_t ViewFollow_SSE2(int32_t* view, const uint32_t* means, const uint8_t* compared, size_t n);
+// The same, eight cells a step: cells [0, n − n % 8).
+size_t SceneLumaSums_AVX2(const uint64_t* scene, const uint8_t* valid, const uint32_t* means,
+                          const uint8_t* compared, size_t n, LumaSums* sums);
+size_t ViewLumaSums_AVX2(const int32_t* view, const uint32_t* means, const uint8_t* compared, size_t n,
+                         uint8_t* rounded, LumaSums* sums);
+size_t ViewFollow_AVX2(int32_t* view, const uint32_t* means, const uint8_t* compared, size_t n);
 
 }  // namespace qlv

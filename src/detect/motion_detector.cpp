@@ -241,7 +241,7 @@ void MotionDetector::WatchView(const DetectorParams& p) {
     if (!view.view().empty()) view.Restart();  // switched on again, it remembers afresh
     return;
   }
-  view.SetVector(kernels_->level >= kernels::KernelLevel::Sse2);
+  view.SetKernelLevel(kernels_->level);
   viewEvent_ = view.Frame(state_.reference(), changed_.data(), changed_.size(), p.viewLostFrames);
 }
 

@@ -74,7 +74,8 @@ void SceneMemory::SumLight(const uint32_t* means, const uint8_t* compared, FitSu
   }
 }
 
-void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4], bool vector) {
+void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4],
+                           kernels::KernelLevel level) {
   used_ = 0;
   for (int c = 0; c < 4; ++c) {
     fits_[c] = LinearFit();
@@ -90,9 +91,11 @@ void SceneMemory::FitLight(const uint32_t* means, const uint8_t* compared, const
       if (channels_[0] == 3) {
         // Luma alone, the default: four cells a step, the rest one by one.
         size_t done = 0;
-        if (vector) {
+        if (level >= kernels::KernelLevel::Sse2) {
           LumaSums l;
-          done = SceneLumaSums_SSE2(scene_.get(), valid_.get(), means, compared, count_, &l);
+          done = level >= kernels::KernelLevel::Avx2
+                     ? SceneLumaSums_AVX2(scene_.get(), valid_.get(), means, compared, count_, &l)
+                     : SceneLumaSums_SSE2(scene_.get(), valid_.get(), means, compared, count_, &l);
           sums[0] = FitSums::Of(l);
           least[0] = l.least;
           greatest[0] = l.greatest;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "detect/light_fit.h"
+#include "pixel/kernels.h"
 
 namespace qlv {
 
@@ -63,8 +64,9 @@ class SceneMemory {
                const int64_t* bars, uint32_t absorbFrames, SceneVerdict* out);
   // Compare in two steps, for a caller that does more with each cell in the same pass: the
   // light of the frame first, then each compared cell, in any order, once.
-  // `vector`: the luma sums may use the SSE2 pass (the CPU has it).
-  void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4], bool vector = false);
+  // `level`: the vector passes the luma sums may use (those of the kernels in use).
+  void FitLight(const uint32_t* means, const uint8_t* compared, const bool enabled[4],
+                kernels::KernelLevel level = kernels::KernelLevel::Reference);
   // One frame's judgements, after FitLight: each compared cell once, in any order. The arrays
   // are held as plain pointers in the pass, a local of the caller's loop, so that they stay in
   // registers through the loop's byte stores (which may alias any member).

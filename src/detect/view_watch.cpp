@@ -44,9 +44,10 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
   const int32_t* view = view_.data();
   uint8_t* rounded = rounded_.data();
   size_t i = 0;
-  if (vector_) {
+  if (level_ >= kernels::KernelLevel::Sse2) {
     LumaSums l;
-    i = ViewLumaSums_SSE2(view, means, compared, cells, rounded, &l);
+    i = level_ >= kernels::KernelLevel::Avx2 ? ViewLumaSums_AVX2(view, means, compared, cells, rounded, &l)
+                                             : ViewLumaSums_SSE2(view, means, compared, cells, rounded, &l);
     sums = FitSums::Of(l);
   }
   for (; i < cells; ++i) {
@@ -60,12 +61,16 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
   // Less than a quarter of the contrast kept (covered, sprayed, out of focus), or more than
   // four times it.
   if (4 * f.a < f.d || f.a > 4 * f.d) return false;
-  // a·x + b and y·d for every level, by sums: no wide product per cell.
+  // Where a 64-bit product is one instruction, a·x + b and y·d per cell; elsewhere from tables
+  // of every level, built by sums.
+  constexpr bool kWide = sizeof(void*) == 8;
   int64_t line[256], scaled[256];
-  int64_t ax = f.b, yd = 0;
-  for (int32_t v = 0; v < 256; ++v, ax += f.a, yd += f.d) {
-    line[v] = ax;
-    scaled[v] = yd;
+  if (!kWide) {
+    int64_t ax = f.b, yd = 0;
+    for (int32_t v = 0; v < 256; ++v, ax += f.a, yd += f.d) {
+      line[v] = ax;
+      scaled[v] = yd;
+    }
   }
   const int64_t bound = kOffFit * f.d;
   // Counted in blocks, stopping once the rest of the cells cannot change the verdict.
@@ -74,7 +79,8 @@ bool ViewWatch::Like(const uint32_t* means, const uint8_t* compared, size_t cell
     const size_t end = cells - i > 64 ? i + 64 : cells;
     for (; i < end; ++i) {
       if (compared[i] == kNotCompared) continue;
-      const int64_t e = scaled[Luma(means[i])] - line[rounded[i]];
+      const int32_t x = rounded[i], y = Luma(means[i]);
+      const int64_t e = kWide ? y * f.d - (f.a * x + f.b) : scaled[y] - line[x];
       off += (e < 0 ? -e : e) > bound ? 1 : 0;
     }
     if (2 * off >= sums.n) return false;
@@ -94,7 +100,11 @@ ViewEvent ViewWatch::Frame(const uint32_t* means, const uint8_t* compared, size_
   if (lastLike_) {
     run_ = 0;
     int32_t* view = view_.data();
-    for (size_t i = vector_ ? ViewFollow_SSE2(view, means, compared, cells) : 0; i < cells; ++i)
+    size_t i = 0;
+    if (level_ >= kernels::KernelLevel::Sse2)
+      i = level_ >= kernels::KernelLevel::Avx2 ? ViewFollow_AVX2(view, means, compared, cells)
+                                               : ViewFollow_SSE2(view, means, compared, cells);
+    for (; i < cells; ++i)
       if (compared[i] != kNotCompared) view[i] += FloorShift<8>(Luma(means[i]) * 256 - view[i]);
   } else {
     ++run_;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "pixel/kernels.h"
+
 namespace qlv {
 
 enum class ViewEvent : uint8_t {
@@ -29,8 +31,8 @@ class ViewWatch {
   // the view restarted) when the memory is not there.
   ViewEvent Frame(const uint32_t* means, const uint8_t* compared, size_t cells, uint32_t lostAfter);
 
-  // Whether the sums and the view's step may use the SSE2 passes (the CPU has them).
-  void SetVector(bool on) { vector_ = on; }
+  // The vector passes the sums and the view's step may use (those of the kernels in use).
+  void SetKernelLevel(kernels::KernelLevel level) { level_ = level; }
 
   bool lost() const { return lost_; }
   uint32_t run() const { return run_; }
@@ -48,7 +50,7 @@ class ViewWatch {
   uint32_t likeRun_ = 0;       // like frames in a row while lost
   uint32_t lostFrames_ = 0;    // frames since the view was lost
   bool lastLike_ = true;
-  bool vector_ = false;
+  kernels::KernelLevel level_ = kernels::KernelLevel::Reference;
   std::vector<uint8_t> rounded_;  // this frame's view as whole levels
 };
 
