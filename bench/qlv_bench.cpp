@@ -5,7 +5,12 @@
 //   qlv_bench --table [--i686-emulated] FILE...   one table of the rows in the files
 //   --filter TEXT                   only rows whose group or frame contains TEXT
 //   --benchmark_...                 passed to Google Benchmark (after our defaults, so they win)
+//   qlv_bench --paired A B [--filter TEXT]   the cost of row group B against group A, for each
+//                                   frame and level both have, by alternating blocks of frames
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -20,7 +25,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: qlv_bench [--filter TEXT] [--rows BUILD] [--benchmark_FLAG=VALUE...]\n"
-               "       qlv_bench --table [--i686-emulated] FILE...\n");
+               "       qlv_bench --table [--i686-emulated] FILE...\n"
+               "       qlv_bench --paired GROUP_A GROUP_B [--filter TEXT]\n");
   return 2;
 }
 
@@ -31,12 +37,47 @@ const char* const kDefaultFlags[] = {"--benchmark_repetitions=15", "--benchmark_
                                      "--benchmark_enable_random_interleaving=true",
                                      "--benchmark_report_aggregates_only=true"};
 
+// B's time over A's as the median of 301 pairs of blocks of 20 calls, each block of B timed
+// right after one of A: a machine whose speed wanders shifts both of a pair alike, where it
+// would shift two rows timed seconds apart by different amounts.
+int Paired(const std::string& a, const std::string& b, const std::string& filter) {
+  const std::vector<BenchRow> rows = AllRows();
+  int pairs = 0;
+  for (const BenchRow& ra : rows) {
+    if (ra.group != a) continue;
+    const std::string frame = ra.frame.Name();
+    if (!filter.empty() && frame.find(filter) == std::string::npos && ra.variant.find(filter) == std::string::npos)
+      continue;
+    for (const BenchRow& rb : rows) {
+      if (rb.group != b || rb.frame.Name() != frame || rb.variant != ra.variant) continue;
+      const std::function<void()> fa = ra.prepare(), fb = rb.prepare();
+      std::vector<double> ratios;
+      for (int k = 0; k < 301; ++k) {
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 20; ++i) fa();
+        const auto t1 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 20; ++i) fb();
+        const auto t2 = std::chrono::steady_clock::now();
+        ratios.push_back(std::chrono::duration<double>(t2 - t1).count() /
+                         std::chrono::duration<double>(t1 - t0).count());
+      }
+      std::sort(ratios.begin(), ratios.end());
+      std::printf("%s / %s\t%s\t%s\t%.3f\t(quartiles %.3f - %.3f)\n", b.c_str(), a.c_str(), frame.c_str(),
+                  ra.variant.c_str(), ratios[150], ratios[75], ratios[225]);
+      ++pairs;
+    }
+  }
+  if (pairs == 0) std::fprintf(stderr, "qlv_bench: no rows of both %s and %s\n", a.c_str(), b.c_str());
+  return pairs > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string build = sizeof(void*) == 8 ? "native" : "i686";
   std::string filter;
   bool rowsOnly = false, table = false, emulated = false;
+  std::string pairedA, pairedB;
   std::vector<std::string> files;
   std::vector<std::string> flags(std::begin(kDefaultFlags), std::end(kDefaultFlags));
   for (int i = 1; i < argc; ++i) {
@@ -46,6 +87,9 @@ int main(int argc, char** argv) {
       build = argv[++i];
     } else if (a == "--filter" && i + 1 < argc) {
       filter = argv[++i];
+    } else if (a == "--paired" && i + 2 < argc) {
+      pairedA = argv[++i];
+      pairedB = argv[++i];
     } else if (a == "--table") {
       table = true;
     } else if (a == "--i686-emulated") {
@@ -58,6 +102,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
+  if (!pairedA.empty()) return Paired(pairedA, pairedB, filter);
   if (table) {
     std::vector<RowResult> rows;
     for (const std::string& name : files) {
