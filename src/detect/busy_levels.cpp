@@ -47,13 +47,15 @@ void BusyLevels::RestartCell(size_t i) {
   baseCount_[i] = 0;
 }
 
-void BusyLevels::FindTop(size_t i) {
+uint16_t RecordPeak(const uint16_t* levels, size_t stride, int32_t records, size_t cell) {
   uint16_t top = 0;
-  for (int32_t k = 0; k < kFrames; ++k) {
-    const uint16_t l = levels_[k * count_ + i] & kLevelBits;
+  for (int32_t k = 0; k < records; ++k) {
+    const uint16_t l = levels[static_cast<size_t>(k) * stride + cell] & 0x7FFF;
     if (l > top) top = l;
   }
-  top_[i] = top;
+  return top;
 }
+
+void BusyLevels::FindTop(size_t i) { top_[i] = RecordPeak(levels_.get(), count_, kFrames, i); }
 
 }  // namespace qlv

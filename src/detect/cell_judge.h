@@ -34,6 +34,10 @@ struct LumaJudgeArrays {
   uint32_t absorbFrames;
 };
 
+// The highest level in one cell's busy record (the base bits left out): built for the baseline
+// CPU, so the vector passes and the scalar record share it.
+uint16_t RecordPeak(const uint16_t* levels, size_t stride, int32_t records, size_t cell);
+
 // Judges cells [0, n − n % 4) exactly as the scalar loop in change_memories.cpp does, adds
 // the cells changed to *count and returns the number judged; the caller judges the rest.
 size_t JudgeLumaCells_SSE2(const LumaJudgeArrays& a, size_t n, uint32_t* count);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "detect/cell_judge.h"
+#include "detect/scene_lanes_simd.h"
 
 namespace qlv {
 namespace {
@@ -46,15 +47,6 @@ inline __m128i High(__m256i v) { return _mm256_extracti128_si256(v, 1); }
 
 constexpr uint8_t kBitsOf[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
-void FindTop(const LumaJudgeArrays& a, size_t cell) {
-  uint16_t top = 0;
-  for (int32_t k = 0; k < a.records; ++k) {
-    const uint16_t l = a.levels[static_cast<size_t>(k) * a.stride + cell] & 0x7FFF;
-    if (l > top) top = l;
-  }
-  a.top[cell] = top;
-}
-
 }  // namespace
 
 size_t JudgeLumaCells_AVX2(const LumaJudgeArrays& a, size_t n, uint32_t* count) {
@@ -83,14 +75,7 @@ size_t JudgeLumaCells_AVX2(const LumaJudgeArrays& a, size_t n, uint32_t* count) 
     const __m256i means = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.means + i));
     __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.scene + i));
     __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.scene + i + 4));
-    const __m256i half = _mm256_set1_epi16(128);
-    const __m256i x0 = _mm256_srli_epi64(_mm256_srli_epi16(_mm256_add_epi16(s0, half), 8), 48);
-    const __m256i x1 = _mm256_srli_epi64(_mm256_srli_epi16(_mm256_add_epi16(s1, half), 8), 48);
-    // Per half: x0 x1 x4 x5 | x2 x3 x6 x7, then the middle quarters swapped.
-    const __m256i x =
-        _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(x0), _mm256_castsi256_ps(x1),
-                                                                       _MM_SHUFFLE(2, 0, 2, 0))),
-                                 _MM_SHUFFLE(3, 1, 2, 0));
+    const __m256i x = RoundedLuma8(s0, s1);
     const __m256i e = _mm256_and_si256(_mm256_abs_epi32(_mm256_sub_epi32(_mm256_srli_epi32(means, 24), x)), valid);
     const __m256i sceneBit = _mm256_and_si256(_mm256_cmpgt_epi32(e, bar), valid);
     const __m256i sceneBase = _mm256_and_si256(_mm256_cmpgt_epi32(e, threshold), valid);
@@ -137,7 +122,10 @@ size_t JudgeLumaCells_AVX2(const LumaJudgeArrays& a, size_t n, uint32_t* count) 
     const int refind = _mm256_movemask_ps(_mm256_castsi256_ps(left));
     if (refind != 0)  // the peak left the record: the highest of what is left, after the entry
       for (int k = 0; k < 8; ++k)
-        if (refind >> k & 1) FindTop(a, i + static_cast<size_t>(k));
+        if (refind >> k & 1) {
+          const size_t cell = i + static_cast<size_t>(k);
+          a.top[cell] = RecordPeak(a.levels, a.stride, a.records, cell);
+        }
   }
   *count += changedCount;
   return i;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "detect/cell_judge.h"
+#include "detect/scene_lanes_simd.h"
 
 namespace qlv {
 namespace {
@@ -44,15 +45,6 @@ inline __m128i NextScene(__m128i s, __m128i spread, __m128i learn, __m128i drift
 
 constexpr uint8_t kBitsOf[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
-void FindTop(const LumaJudgeArrays& a, size_t cell) {
-  uint16_t top = 0;
-  for (int32_t k = 0; k < a.records; ++k) {
-    const uint16_t l = a.levels[static_cast<size_t>(k) * a.stride + cell] & 0x7FFF;
-    if (l > top) top = l;
-  }
-  a.top[cell] = top;
-}
-
 }  // namespace
 
 size_t JudgeLumaCells_SSE2(const LumaJudgeArrays& a, size_t n, uint32_t* count) {
@@ -81,11 +73,7 @@ size_t JudgeLumaCells_SSE2(const LumaJudgeArrays& a, size_t n, uint32_t* count) 
     const __m128i means = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.means + i));
     __m128i s01 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.scene + i));
     __m128i s23 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.scene + i + 2));
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i x01 = _mm_srli_epi64(_mm_srli_epi16(_mm_add_epi16(s01, half), 8), 48);
-    const __m128i x23 = _mm_srli_epi64(_mm_srli_epi16(_mm_add_epi16(s23, half), 8), 48);
-    const __m128i x = _mm_castps_si128(
-        _mm_shuffle_ps(_mm_castsi128_ps(x01), _mm_castsi128_ps(x23), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i x = RoundedLuma4(s01, s23);
     const __m128i d = _mm_sub_epi32(_mm_srli_epi32(means, 24), x);
     const __m128i sign = _mm_srai_epi32(d, 31);
     const __m128i e = _mm_and_si128(_mm_sub_epi32(_mm_xor_si128(d, sign), sign), valid);
@@ -133,7 +121,10 @@ size_t JudgeLumaCells_SSE2(const LumaJudgeArrays& a, size_t n, uint32_t* count) 
     const int refind = _mm_movemask_ps(_mm_castsi128_ps(left));
     if (refind != 0)  // the peak left the record: the highest of what is left, after the entry
       for (int k = 0; k < 4; ++k)
-        if (refind >> k & 1) FindTop(a, i + static_cast<size_t>(k));
+        if (refind >> k & 1) {
+          const size_t cell = i + static_cast<size_t>(k);
+          a.top[cell] = RecordPeak(a.levels, a.stride, a.records, cell);
+        }
   }
   *count += changedCount;
   return i;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "detect/light_sums.h"
+#include "detect/scene_lanes_simd.h"
 
 namespace qlv {
 namespace {
@@ -65,20 +66,14 @@ struct Accumulator {
 size_t SceneLumaSums_AVX2(const uint64_t* scene, const uint8_t* valid, const uint32_t* means, const uint8_t* compared,
                           size_t n, LumaSums* sums) {
   Accumulator<true> acc;
-  const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
+  const __m256i zero = _mm256_setzero_si256();
   size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m256i valid8 = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(valid + i)));
     const __m256i taken = _mm256_andnot_si256(_mm256_cmpeq_epi32(valid8, zero), TakenOf(compared + i));
     const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(scene + i));
     const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(scene + i + 4));
-    const __m256i x0 = _mm256_srli_epi64(_mm256_srli_epi16(_mm256_add_epi16(s0, half), 8), 48);
-    const __m256i x1 = _mm256_srli_epi64(_mm256_srli_epi16(_mm256_add_epi16(s1, half), 8), 48);
-    // Per half: x0 x1 x4 x5 | x2 x3 x6 x7, then the middle quarters swapped.
-    const __m256i x =
-        _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(x0), _mm256_castsi256_ps(x1),
-                                                                       _MM_SHUFFLE(2, 0, 2, 0))),
-                                 _MM_SHUFFLE(3, 1, 2, 0));
+    const __m256i x = RoundedLuma8(s0, s1);
     acc.Add(x, LumaOf(means + i), taken);
   }
   acc.Into(sums);

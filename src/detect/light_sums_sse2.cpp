@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "detect/light_sums.h"
+#include "detect/scene_lanes_simd.h"
 
 namespace qlv {
 namespace {
@@ -66,7 +67,7 @@ struct Accumulator {
 size_t SceneLumaSums_SSE2(const uint64_t* scene, const uint8_t* valid, const uint32_t* means,
                           const uint8_t* compared, size_t n, LumaSums* sums) {
   Accumulator<true> acc;
-  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+  const __m128i zero = _mm_setzero_si128();
   size_t i = 0;
   for (; i + 4 <= n; i += 4) {
     int32_t v;
@@ -75,10 +76,7 @@ size_t SceneLumaSums_SSE2(const uint64_t* scene, const uint8_t* valid, const uin
     const __m128i taken = _mm_andnot_si128(_mm_cmpeq_epi32(valid4, zero), TakenOf(compared + i));
     const __m128i s01 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scene + i));
     const __m128i s23 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scene + i + 2));
-    const __m128i x01 = _mm_srli_epi64(_mm_srli_epi16(_mm_add_epi16(s01, half), 8), 48);
-    const __m128i x23 = _mm_srli_epi64(_mm_srli_epi16(_mm_add_epi16(s23, half), 8), 48);
-    const __m128i x = _mm_castps_si128(
-        _mm_shuffle_ps(_mm_castsi128_ps(x01), _mm_castsi128_ps(x23), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i x = RoundedLuma4(s01, s23);
     const __m128i y = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(means + i)), 24);
     acc.Add(x, y, taken);
   }
